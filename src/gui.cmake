@@ -1,0 +1,1 @@
+# The Qt desktop application; filled in as the GUI grows.
