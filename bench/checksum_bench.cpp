@@ -1,0 +1,86 @@
+#include "footer/checksum.h"
+#include "footer/key_derivation.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+using namespace morvanex;
+
+constexpr std::size_t imageSize = 16u << 20;
+
+const std::vector<std::uint8_t>& image()
+{
+    static const std::vector<std::uint8_t> bytes = [] {
+        std::vector<std::uint8_t> b(imageSize);
+        std::mt19937 gen(12345);
+        for (auto& x : b)
+            x = static_cast<std::uint8_t>(gen());
+        return b;
+    }();
+    return bytes;
+}
+
+template <typename F>
+void runOverImage(benchmark::State& state, F f)
+{
+    const auto& data = image();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(f(std::span<const std::uint8_t>(data)));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(data.size()));
+}
+
+void Crc16Reference(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) { return reference::crc16Update(0, d); });
+}
+void Crc16Fast(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) { return ChecksumCalculator().crc16(d); });
+}
+void ByteSum16Reference(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) { return reference::byteSum16Update(0, d); });
+}
+void ByteSum16Fast(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) { return ChecksumCalculator().byteSum16(d); });
+}
+void Crc32UpdateReference(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) { return reference::crc32UpdateLong(0, d); });
+}
+// In 32 KiB pieces, since crc32Update takes a 16-bit length.
+void Crc32UpdateFast(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) {
+        std::uint32_t crc = 0;
+        for (std::size_t at = 0; at < d.size(); at += 32768)
+            crc = crc32Update(d.subspan(at, std::min<std::size_t>(32768, d.size() - at)), crc);
+        return crc;
+    });
+}
+const std::uint8_t coo[6] = {0, 0, 0, 0, 4, 1};
+const std::uint8_t serial[6] = {4, 2, 0, 2, 0, 11};
+const std::uint8_t timestamp[8] = {4, 8, 2, 3, 1, 8, 11, 14};
+const std::uint8_t checksum[4] = {1, 2, 3, 4};
+
+void DeriveKey(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) {
+        return deriveKeyDigits(d, {std::span(coo), std::span(serial), std::span(timestamp), std::span(checksum)});
+    });
+}
+
+} // namespace
+
+BENCHMARK(Crc16Reference)->Unit(benchmark::kMillisecond);
+BENCHMARK(Crc16Fast)->Unit(benchmark::kMillisecond);
+BENCHMARK(ByteSum16Reference)->Unit(benchmark::kMillisecond);
+BENCHMARK(ByteSum16Fast)->Unit(benchmark::kMillisecond);
+BENCHMARK(Crc32UpdateReference)->Unit(benchmark::kMillisecond);
+BENCHMARK(Crc32UpdateFast)->Unit(benchmark::kMillisecond);
+BENCHMARK(DeriveKey)->Unit(benchmark::kMillisecond);

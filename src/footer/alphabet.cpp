@@ -1,0 +1,80 @@
+#include "footer/alphabet.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace morvanex {
+namespace {
+
+// Digit values 36..45, in this order.
+constexpr std::string_view punctuationSymbols = "+!#$%&@><=";
+constexpr std::string_view documentAlphabet = "0123456789ABC./";
+
+} // namespace
+
+bool isSeparatorPosition(std::size_t position)
+{
+    return std::find(separatorPositions.begin(), separatorPositions.end(), position) != separatorPositions.end();
+}
+
+std::optional<std::uint8_t> footerDigitValue(unsigned char c)
+{
+    if (c >= '0' && c <= '9')
+        return static_cast<std::uint8_t>(c - '0');
+    if (c >= 'A' && c <= 'Z')
+        return static_cast<std::uint8_t>(c - 'A' + 10);
+    const auto at = punctuationSymbols.find(static_cast<char>(c));
+    if (c != 0 && at != std::string_view::npos)
+        return static_cast<std::uint8_t>(36 + at);
+    return std::nullopt;
+}
+
+char footerSymbol(std::uint8_t value)
+{
+    if (value < 10)
+        return static_cast<char>('0' + value);
+    if (value < 36)
+        return static_cast<char>('A' + value - 10);
+    return punctuationSymbols.at(value - 36);
+}
+
+std::optional<std::uint8_t> documentSymbolValue(unsigned char c)
+{
+    const auto at = documentAlphabet.find(static_cast<char>(c));
+    if (c == 0 || at == std::string_view::npos)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(at);
+}
+
+bool alphabetToDigits(std::span<std::uint8_t> buffer)
+{
+    for (std::size_t i = 0; i < buffer.size(); ++i) {
+        if (isSeparatorPosition(i))
+            continue;
+        const auto value = footerDigitValue(buffer[i]);
+        if (!value)
+            return false;
+        buffer[i] = *value;
+    }
+    return true;
+}
+
+void digitsToAlnum(std::span<std::uint8_t> buffer)
+{
+    for (auto& v : buffer)
+        v = v <= 9 ? static_cast<std::uint8_t>('0' + v) : static_cast<std::uint8_t>(v + 55);
+}
+
+void digitsToDocText(std::span<std::uint8_t> buffer)
+{
+    for (auto& v : buffer)
+        v = v < documentAlphabet.size() ? static_cast<std::uint8_t>(documentAlphabet[v]) : std::uint8_t{' '};
+}
+
+void hexTextToDigits(std::span<std::uint8_t> buffer)
+{
+    for (auto& c : buffer)
+        c = c <= '9' ? static_cast<std::uint8_t>(c - 48) : static_cast<std::uint8_t>(c - 55);
+}
+
+} // namespace morvanex

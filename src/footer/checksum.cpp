@@ -1,0 +1,148 @@
+#include "footer/checksum.h"
+
+#include <array>
+#include <cstddef>
+#include <cstring>
+
+namespace morvanex {
+namespace {
+
+constexpr std::uint16_t crc16Polynomial = 0x8408; // 0x1021 reflected
+constexpr std::uint32_t crc32Polynomial = 0xEDB88320;
+constexpr std::size_t slices = 16;
+
+template <typename T, T polynomial>
+constexpr std::array<std::array<T, 256>, slices> makeSlicedTables()
+{
+    std::array<std::array<T, 256>, slices> tables{};
+    for (unsigned i = 0; i < 256; ++i) {
+        T r = static_cast<T>(i);
+        for (int bit = 0; bit < 8; ++bit)
+            r = static_cast<T>((r & 1) ? (r >> 1) ^ polynomial : r >> 1);
+        tables[0][i] = r;
+    }
+    // tables[k][i]: the remainder of byte i followed by k zero bytes.
+    for (std::size_t k = 1; k < slices; ++k)
+        for (unsigned i = 0; i < 256; ++i)
+            tables[k][i] = static_cast<T>((tables[k - 1][i] >> 8) ^ tables[0][tables[k - 1][i] & 0xFF]);
+    return tables;
+}
+
+constexpr auto crc16Tables = makeSlicedTables<std::uint16_t, crc16Polynomial>();
+constexpr auto crc32Tables = makeSlicedTables<std::uint32_t, crc32Polynomial>();
+static_assert(crc16Tables[0][1] == 0x1189 && crc16Tables[0][2] == 0x2312 && crc16Tables[0][3] == 0x329B);
+static_assert(crc32Tables[0][1] == 0x77073096);
+
+std::uint32_t loadLittle32(const std::uint8_t* p)
+{
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+}
+
+std::uint64_t loadLittle64(const std::uint8_t* p)
+{
+    return std::uint64_t{loadLittle32(p)} | std::uint64_t{loadLittle32(p + 4)} << 32;
+}
+
+// Slicing-by-16 over a reflected CRC of 16 or 32 bits: the register is folded into the first four bytes.
+template <typename T>
+T slicedUpdate(T reg, std::span<const std::uint8_t> data, const std::array<std::array<T, 256>, slices>& t)
+{
+    const std::uint8_t* p = data.data();
+    std::size_t n = data.size();
+    for (; n >= slices; n -= slices, p += slices) {
+        const std::uint32_t w0 = loadLittle32(p) ^ reg;
+        const std::uint32_t w1 = loadLittle32(p + 4);
+        const std::uint32_t w2 = loadLittle32(p + 8);
+        const std::uint32_t w3 = loadLittle32(p + 12);
+        reg = static_cast<T>(t[15][w0 & 0xFF] ^ t[14][(w0 >> 8) & 0xFF] ^ t[13][(w0 >> 16) & 0xFF] ^
+                             t[12][w0 >> 24] ^ t[11][w1 & 0xFF] ^ t[10][(w1 >> 8) & 0xFF] ^
+                             t[9][(w1 >> 16) & 0xFF] ^ t[8][w1 >> 24] ^ t[7][w2 & 0xFF] ^
+                             t[6][(w2 >> 8) & 0xFF] ^ t[5][(w2 >> 16) & 0xFF] ^ t[4][w2 >> 24] ^
+                             t[3][w3 & 0xFF] ^ t[2][(w3 >> 8) & 0xFF] ^ t[1][(w3 >> 16) & 0xFF] ^
+                             t[0][w3 >> 24]);
+    }
+    for (; n > 0; --n, ++p)
+        reg = static_cast<T>((reg >> 8) ^ t[0][(reg ^ *p) & 0xFF]);
+    return reg;
+}
+
+template <typename T>
+T bytewiseUpdate(T reg, std::span<const std::uint8_t> data, const std::array<T, 256>& table)
+{
+    for (const std::uint8_t b : data)
+        reg = static_cast<T>((reg >> 8) ^ table[(reg ^ b) & 0xFF]);
+    return reg;
+}
+
+} // namespace
+
+std::uint16_t ChecksumCalculator::crc16(std::span<const std::uint8_t> data) const
+{
+    return crc16Update(0, data);
+}
+
+std::uint16_t ChecksumCalculator::byteSum16(std::span<const std::uint8_t> data) const
+{
+    return byteSum16Update(0, data);
+}
+
+std::uint32_t crc32Update(std::span<const std::uint8_t> data, std::uint32_t previous)
+{
+    return crc32UpdateLong(previous, data.first(data.size() & 0xFFFF));
+}
+
+std::uint16_t crc16Update(std::uint16_t previous, std::span<const std::uint8_t> data)
+{
+    return slicedUpdate<std::uint16_t>(previous, data, crc16Tables);
+}
+
+std::uint32_t crc32UpdateLong(std::uint32_t previous, std::span<const std::uint8_t> data)
+{
+    return ~slicedUpdate<std::uint32_t>(~previous, data, crc32Tables);
+}
+
+std::uint16_t byteSum16Update(std::uint16_t previous, std::span<const std::uint8_t> data)
+{
+    // Eight bytes at a time into four 16-bit lanes; a lane gains at most 510 a step, so 128 steps
+    // cannot carry one lane into the next.
+    constexpr std::uint64_t lowBytes = 0x00FF00FF00FF00FFULL;
+    constexpr std::size_t stepsPerFlush = 128;
+    std::uint32_t total = previous;
+    const std::uint8_t* p = data.data();
+    std::size_t n = data.size();
+    while (n >= 8) {
+        std::uint64_t lanes = 0;
+        for (std::size_t step = 0; step < stepsPerFlush && n >= 8; ++step, n -= 8, p += 8) {
+            const std::uint64_t w = loadLittle64(p);
+            lanes += (w & lowBytes) + ((w >> 8) & lowBytes);
+        }
+        total += static_cast<std::uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) + ((lanes >> 32) & 0xFFFF) +
+                                            (lanes >> 48));
+    }
+    for (; n > 0; --n, ++p)
+        total += *p;
+    return static_cast<std::uint16_t>(total);
+}
+
+namespace reference {
+
+std::uint16_t crc16Update(std::uint16_t previous, std::span<const std::uint8_t> data)
+{
+    return bytewiseUpdate<std::uint16_t>(previous, data, crc16Tables[0]);
+}
+
+std::uint16_t byteSum16Update(std::uint16_t previous, std::span<const std::uint8_t> data)
+{
+    std::uint16_t sum = previous;
+    for (const std::uint8_t b : data)
+        sum = static_cast<std::uint16_t>(sum + b);
+    return sum;
+}
+
+std::uint32_t crc32UpdateLong(std::uint32_t previous, std::span<const std::uint8_t> data)
+{
+    return ~bytewiseUpdate<std::uint32_t>(~previous, data, crc32Tables[0]);
+}
+
+} // namespace reference
+} // namespace morvanex

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace morvanex {
+
+// Stateless; callers create one locally where they checksum.
+class ChecksumCalculator
+{
+public:
+    virtual ~ChecksumCalculator() = default;
+
+    // CRC-16/KERMIT: reflected 0x1021, initial 0, no final XOR.
+    std::uint16_t crc16(std::span<const std::uint8_t> data) const;
+    // Sum of all bytes modulo 65536.
+    std::uint16_t byteSum16(std::span<const std::uint8_t> data) const;
+};
+
+// Chainable CRC-32/ISO-HDLC; only the low 16 bits of the length count, as the callers expect.
+std::uint32_t crc32Update(std::span<const std::uint8_t> data, std::uint32_t previous);
+
+// Streaming forms over any length: feed pieces one after the other, starting from 0.
+std::uint16_t crc16Update(std::uint16_t previous, std::span<const std::uint8_t> data);
+std::uint16_t byteSum16Update(std::uint16_t previous, std::span<const std::uint8_t> data);
+std::uint32_t crc32UpdateLong(std::uint32_t previous, std::span<const std::uint8_t> data);
+
+// The byte-at-a-time table loops; the fast paths must agree with them bit for bit.
+namespace reference {
+std::uint16_t crc16Update(std::uint16_t previous, std::span<const std::uint8_t> data);
+std::uint16_t byteSum16Update(std::uint16_t previous, std::span<const std::uint8_t> data);
+std::uint32_t crc32UpdateLong(std::uint32_t previous, std::span<const std::uint8_t> data);
+} // namespace reference
+
+} // namespace morvanex

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "footer/key_derivation.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace morvanex {
+
+enum class ValidationStatus : int {
+    Valid = 0,
+    InvalidString = 1,
+    FirmwareNotFound = 2,
+    ChecksumMismatch = 3,
+};
+
+std::string_view statusName(ValidationStatus status);
+
+// Where a decoder finds the image a code names by its checksum.
+class FirmwareSource
+{
+public:
+    virtual ~FirmwareSource() = default;
+    // checksumText: the four characters the code's unmasked checksum makes ("0"-"9", "A"-"F" when
+    // genuine). chosenRow receives the catalogue row settled on, or -1.
+    virtual std::optional<std::vector<std::uint8_t>> loadFirmwareImage(std::span<const std::uint8_t, 4> checksumText,
+                                                                       int& chosenRow) = 0;
+};
+
+// Turns a FooterCode back into its fields. Each text field is fixed width with a terminating zero.
+class FooterDecoder
+{
+public:
+    explicit FooterDecoder(FirmwareSource* source = nullptr) : m_source(source) {}
+    virtual ~FooterDecoder() = default;
+
+    // Reads at most the first 49 bytes of text; positions the text does not have count as zero bytes.
+    ValidationStatus decode(std::string_view text);
+    // The timestamp text read as seconds since 1970; meaningful after Valid.
+    std::uint32_t dateValue() const;
+    // The catalogue row the lookup of the last decode settled on, -1 for none.
+    int chosenRow() const { return m_chosenRow; }
+
+    // Text up to the first zero byte of a field.
+    static std::string_view text(std::span<const std::uint8_t> field);
+
+    std::array<std::uint8_t, 6 + 1> coo{};
+    std::array<std::uint8_t, 6 + 1> serial{};
+    std::array<std::uint8_t, 4 + 1> checksum{};
+    std::array<std::uint8_t, 8 + 1> timestamp{};
+    std::array<std::uint8_t, keyDigitCount + 1> keyDigits{};
+    std::array<std::uint8_t, 49> code{};
+    std::array<std::uint8_t, 20 + 1> cnpj{};
+
+protected:
+    // Fills keyDigits from the image and the unmasked coo, serial, timestamp and checksum values.
+    virtual void deriveKey(std::span<const std::uint8_t> image);
+    // The image whose checksum the code names, or nothing.
+    virtual std::optional<std::vector<std::uint8_t>> loadFirmwareImage();
+
+private:
+    FirmwareSource* m_source;
+    int m_chosenRow = -1;
+};
+
+} // namespace morvanex

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace morvanex {
+
+inline constexpr std::uint32_t maxCoo = 999999;
+inline constexpr std::size_t serialExcerptLength = 6;
+inline constexpr std::size_t cnpjLength = 20;
+
+// True when every character is in the document alphabet "0123456789ABC./".
+bool isDocumentText(std::string_view text);
+
+// What a printer does: the 48-character FooterCode (blanks at 8, 17, 26, 35) for the given data,
+// enciphered with the key of the image it runs. Nothing when the data cannot be encoded (COO above
+// 999999, a serial not of 6 or a CNPJ not of 20 document-alphabet characters).
+std::optional<std::string> encodeFooter(std::span<const std::uint8_t> image, std::uint32_t coo,
+                                        std::string_view serial6, std::uint32_t seconds, std::string_view cnpj20);
+
+} // namespace morvanex

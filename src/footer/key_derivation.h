@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace morvanex {
+
+inline constexpr std::size_t keyDigitCount = 20;
+using KeyDigits = std::array<std::uint8_t, keyDigitCount>;
+
+// The unmasked digit values (not text) that the key depends on.
+struct KeyFields
+{
+    std::span<const std::uint8_t, 6> coo;
+    std::span<const std::uint8_t, 6> serial;
+    std::span<const std::uint8_t, 8> timestamp;
+    std::span<const std::uint8_t, 4> checksum;
+};
+
+inline constexpr std::size_t seedSize = 32;
+inline constexpr std::size_t sampleSize = 1024;
+using Seed = std::array<std::uint8_t, seedSize>;
+using SampleBlock = std::array<std::uint8_t, sampleSize>;
+
+// Adds the seed, repeated, to the block as one little-endian number; the final carry is dropped.
+void mixBlock(SampleBlock& sample, const Seed& seed);
+
+// Twenty key digits 0..15 drawn from every 64th byte of the image. Samples at or past the end of
+// the image count as the byte 0; nothing outside the image is read.
+KeyDigits deriveKeyDigits(std::span<const std::uint8_t> image, const KeyFields& fields);
+
+} // namespace morvanex

@@ -1,0 +1,143 @@
+#include "footer/key_derivation.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace morvanex {
+namespace {
+
+struct Fields
+{
+    std::array<std::uint8_t, 6> coo{0, 0, 0, 0, 4, 1};
+    std::array<std::uint8_t, 6> serial{4, 2, 0, 2, 0, 11};
+    std::array<std::uint8_t, 8> timestamp{4, 8, 2, 3, 1, 8, 11, 14};
+    std::array<std::uint8_t, 4> checksum{1, 2, 3, 4};
+
+    KeyDigits key(std::span<const std::uint8_t> image) const
+    {
+        return deriveKeyDigits(image, {coo, serial, timestamp, checksum});
+    }
+};
+
+std::vector<std::uint8_t> randomImage(std::size_t n, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    std::vector<std::uint8_t> v(n);
+    for (auto& b : v)
+        b = static_cast<std::uint8_t>(gen());
+    return v;
+}
+
+TEST(KeyDerivation, EmptyImageGivesTwentyZeroDigits)
+{
+    EXPECT_EQ(Fields().key({}), KeyDigits{});
+}
+
+TEST(KeyDerivation, DigitsAreHexadecimalValues)
+{
+    const auto image = randomImage(300000, 1);
+    const KeyDigits key = Fields().key(image);
+    for (const auto d : key)
+        EXPECT_LE(d, 15);
+    EXPECT_NE(key, KeyDigits{});
+}
+
+TEST(KeyDerivation, SamplingOffsetFollowsTheCooModulo64)
+{
+    auto image = randomImage(65536, 2);
+    Fields f;
+    f.coo = {0, 0, 0, 0, 6, 3}; // offset 63: the last sample is the image's last byte
+    const KeyDigits before = f.key(image);
+    image.back() ^= 0x5A;
+    EXPECT_NE(f.key(image), before);
+
+    f.coo = {0, 0, 0, 0, 6, 4}; // offset 0: the last byte is not sampled, the first is
+    const KeyDigits at0 = f.key(image);
+    image.back() ^= 0x5A;
+    EXPECT_EQ(f.key(image), at0);
+    image.front() ^= 1;
+    EXPECT_NE(f.key(image), at0);
+}
+
+TEST(KeyDerivation, OnlyEvery64thByteCounts)
+{
+    auto image = randomImage(200000, 3);
+    Fields f; // COO 000041: offset 41
+    const KeyDigits key = f.key(image);
+    image[42] ^= 0xFF;
+    image[64 + 40] ^= 0xFF;
+    EXPECT_EQ(f.key(image), key);
+    image[64 * 100 + 41] ^= 0x01;
+    EXPECT_NE(f.key(image), key);
+}
+
+TEST(KeyDerivation, SamplesPastTheEndCountAsZero)
+{
+    // A short last block reads zero bytes for the missing positions; a buffer padded with zeros
+    // to the full block therefore gives the same key.
+    const auto image = randomImage(70001, 4);
+    std::vector<std::uint8_t> padded = image;
+    padded.resize(2 * 65536, 0);
+    EXPECT_EQ(Fields().key(image), Fields().key(padded));
+    // Exactly 65,536 bytes make one block; one more byte makes two.
+    const auto one = randomImage(65536, 5);
+    auto two = one;
+    two.push_back(0);
+    EXPECT_NE(Fields().key(one), Fields().key(two));
+}
+
+TEST(KeyDerivation, EveryFieldChangesTheKey)
+{
+    const auto image = randomImage(100000, 6);
+    const Fields base;
+    const KeyDigits key = base.key(image);
+    Fields f = base;
+    f.coo[5] = 2;
+    EXPECT_NE(f.key(image), key);
+    f = base;
+    f.serial[0] = 5;
+    EXPECT_NE(f.key(image), key);
+    f = base;
+    f.timestamp[7] = 13;
+    EXPECT_NE(f.key(image), key);
+    f = base;
+    f.checksum[3] = 5;
+    EXPECT_NE(f.key(image), key);
+}
+
+TEST(KeyDerivation, TimestampDigitsLoseTheirHighBits)
+{
+    const auto image = randomImage(100000, 7);
+    Fields a, b;
+    a.timestamp[2] = 1;
+    b.timestamp[2] = 17;
+    EXPECT_EQ(a.key(image), b.key(image));
+}
+
+TEST(KeyDerivation, MixBlockCarriesAndDropsTheLastCarry)
+{
+    SampleBlock sample{};
+    Seed seed{};
+    seed[0] = 0xFF;
+    sample[0] = 0x01;
+    mixBlock(sample, seed);
+    EXPECT_EQ(sample[0], 0x00);
+    EXPECT_EQ(sample[1], 0x01); // the carry
+    EXPECT_EQ(sample[32], 0xFF); // the seed repeats every 32 bytes
+
+    SampleBlock full;
+    full.fill(0xFF);
+    Seed one{};
+    one[0] = 1;
+    mixBlock(full, one);
+    // All ones plus the repeated seed is the seed minus one, once the carry out of byte 1023 is lost.
+    SampleBlock expected{};
+    for (std::size_t k = 32; k < sampleSize; k += 32)
+        expected[k] = 1;
+    EXPECT_EQ(full, expected);
+}
+
+} // namespace
+} // namespace morvanex
