@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace morvanex::test {
+
+struct ProcessResult
+{
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs program with args in workingDir (empty: the current one), feeding input on its standard input.
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input = {}, const std::string& workingDir = {});
+
+inline ProcessResult runCli(const std::vector<std::string>& args, const std::string& input = {},
+                            const std::string& workingDir = {})
+{
+    return runProcess(MORVANEX_CLI, args, input, workingDir);
+}
+
+} // namespace morvanex::test

@@ -1,0 +1,48 @@
+#include "temp_dir.h"
+
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+#include <stdlib.h>
+
+namespace morvanex::test {
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "morvanex-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::filesystem::path TempDir::write(const std::filesystem::path& relative, std::string_view content) const
+{
+    const auto full = m_path / relative;
+    std::filesystem::create_directories(full.parent_path());
+    std::ofstream(full, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
+    return full;
+}
+
+std::filesystem::path TempDir::write(const std::filesystem::path& relative, const std::vector<std::uint8_t>& bytes) const
+{
+    return write(relative, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::vector<std::uint8_t> randomBytes(std::size_t n, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    std::vector<std::uint8_t> v(n);
+    for (auto& b : v)
+        b = static_cast<std::uint8_t>(gen());
+    return v;
+}
+
+} // namespace morvanex::test

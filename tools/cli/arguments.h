@@ -1,0 +1,38 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace morvanex::cli {
+
+// Exit status of a command line that cannot be used.
+inline constexpr int usageError = 64;
+
+// "--name value", "--name=value" and "--flag"; everything else is positional ("-" included).
+struct Arguments
+{
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+    std::vector<std::string> positional;
+
+    bool has(const std::string& name) const { return values.count(name) || flags.count(name); }
+    std::optional<std::string> value(const std::string& name) const;
+};
+
+struct ArgumentRules
+{
+    std::set<std::string> valued; // options that take a value
+    std::set<std::string> flags;  // options that take none
+};
+
+// Nothing, with error set, when an option is unknown or lacks its value.
+std::optional<Arguments> parseArguments(const std::vector<std::string>& args, const ArgumentRules& rules,
+                                        std::string& error);
+
+// Decimal, or hexadecimal with a 0x prefix; nothing when not a whole number within max.
+std::optional<unsigned long long> parseNumber(const std::string& text, unsigned long long max);
+
+} // namespace morvanex::cli

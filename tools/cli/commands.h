@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace morvanex::cli {
+
+// Each command takes the arguments after its name and returns the process's exit status.
+int encodeCommand(const std::vector<std::string>& args);
+
+} // namespace morvanex::cli
