@@ -1,0 +1,67 @@
+#include "selftest/device_name.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <optional>
+
+namespace morvanex {
+
+namespace {
+
+constexpr std::string_view portPrefix = "COM";
+constexpr std::string_view overrideVariablePrefix = "MORVANEX_COM";
+#ifdef _WIN32
+constexpr std::string_view devicePathPrefix = "\\\\.\\COM";
+constexpr unsigned devicePathFirstNumber = 1;
+#else
+constexpr std::string_view devicePathPrefix = "/dev/ttyS";
+constexpr unsigned devicePathFirstNumber = 0;
+#endif
+
+char upper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The port number of "COMn" or "COMn:", n >= 1; nothing for any other name.
+std::optional<unsigned> portNumber(std::string_view name)
+{
+    if (name.size() <= portPrefix.size())
+        return std::nullopt;
+    for (size_t i = 0; i < portPrefix.size(); ++i) {
+        if (upper(name[i]) != portPrefix[i])
+            return std::nullopt;
+    }
+    std::string_view digits = name.substr(portPrefix.size());
+    if (digits.back() == ':')
+        digits.remove_suffix(1);
+    // "COM01" is no port name; n has no leading zero.
+    if (digits.empty() || digits.front() == '0')
+        return std::nullopt;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+    }
+    unsigned number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error != std::errc{} || end != digits.data() + digits.size() || number == 0)
+        return std::nullopt;
+    return number;
+}
+
+} // namespace
+
+std::string resolveDeviceName(std::string_view name)
+{
+    const std::optional<unsigned> number = portNumber(name);
+    if (!number)
+        return std::string(name);
+
+    const std::string variable = std::string(overrideVariablePrefix) + std::to_string(*number);
+    if (const char* value = std::getenv(variable.c_str()); value != nullptr && *value != '\0')
+        return value;
+
+    return std::string(devicePathPrefix) + std::to_string(*number - 1 + devicePathFirstNumber);
+}
+
+} // namespace morvanex
