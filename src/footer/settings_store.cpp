@@ -1,0 +1,401 @@
+#include "footer/settings_store.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <fstream>
+#include <system_error>
+
+#ifdef _WIN32
+#include <functional>
+#include <thread>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace morvanex {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kLf = "\n";
+constexpr char kQuote = '"';
+// A settings file is a few lines; anything far larger is not ours and is not loaded into memory.
+constexpr std::uintmax_t kMaxSettingsFileSize = 64u * 1024u * 1024u;
+constexpr int kTemporaryNameAttempts = 100;
+
+struct Line
+{
+    std::size_t begin = 0;
+    std::size_t contentEnd = 0; // before CR LF or LF
+    std::size_t end = 0;        // after the line end
+    bool hasLineEnd() const { return end > contentEnd; }
+};
+
+struct Location
+{
+    bool sectionFound = false;
+    std::size_t insertAt = 0; // after the last non-empty line of the section
+    bool insertNeedsLineEnd = false;
+    std::optional<Line> keyLine;
+    std::size_t valueBegin = 0; // just after the "=" of keyLine
+};
+
+Line lineAt(std::string_view bytes, std::size_t begin)
+{
+    Line line;
+    line.begin = begin;
+    const auto newline = bytes.find('\n', begin);
+    if (newline == std::string_view::npos) {
+        line.contentEnd = line.end = bytes.size();
+        return line;
+    }
+    line.end = newline + 1;
+    line.contentEnd = newline > begin && bytes[newline - 1] == '\r' ? newline - 1 : newline;
+    return line;
+}
+
+std::string_view trimBlanks(std::string_view text)
+{
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(kBlanks);
+    return text.substr(first, last - first + 1);
+}
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// "[name]", blanks allowed before the bracket and around the name; text after "]" is ignored.
+std::optional<std::string_view> sectionNameOf(std::string_view content)
+{
+    const auto first = content.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos || content[first] != '[')
+        return std::nullopt;
+    const auto close = content.find(']', first + 1);
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return trimBlanks(content.substr(first + 1, close - first - 1));
+}
+
+// Only the first section of a name is searched, and the first line of its key in it.
+Location locate(std::string_view bytes, std::string_view section, std::string_view key)
+{
+    Location location;
+    bool inSection = false;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const Line line = lineAt(bytes, pos);
+        pos = line.end;
+        const std::string_view content = bytes.substr(line.begin, line.contentEnd - line.begin);
+        if (const auto name = sectionNameOf(content)) {
+            if (inSection)
+                break;
+            if (equalsIgnoringAsciiCase(*name, section)) {
+                inSection = true;
+                location.sectionFound = true;
+                location.insertAt = line.end;
+                location.insertNeedsLineEnd = !line.hasLineEnd();
+            }
+            continue;
+        }
+        if (!inSection)
+            continue;
+        if (!trimBlanks(content).empty()) {
+            location.insertAt = line.end;
+            location.insertNeedsLineEnd = !line.hasLineEnd();
+        }
+        const auto equals = content.find('=');
+        if (equals != std::string_view::npos &&
+            equalsIgnoringAsciiCase(trimBlanks(content.substr(0, equals)), key)) {
+            location.keyLine = line;
+            location.valueBegin = line.begin + equals + 1;
+            return location;
+        }
+    }
+    return location;
+}
+
+std::string_view dominantLineEnd(std::string_view bytes)
+{
+    std::size_t crLf = 0;
+    std::size_t lf = 0;
+    for (auto pos = bytes.find('\n'); pos != std::string_view::npos; pos = bytes.find('\n', pos + 1))
+        ++(pos > 0 && bytes[pos - 1] == '\r' ? crLf : lf);
+    return lf > crLf ? kLf : kCrLf;
+}
+
+bool isStorableName(std::string_view name, std::string_view forbidden)
+{
+    return !name.empty() && name.find_first_of(forbidden) == std::string_view::npos &&
+           name.find_first_of(kCrLf) == std::string_view::npos && trimBlanks(name).size() == name.size();
+}
+
+std::optional<std::string> readFileBytes(const fs::path& file)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec))
+        return std::nullopt;
+    const auto size = fs::file_size(file, ec);
+    if (ec || size > kMaxSettingsFileSize)
+        return std::nullopt;
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad())
+        return std::nullopt;
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
+}
+
+std::string temporaryNameFor(const fs::path& target)
+{
+    static std::atomic<unsigned> counter{0};
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+#ifdef _WIN32
+    const auto owner = std::hash<std::thread::id>{}(std::this_thread::get_id());
+#else
+    const auto owner = static_cast<unsigned long>(::getpid());
+#endif
+    return "." + target.filename().string() + ".tmp-" + std::to_string(owner) + "-" +
+           std::to_string(static_cast<unsigned long long>(ticks) % 1000000007ull) + "-" +
+           std::to_string(++counter);
+}
+
+#ifdef _WIN32
+
+bool isWritableFile(const fs::path&, fs::perms permissions)
+{
+    return (permissions & fs::perms::owner_write) != fs::perms::none;
+}
+
+bool replaceFileAtomically(const fs::path& target, std::string_view bytes, std::optional<fs::perms>)
+{
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code ec;
+    fs::path temporary;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        temporary = folder / temporaryNameFor(target);
+        if (!fs::exists(temporary, ec) && !ec)
+            break;
+        temporary.clear();
+    }
+    if (temporary.empty())
+        return false;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        out.close();
+        if (!out) {
+            fs::remove(temporary, ec);
+            return false;
+        }
+    }
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
+}
+
+#else
+
+bool isWritableFile(const fs::path& file, fs::perms)
+{
+    return ::access(file.c_str(), W_OK) == 0;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const auto written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Makes the rename itself durable; the new contents are already on disk, so a failure here is no loss.
+void syncFolder(const fs::path& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
+bool replaceFileAtomically(const fs::path& target, std::string_view bytes,
+                           std::optional<fs::perms> permissions)
+{
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    fs::path temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts && fd < 0; ++attempt) {
+        temporary = folder / temporaryNameFor(target);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+
+    bool done = writeAll(fd, bytes);
+    // The replacement keeps the old file's mode; where the file system refuses, the default mode will do.
+    if (done && permissions)
+        (void)::fchmod(fd, static_cast<mode_t>(*permissions & fs::perms::mask));
+    done = done && ::fsync(fd) == 0;
+    done = ::close(fd) == 0 && done;
+    done = done && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!done) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    syncFolder(folder);
+    return true;
+}
+
+#endif
+
+} // namespace
+
+std::optional<std::string> findProfileValue(std::string_view fileBytes, std::string_view section,
+                                            std::string_view key)
+{
+    if (section.empty() || key.empty())
+        return std::nullopt;
+    const Location location = locate(fileBytes, section, key);
+    if (!location.keyLine)
+        return std::nullopt;
+    std::string_view value =
+        trimBlanks(fileBytes.substr(location.valueBegin, location.keyLine->contentEnd - location.valueBegin));
+    if (value.size() >= 2 && value.front() == kQuote && value.back() == kQuote)
+        value = value.substr(1, value.size() - 2);
+    return std::string(value.substr(0, kMaxProfileValueLength));
+}
+
+std::optional<std::string> applyProfileWrite(std::string_view fileBytes, std::string_view section,
+                                             std::string_view key, std::string_view value)
+{
+    if (!isStorableName(section, "]") || !isStorableName(key, "=") || key.front() == '[' ||
+        value.find_first_of(kCrLf) != std::string_view::npos)
+        return std::nullopt;
+
+    const Location location = locate(fileBytes, section, key);
+    const std::string_view lineEnd = dominantLineEnd(fileBytes);
+    std::string result;
+    result.reserve(fileBytes.size() + section.size() + key.size() + value.size() + 8);
+
+    if (location.keyLine) {
+        // Keep the line's own spelling of the key and its blanks up to the value.
+        const std::string_view rest =
+            fileBytes.substr(location.valueBegin, location.keyLine->contentEnd - location.valueBegin);
+        const auto valueOffset = std::min(rest.find_first_not_of(kBlanks), rest.size());
+        result.append(fileBytes.substr(0, location.valueBegin + valueOffset));
+        result.append(value);
+        result.append(fileBytes.substr(location.keyLine->contentEnd));
+        return result;
+    }
+
+    std::string entry(key);
+    entry += '=';
+    entry += value;
+    entry += lineEnd;
+    if (location.sectionFound) {
+        result.append(fileBytes.substr(0, location.insertAt));
+        if (location.insertNeedsLineEnd)
+            result.append(lineEnd);
+        result.append(entry);
+        result.append(fileBytes.substr(location.insertAt));
+        return result;
+    }
+
+    result.append(fileBytes);
+    if (!fileBytes.empty() && fileBytes.back() != '\n')
+        result.append(lineEnd);
+    result += '[';
+    result.append(section);
+    result += ']';
+    result.append(lineEnd);
+    result.append(entry);
+    return result;
+}
+
+std::string readProfileString(const std::filesystem::path& file, std::string_view section,
+                              std::string_view key, std::string_view defaultValue)
+{
+    const auto bytes = readFileBytes(file);
+    if (!bytes)
+        return std::string(defaultValue);
+    auto value = findProfileValue(*bytes, section, key);
+    return value ? std::move(*value) : std::string(defaultValue);
+}
+
+bool writeProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                        std::string_view value)
+{
+    std::error_code ec;
+    fs::path target = file;
+    // Write through a link to the file it names instead of replacing the link.
+    if (fs::is_symlink(fs::symlink_status(file, ec))) {
+        target = fs::weakly_canonical(file, ec);
+        if (ec)
+            return false;
+    }
+
+    const fs::file_status status = fs::status(target, ec);
+    std::string current;
+    std::optional<fs::perms> permissions;
+    if (status.type() == fs::file_type::not_found) {
+        const fs::path folder = target.parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, ec)) {
+            fs::create_directories(folder, ec);
+            if (ec)
+                return false;
+        }
+    } else {
+        if (status.type() != fs::file_type::regular || !isWritableFile(target, status.permissions()))
+            return false;
+        auto bytes = readFileBytes(target);
+        if (!bytes)
+            return false;
+        current = std::move(*bytes);
+        permissions = status.permissions();
+    }
+
+    const auto updated = applyProfileWrite(current, section, key, value);
+    if (!updated)
+        return false;
+    if (permissions && *updated == current)
+        return true;
+    return replaceFileAtomically(target, *updated, permissions);
+}
+
+} // namespace morvanex
