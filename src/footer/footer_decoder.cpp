@@ -72,7 +72,7 @@ ValidationStatus FooterDecoder::decode(std::string_view input)
     for (std::size_t i = 0; i < 4; ++i)
         checksum[i] = static_cast<std::uint8_t>(code[checksumPosition + i] - cnpjBlock[i]);
 
-    const std::optional<std::vector<std::uint8_t>> image = loadFirmwareImage();
+    const ImageBytes image = loadFirmwareImage();
     if (!image)
         return ValidationStatus::FirmwareNotFound;
 
@@ -115,10 +115,10 @@ void FooterDecoder::deriveKey(std::span<const std::uint8_t> image)
     std::copy(key.begin(), key.end(), keyDigits.begin());
 }
 
-std::optional<std::vector<std::uint8_t>> FooterDecoder::loadFirmwareImage()
+ImageBytes FooterDecoder::loadFirmwareImage()
 {
     if (!m_source)
-        return std::nullopt;
+        return nullptr;
     std::array<std::uint8_t, 4> text;
     std::copy_n(checksum.begin(), 4, text.begin());
     digitsToAlnum(text);

@@ -3,6 +3,7 @@
 #include "footer/key_derivation.h"
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -20,6 +21,9 @@ enum class ValidationStatus : int {
 
 std::string_view statusName(ValidationStatus status);
 
+// A firmware image as read for one decode; shared so that a batch run can keep it.
+using ImageBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+
 // Where a decoder finds the image a code names by its checksum.
 class FirmwareSource
 {
@@ -27,8 +31,7 @@ public:
     virtual ~FirmwareSource() = default;
     // checksumText: the four characters the code's unmasked checksum makes ("0"-"9", "A"-"F" when
     // genuine). chosenRow receives the catalogue row settled on, or -1.
-    virtual std::optional<std::vector<std::uint8_t>> loadFirmwareImage(std::span<const std::uint8_t, 4> checksumText,
-                                                                       int& chosenRow) = 0;
+    virtual ImageBytes loadFirmwareImage(std::span<const std::uint8_t, 4> checksumText, int& chosenRow) = 0;
 };
 
 // Turns a FooterCode back into its fields. Each text field is fixed width with a terminating zero.
@@ -59,8 +62,8 @@ public:
 protected:
     // Fills keyDigits from the image and the unmasked coo, serial, timestamp and checksum values.
     virtual void deriveKey(std::span<const std::uint8_t> image);
-    // The image whose checksum the code names, or nothing.
-    virtual std::optional<std::vector<std::uint8_t>> loadFirmwareImage();
+    // The image whose checksum the code names, or null.
+    virtual ImageBytes loadFirmwareImage();
 
 private:
     FirmwareSource* m_source;

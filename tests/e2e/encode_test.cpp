@@ -15,7 +15,7 @@ public:
     explicit GivenImage(std::vector<std::uint8_t> image) : m_image(std::move(image)) {}
 
 protected:
-    std::optional<std::vector<std::uint8_t>> loadFirmwareImage() override { return m_image; }
+    ImageBytes loadFirmwareImage() override { return std::make_shared<const std::vector<std::uint8_t>>(m_image); }
 
 private:
     std::vector<std::uint8_t> m_image;

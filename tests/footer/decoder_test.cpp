@@ -31,10 +31,10 @@ public:
     int loads = 0;
 
 protected:
-    std::optional<Bytes> loadFirmwareImage() override
+    ImageBytes loadFirmwareImage() override
     {
         ++loads;
-        return m_image;
+        return m_image ? std::make_shared<const Bytes>(*m_image) : nullptr;
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "arguments.h"
 
 #include <cctype>
+#include <cstdio>
 
 namespace morvanex::cli {
 
@@ -68,6 +69,15 @@ std::optional<unsigned long long> parseNumber(const std::string& text, unsigned 
         value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
     }
     return value;
+}
+
+} // namespace morvanex::cli
+
+namespace morvanex::cli {
+
+void writeOut(std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
 } // namespace morvanex::cli

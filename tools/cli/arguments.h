@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvanex::cli {
@@ -34,5 +35,8 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, co
 
 // Decimal, or hexadecimal with a 0x prefix; nothing when not a whole number within max.
 std::optional<unsigned long long> parseNumber(const std::string& text, unsigned long long max);
+
+// Writes every byte to standard output, zero bytes included.
+void writeOut(std::string_view text);
 
 } // namespace morvanex::cli

@@ -18,6 +18,9 @@ struct Command
 const Command commands[] = {
     {"encode", morvanex::cli::encodeCommand,
      "encode --image FILE [--swap] --coo N --serial S --time SECONDS --cnpj C"},
+    {"catalogue", morvanex::cli::catalogueCommand, "catalogue [--dir DIR] [--json]"},
+    {"validate", morvanex::cli::validateCommand,
+     "validate [--dir DIR] [--row N] [--expect-cnpj C] [--json] CODE|-"},
 };
 
 void printUsage()

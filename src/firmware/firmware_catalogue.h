@@ -1,0 +1,29 @@
+#pragma once
+
+#include "firmware/firmware_record.h"
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+namespace morvanex {
+
+class OperatorPrompts;
+class Workspace;
+
+// The approved images, built once at start-up and never changed afterwards, so any thread may read
+// the rows. selectedIndex is written by whichever thread decodes, hence atomic.
+class FirmwareCatalogue
+{
+public:
+    std::vector<FirmwareRecord> rows;
+    std::atomic<std::int32_t> selectedIndex{-1};
+
+    std::int32_t count() const { return static_cast<std::int32_t>(rows.size()); }
+};
+
+// One row per "*.txt" entry of the descriptor folder, in listing order. Image-open messages reach
+// prompts in catalogue order; the image checksums may be computed on several threads beforehand.
+void loadCatalogue(FirmwareCatalogue& catalogue, const Workspace& workspace, OperatorPrompts& prompts);
+
+} // namespace morvanex

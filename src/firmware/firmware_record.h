@@ -1,0 +1,78 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace morvanex {
+
+class OperatorPrompts;
+class Workspace;
+
+// The printer models whose images are checksummed and decoded with every byte pair swapped.
+inline constexpr std::array<std::string_view, 5> byteSwappedModels{"ZQ-101 ORBITA", "XR-55-LQ", "ZQ-102 ORBITA",
+                                                                    "ZQ-103 ORBITA", "ZQ-104 ORBITA"};
+
+// Caption of the image-open message, and its text with the file name in place of %s.
+inline constexpr std::string_view imageMessageCaption = "Morvanex";
+std::string imageOpenMessage(std::string_view fileName);
+
+// The value of a descriptor line: the text after its first colon, blanks directly after the colon
+// skipped; empty when the line has no colon.
+std::string descriptorValue(std::string_view line);
+
+// The checksums of an image; nothing read when the image cannot be opened.
+struct ImageChecksums
+{
+    bool opened = false;
+    std::uint16_t footer = 0;  // CRC-16, of the swapped bytes when asked for
+    std::uint16_t display = 0; // byte sum of the bytes as stored
+};
+
+// Both checksums in one streamed read of the file, memory independent of its size.
+ImageChecksums checksumImageFile(const std::filesystem::path& path, bool swapped);
+
+// Where a record gets its image checksums while the catalogue loads.
+class ImageChecksumSource
+{
+public:
+    virtual ~ImageChecksumSource() = default;
+    virtual ImageChecksums checksums(std::string_view fileName, bool swapped) = 0;
+};
+
+// One approved image. Texts are Windows-1252 bytes as the descriptor holds them.
+class FirmwareRecord
+{
+public:
+    virtual ~FirmwareRecord() = default;
+
+    // 1 when the descriptor was read, 0 when it cannot be opened.
+    int loadDescriptor(const std::filesystem::path& path, ImageChecksumSource& images, OperatorPrompts& prompts);
+    void applyLine(std::string_view line, ImageChecksumSource& images, OperatorPrompts& prompts);
+
+    std::string fileName;
+    std::string model;
+    std::string version;
+    std::string brand;
+    std::string footerChecksum;
+    std::string displayChecksum;
+    std::int32_t byteSwapped = 0;
+
+private:
+    void applyImageLine(std::string_view name, ImageChecksumSource& images, OperatorPrompts& prompts);
+};
+
+// Reads images from the workspace's image folder as the catalogue loads.
+class WorkspaceImageChecksums : public ImageChecksumSource
+{
+public:
+    explicit WorkspaceImageChecksums(const Workspace& workspace) : m_workspace(workspace) {}
+    ImageChecksums checksums(std::string_view fileName, bool swapped) override;
+
+private:
+    const Workspace& m_workspace;
+};
+
+} // namespace morvanex

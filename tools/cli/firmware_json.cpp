@@ -1,0 +1,24 @@
+#include "firmware_json.h"
+
+#include "cli_prompts.h"
+#include "json_writer.h"
+
+#include "firmware/firmware_record.h"
+
+namespace morvanex::cli {
+
+std::string firmwareJson(const FirmwareRecord& record, int index)
+{
+    return JsonObject()
+        .addNumber("index", index)
+        .add("fileName", utf8(record.fileName))
+        .add("model", utf8(record.model))
+        .add("version", utf8(record.version))
+        .add("brand", utf8(record.brand))
+        .add("footerChecksum", utf8(record.footerChecksum))
+        .add("displayChecksum", utf8(record.displayChecksum))
+        .addBool("byteSwapped", record.byteSwapped != 0)
+        .str();
+}
+
+} // namespace morvanex::cli
