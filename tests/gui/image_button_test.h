@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+
+namespace morvanex {
+
+class ImageButtonTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void idleButtonHasFlatFaceWithoutEdge();
+    void hoverRaisesEdgeUntilLeaveFocusLossOrDeactivation();
+    void pressSinksEdgeAndShiftsImageAndCaption();
+    void bitmapSitsLeftCentredWithWhiteSeeThrough();
+    void captionIsCentredBesideImageOrInWholeButton();
+    void iconIsDrawnAtNaturalSize();
+    void placeImage_data();
+    void placeImage();
+    void doubleClickGivesTwoClicks();
+    void draggingInWithLeftButtonHeldDoesNotLight();
+    void paletteChangeChangesFaceColour();
+    void disabledButtonIsEmbossedAndUnlit();
+    void setterResults();
+    void defaultButtonTakesEnterInDialog();
+};
+
+} // namespace morvanex
