@@ -1,0 +1,143 @@
+#include "selftest/batch_self_test.h"
+
+#include "firmware/firmware_catalogue.h"
+#include "firmware/firmware_lookup.h"
+#include "selftest/printer_frame.h"
+#include "selftest/self_test_random.h"
+#include "selftest/serial_port.h"
+#include "selftest/test_log.h"
+
+#include <algorithm>
+#include <array>
+#include <thread>
+
+namespace morvanex {
+namespace {
+
+// Reply buffer: the FooterCode and room for its terminator and the decoder's 49th byte.
+constexpr std::size_t replyBufferSize = 50;
+// How often a wait looks at the stop flag; a signal handler may set it, so no condition variable.
+constexpr std::chrono::milliseconds stopPollStep{20};
+
+} // namespace
+
+SerialChannelFactory serialPortFactory()
+{
+    return [](const std::string& deviceName) -> std::unique_ptr<SerialChannel> {
+        return std::make_unique<SerialPort>(deviceName);
+    };
+}
+
+bool waitUnlessStopped(std::chrono::milliseconds duration, const std::atomic<bool>& stop)
+{
+    const auto until = std::chrono::steady_clock::now() + duration;
+    while (!stop.load()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= until)
+            return true;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(until - now, stopPollStep));
+    }
+    return false;
+}
+
+BatchSelfTest::BatchSelfTest(SerialChannelFactory channels, const Workspace& workspace,
+                             FirmwareCatalogue& catalogue, OperatorPrompts& prompts, SelfTestSettings settings)
+    : m_channels(std::move(channels)), m_workspace(workspace), m_catalogue(catalogue), m_prompts(prompts),
+      m_settings(std::move(settings))
+{
+}
+
+SelfTestOutcome BatchSelfTest::run(const std::atomic<bool>& stop)
+{
+    SelfTestRandom random;
+    SelfTestOutcome outcome;
+    while (m_settings.cycleLimit == 0 || outcome.cycles < m_settings.cycleLimit) {
+        if (stop.load()) {
+            outcome.end = SelfTestOutcome::End::Stopped;
+            return outcome;
+        }
+        // Drawn once per cycle: a retried cycle sends the same data.
+        const FooterRequest request = FooterRequest::draw(random);
+        for (std::uint64_t failedOpens = 0;;) {
+            const Attempt attempt = runCycle(request, outcome.cycles + 1, stop);
+            if (attempt == Attempt::Done)
+                break;
+            if (attempt == Attempt::Stopped) {
+                outcome.end = SelfTestOutcome::End::Stopped;
+                return outcome;
+            }
+            if (m_settings.openAttemptLimit != 0 && ++failedOpens >= m_settings.openAttemptLimit) {
+                outcome.end = SelfTestOutcome::End::DeviceUnavailable;
+                return outcome;
+            }
+            if (!waitUnlessStopped(m_settings.openRetryDelay, stop)) {
+                outcome.end = SelfTestOutcome::End::Stopped;
+                return outcome;
+            }
+        }
+        ++outcome.cycles;
+    }
+    outcome.end = SelfTestOutcome::End::CycleLimit;
+    return outcome;
+}
+
+BatchSelfTest::Attempt BatchSelfTest::runCycle(const FooterRequest& request, std::uint64_t number,
+                                               const std::atomic<bool>& stop)
+{
+    std::array<std::uint8_t, replyBufferSize> reply{};
+    PrinterFrame frame;
+    frame.append(request.bytes());
+    frame.seal();
+
+    const std::unique_ptr<SerialChannel> channel = m_channels ? m_channels(m_settings.deviceName) : nullptr;
+    if (!channel)
+        return Attempt::NotOpened;
+    if (!channel->open(SelfTestSettings::baudRate)) {
+        // A failed open may still hold the device.
+        channel->close();
+        return Attempt::NotOpened;
+    }
+
+    // Neither the write nor the first byte of the answer is examined: the printer's status byte
+    // carries nothing the test uses, and a lost frame shows as a reply that never comes.
+    channel->write(frame.bytes());
+    if (!waitUnlessStopped(m_settings.replyDelay, stop)) {
+        channel->close();
+        return Attempt::Stopped;
+    }
+    channel->read(std::span(reply).first(1));
+    // Dropped unseen, also when no FooterCode character comes to overwrite it.
+    reply[0] = 0;
+
+    std::size_t received = 0;
+    for (unsigned failedReads = 0; received < replyCodeLength && failedReads < SelfTestSettings::maxFailedReads;) {
+        if (stop.load()) {
+            channel->close();
+            return Attempt::Stopped;
+        }
+        if (channel->read(std::span(reply).subspan(received, 1))) {
+            ++received;
+            failedReads = 0;
+        } else {
+            ++failedReads;
+        }
+    }
+    channel->close();
+
+    FirmwareLookup lookup(m_catalogue, m_workspace, m_prompts);
+    FooterDecoder decoder(&lookup);
+    // All 48 bytes go to the decoder, even when the logged text stops at a zero byte.
+    const ValidationStatus status =
+        decoder.decode(std::string_view(reinterpret_cast<const char*>(reply.data()), replyCodeLength + 1));
+
+    const TestLog log(m_settings.logFolder);
+    bool logged = true;
+    for (const std::string& line : cycleLogLines(request, reply, decoder, status))
+        logged = log.appendLine(line) && logged;
+
+    if (m_observer)
+        m_observer({number, request, received, status, compareCycle(request, decoder), logged});
+    return Attempt::Done;
+}
+
+} // namespace morvanex

@@ -1,0 +1,45 @@
+#include "selftest/self_test_thread.h"
+
+namespace morvanex {
+
+SelfTestThread::SelfTestThread(std::unique_ptr<BatchSelfTest> test) : m_test(std::move(test)) {}
+
+SelfTestThread::~SelfTestThread()
+{
+    requestStop();
+    join();
+}
+
+bool SelfTestThread::start()
+{
+    if (!m_test || m_running.load())
+        return false;
+    // A run that ended by itself still has its thread to collect.
+    join();
+    m_stop = false;
+    m_running = true;
+    m_thread = std::thread([this] {
+        m_outcome = m_test->run(m_stop);
+        m_running = false;
+    });
+    return true;
+}
+
+void SelfTestThread::requestStop()
+{
+    m_stop = true;
+}
+
+void SelfTestThread::join()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+SelfTestOutcome SelfTestThread::lastOutcome() const
+{
+    // Written by the worker before it clears m_running, read only once that is seen.
+    return m_running.load() ? SelfTestOutcome{} : m_outcome;
+}
+
+} // namespace morvanex

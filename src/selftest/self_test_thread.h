@@ -1,0 +1,41 @@
+#pragma once
+
+#include "selftest/batch_self_test.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace morvanex {
+
+// Runs a BatchSelfTest on a worker thread of its own. The thread ends when stop is requested and is
+// joined when this object goes, so it never runs into the process's teardown.
+class SelfTestThread
+{
+public:
+    explicit SelfTestThread(std::unique_ptr<BatchSelfTest> test);
+    ~SelfTestThread();
+
+    SelfTestThread(const SelfTestThread&) = delete;
+    SelfTestThread& operator=(const SelfTestThread&) = delete;
+
+    // Starts a run from a fresh generator; false, starting nothing, while a run is still going
+    // (a second run could not open the device the first one holds).
+    bool start();
+    void requestStop();
+    // Waits for the run to end.
+    void join();
+    bool running() const { return m_running.load(); }
+    // The result of the last run that ended.
+    SelfTestOutcome lastOutcome() const;
+
+private:
+    std::unique_ptr<BatchSelfTest> m_test;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_running{false};
+    SelfTestOutcome m_outcome;
+};
+
+} // namespace morvanex

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace morvanex {
+
+// The self-test's log, "TestEncript.txt" in the given folder: Windows-1252 text, CR LF line ends,
+// only ever appended to. The file is opened and closed for every line and never held between lines.
+class TestLog
+{
+public:
+    static constexpr std::string_view fileName = "TestEncript.txt";
+
+    explicit TestLog(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+
+    // Appends every byte of line, zero bytes included, then CR LF. When the file can be neither
+    // opened nor created the line is dropped and false returned; the next line tries again.
+    bool appendLine(std::string_view line) const;
+
+    std::filesystem::path path() const;
+
+private:
+    std::filesystem::path m_folder;
+};
+
+} // namespace morvanex
