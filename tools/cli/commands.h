@@ -9,5 +9,7 @@ namespace morvanex::cli {
 int encodeCommand(const std::vector<std::string>& args);
 int catalogueCommand(const std::vector<std::string>& args);
 int validateCommand(const std::vector<std::string>& args);
+int printerSimCommand(const std::vector<std::string>& args);
+int selfTestCommand(const std::vector<std::string>& args);
 
 } // namespace morvanex::cli

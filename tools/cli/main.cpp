@@ -21,6 +21,9 @@ const Command commands[] = {
     {"catalogue", morvanex::cli::catalogueCommand, "catalogue [--dir DIR] [--json]"},
     {"validate", morvanex::cli::validateCommand,
      "validate [--dir DIR] [--row N] [--expect-cnpj C] [--json] CODE|-"},
+    {"selftest", morvanex::cli::selfTestCommand,
+     "selftest [--dir DIR] [--device PATH] [--cycles N] [--open-attempts N]"},
+    {"printer-sim", morvanex::cli::printerSimCommand, "printer-sim --device PATH [--dir DIR] [--row N]"},
 };
 
 void printUsage()

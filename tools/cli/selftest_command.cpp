@@ -1,0 +1,116 @@
+#include "arguments.h"
+#include "commands.h"
+#include "cli_prompts.h"
+#include "stop_signal.h"
+
+#include "firmware/firmware_catalogue.h"
+#include "firmware/text_encoding.h"
+#include "firmware/workspace.h"
+#include "selftest/batch_self_test.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace morvanex::cli {
+namespace {
+
+constexpr const char* commandName = "selftest";
+// A bounded run is a check that should end: a device that stays closed ends it after this many
+// attempts. An endless run keeps waiting for the device.
+constexpr std::uint64_t boundedRunOpenAttempts = 3;
+
+// Nobody watches a self-test run: a choice between several images takes the first.
+class FirstChoicePrompts : public CliPrompts
+{
+public:
+    int chooseFirmware(const FirmwareCatalogue&, std::span<const int> candidates) override
+    {
+        return candidates.empty() ? -1 : candidates.front();
+    }
+};
+
+int fail(const std::string& message)
+{
+    std::fprintf(stderr, "morvanex-cli %s: %s\n", commandName, message.c_str());
+    return usageError;
+}
+
+void printCycle(const CycleReport& report)
+{
+    std::string line = "cycle " + std::to_string(report.number) + ": " + cp1252ToUtf8(statusLogLine(report.status));
+    const CycleComparison& c = report.comparison;
+    if (c.anyDiffers()) {
+        line += "; differs:";
+        for (const auto& [differs, name] :
+             {std::pair{c.cooDiffers, "COO"}, {c.dateDiffers, "DATA"}, {c.serialDiffers, "SERIE"},
+              {c.cnpjDiffers, "CNPJ"}})
+            if (differs)
+                line += std::string(" ") + name;
+    }
+    if (report.replyBytes < replyCodeLength)
+        line += "; " + std::to_string(report.replyBytes) + " of " + std::to_string(replyCodeLength) +
+                " reply characters";
+    if (!report.logged)
+        line += "; log not written";
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int selfTestCommand(const std::vector<std::string>& args)
+{
+    std::string error;
+    const auto parsed = parseArguments(args, {{"dir", "device", "cycles", "open-attempts"}, {}}, error);
+    if (!parsed)
+        return fail(error);
+    if (!parsed->positional.empty())
+        return fail("unexpected argument '" + parsed->positional.front() + "'");
+
+    SelfTestSettings settings;
+    const std::filesystem::path dir = parsed->value("dir").value_or(".");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec))
+        return fail("not a folder: '" + dir.string() + "'");
+    settings.logFolder = dir;
+    if (const auto device = parsed->value("device")) {
+        if (device->empty())
+            return fail("--device needs a path");
+        settings.deviceName = *device;
+    }
+    if (const auto text = parsed->value("cycles")) {
+        const auto cycles = parseNumber(*text, UINT64_MAX);
+        if (!cycles)
+            return fail("--cycles must be a whole number (0 runs until interrupted): '" + *text + "'");
+        settings.cycleLimit = *cycles;
+    }
+    settings.openAttemptLimit = settings.cycleLimit != 0 ? boundedRunOpenAttempts : 0;
+    if (const auto text = parsed->value("open-attempts")) {
+        const auto attempts = parseNumber(*text, UINT64_MAX);
+        if (!attempts)
+            return fail("--open-attempts must be a whole number (0 never gives up): '" + *text + "'");
+        settings.openAttemptLimit = *attempts;
+    }
+
+    const Workspace workspace(dir);
+    FirmwareCatalogue catalogue;
+    FirstChoicePrompts prompts;
+    loadCatalogue(catalogue, workspace, prompts);
+
+    installStopSignals();
+    BatchSelfTest test(serialPortFactory(), workspace, catalogue, prompts, settings);
+    test.onCycle(printCycle);
+    const SelfTestOutcome outcome = test.run(stopRequested());
+    if (outcome.end == SelfTestOutcome::End::DeviceUnavailable) {
+        std::fprintf(stderr, "morvanex-cli %s: cannot open device '%s' after %llu attempt(s); %llu cycle(s) done\n",
+                     commandName, settings.deviceName.c_str(),
+                     static_cast<unsigned long long>(settings.openAttemptLimit),
+                     static_cast<unsigned long long>(outcome.cycles));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace morvanex::cli
