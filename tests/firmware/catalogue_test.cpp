@@ -1,0 +1,234 @@
+#include "scripted_prompts.h"
+
+#include "e2e/temp_dir.h"
+#include "firmware/firmware_catalogue.h"
+#include "firmware/text_encoding.h"
+#include "firmware/workspace.h"
+#include "footer/checksum.h"
+
+#include <gtest/gtest.h>
+
+namespace morvanex::test {
+namespace {
+
+class Catalogue : public ::testing::Test
+{
+protected:
+    TempDir dir;
+    ScriptedPrompts prompts;
+    FirmwareCatalogue catalogue;
+
+    void load()
+    {
+        loadCatalogue(catalogue, Workspace(dir.path()), prompts);
+    }
+    const FirmwareRecord& row(int i) const { return catalogue.rows.at(static_cast<std::size_t>(i)); }
+    std::string message(const std::string& name) const { return imageOpenMessage(name); }
+};
+
+TEST_F(Catalogue, NoDescriptorFolderOrAnEmptyOneGivesNoRows)
+{
+    load();
+    EXPECT_EQ(catalogue.count(), 0);
+    std::filesystem::create_directory(dir.path() / "TXT");
+    load();
+    EXPECT_EQ(catalogue.count(), 0);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(Catalogue, RowsFollowTheListingWithLetterCaseIgnored)
+{
+    dir.write("TXT/b.txt", "MODELO: B\n");
+    dir.write("TXT/A.TXT", "MODELO: A\n");
+    dir.write("TXT/c.txt", "MODELO: C\n");
+    dir.write("TXT/notes.md", "MODELO: no\n");
+    dir.write("TXT/d.txt.bak", "MODELO: no\n");
+    std::filesystem::create_directories(dir.path() / "TXT/old.txt");
+    load();
+    ASSERT_EQ(catalogue.count(), 4);
+    // The sub-folder is listed as [old.txt], before the letters, and gives an empty row.
+    EXPECT_EQ(listFolder(dir.path() / "TXT", ".txt"), (std::vector<std::string>{"[old.txt]", "A.TXT", "b.txt", "c.txt"}));
+    EXPECT_EQ(row(0).model, "");
+    EXPECT_EQ(row(0).fileName, "");
+    EXPECT_EQ(row(1).model, "A");
+    EXPECT_EQ(row(2).model, "B");
+    EXPECT_EQ(row(3).model, "C");
+}
+
+TEST_F(Catalogue, FoldersAndFilesAreFoundWhateverTheirLetterCase)
+{
+    dir.write("txt/one.txt", "ARQUIVO: F1.BIN\n");
+    dir.write("bin/f1.bin", "abc");
+    load();
+    ASSERT_EQ(catalogue.count(), 1);
+    EXPECT_EQ(row(0).fileName, "F1.BIN");
+    EXPECT_EQ(row(0).displayChecksum, "0126");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(Catalogue, LineKindsAndValues)
+{
+    const std::string descriptor = "MARCA : X\n"
+                                   "Mo:Y\n"
+                                   "Arq: f.bin\n"
+                                   " ARQUIVO: ignored.bin\n"
+                                   "Checksum: 1234\n"
+                                   "VERSION:   1:00\t \n"
+                                   "Mx: Z\n"
+                                   "A no colon\n";
+    dir.write("TXT/a.txt", descriptor);
+    dir.write("Bin/f.bin", "");
+    load();
+    ASSERT_EQ(catalogue.count(), 1);
+    EXPECT_EQ(row(0).brand, "Z");          // a later line replaces an earlier one
+    EXPECT_EQ(row(0).model, "Y");
+    EXPECT_EQ(row(0).version, "1:00\t ");  // later colons, tabs and trailing blanks kept
+    EXPECT_EQ(row(0).fileName, "");         // the last image line had no colon
+    // An empty image name names the image folder itself, which cannot be opened.
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[1].text, message(""));
+}
+
+TEST_F(Catalogue, DescriptorValueRules)
+{
+    EXPECT_EQ(descriptorValue("VERSAO:"), "");
+    EXPECT_EQ(descriptorValue("VERSAO:   "), "");
+    EXPECT_EQ(descriptorValue("VERSAO:   1.00"), "1.00");
+    EXPECT_EQ(descriptorValue("VERSAO: 1:00"), "1:00");
+    EXPECT_EQ(descriptorValue("VERSAO:\t1.00 "), "\t1.00 ");
+    EXPECT_EQ(descriptorValue("VERSAO 1.00"), "");
+}
+
+TEST_F(Catalogue, ModelAnywhereDecidesTheByteSwap)
+{
+    dir.write("TXT/a.txt", "ARQUIVO: s.bin\r\nMARCA: Z\r\nMODELO: ZQ-101 ORBITA   \r\n");
+    dir.write("TXT/b.txt", "ARQUIVO: s.bin\nMODELO: zq-101 orbita\n");
+    dir.write("Bin/s.bin", std::string("\x61\x62\x63\x64", 4));
+    load();
+    ASSERT_EQ(catalogue.count(), 2);
+    EXPECT_EQ(row(0).byteSwapped, 1);
+    EXPECT_EQ(row(0).model, "ZQ-101 ORBITA   ");
+    char swappedCrc[5];
+    const std::uint8_t swapped[] = {0x62, 0x61, 0x64, 0x63};
+    std::snprintf(swappedCrc, sizeof swappedCrc, "%04X", ChecksumCalculator().crc16(swapped));
+    EXPECT_EQ(row(0).footerChecksum, swappedCrc);
+    EXPECT_EQ(row(0).displayChecksum, "018A"); // of the bytes as stored
+    EXPECT_EQ(row(1).byteSwapped, 0);          // the model comparison is exact
+    EXPECT_NE(row(1).footerChecksum, row(0).footerChecksum);
+    EXPECT_EQ(row(1).displayChecksum, "018A");
+}
+
+TEST_F(Catalogue, EveryListedModelSwapsAndOddLastBytesStay)
+{
+    for (const auto model : byteSwappedModels) {
+        FirmwareCatalogue c;
+        TempDir d;
+        d.write("TXT/a.txt", "MODELO: " + std::string(model) + "\nARQUIVO: x.bin\n");
+        d.write("Bin/x.bin", "abc");
+        loadCatalogue(c, Workspace(d.path()), prompts);
+        ASSERT_EQ(c.rows.at(0).byteSwapped, 1) << model;
+        const std::uint8_t bytes[] = {'b', 'a', 'c'};
+        char crc[5];
+        std::snprintf(crc, sizeof crc, "%04X", ChecksumCalculator().crc16(bytes));
+        EXPECT_EQ(c.rows[0].footerChecksum, crc);
+    }
+}
+
+TEST_F(Catalogue, ImagesThatCannotBeOpenedShowTwoMessagesEach)
+{
+    dir.write("TXT/a.txt", "ARQUIVO: missing.bin\nARQUIVO: ../escape.bin\nARQUIVO: sub/x.bin\nARQUIVO: ..\n");
+    dir.write("escape.bin", "abc");
+    dir.write("Bin/sub/x.bin", "abc");
+    load();
+    ASSERT_EQ(catalogue.count(), 1);
+    ASSERT_EQ(prompts.messages.size(), 8u);
+    for (const auto& m : prompts.messages)
+        EXPECT_EQ(m.caption, "Morvanex");
+    EXPECT_EQ(prompts.messages[0].text, message("missing.bin"));
+    EXPECT_EQ(prompts.messages[1].text, message("missing.bin"));
+    EXPECT_EQ(prompts.messages[2].text, message("../escape.bin"));
+    EXPECT_EQ(prompts.messages[4].text, message("sub/x.bin"));
+    EXPECT_EQ(row(0).fileName, "..");
+    EXPECT_EQ(row(0).footerChecksum, "0000");
+    EXPECT_EQ(row(0).displayChecksum, "0000");
+    EXPECT_EQ(cp1252ToUtf8(message("f.bin")),
+              "O arquivo f.bin não pôde ser aberto.\nVerifique se o arquivo não está sendo usado.");
+}
+
+TEST_F(Catalogue, TheLastOfTwoImageLinesRemains)
+{
+    dir.write("TXT/a.txt", "ARQUIVO: gone.bin\nARQUIVO: abc.bin\n");
+    dir.write("Bin/abc.bin", "abc");
+    dir.write("TXT/b.txt", "ARQUIVO: abc.bin\nARQUIVO: gone.bin\n");
+    load();
+    EXPECT_EQ(row(0).fileName, "abc.bin");
+    EXPECT_EQ(row(0).displayChecksum, "0126");
+    EXPECT_EQ(row(1).fileName, "gone.bin");
+    EXPECT_EQ(row(1).displayChecksum, "0000");
+    EXPECT_EQ(prompts.messages.size(), 4u); // messages in catalogue order, two per failed line
+}
+
+TEST_F(Catalogue, EmptyImageAndMissingLinesLeaveTheirFieldsEmpty)
+{
+    dir.write("TXT/a.txt", "ARQUIVO: empty.bin\n");
+    dir.write("Bin/empty.bin", "");
+    dir.write("TXT/b.txt", "MARCA: only a brand");
+    load();
+    EXPECT_EQ(row(0).footerChecksum, "0000");
+    EXPECT_EQ(row(0).displayChecksum, "0000");
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(row(1).brand, "only a brand"); // the last line counts without a line end
+    EXPECT_EQ(row(1).fileName, "");
+    EXPECT_EQ(row(1).footerChecksum, "");
+    EXPECT_EQ(row(1).model, "");
+}
+
+TEST_F(Catalogue, LineEndsAndOddBytes)
+{
+    // Only a CR before a LF ends a line; a lone CR is part of the line.
+    dir.write("TXT/a.txt", std::string("MODELO: A\rMARCA: B\r\nVERSAO: \x81\x8D\xE9\0x\r", 34));
+    load();
+    EXPECT_EQ(row(0).model, "A\rMARCA: B");
+    EXPECT_EQ(row(0).version, std::string("\x81\x8D\xE9\0x\r", 6));
+}
+
+} // namespace
+} // namespace morvanex::test
+
+namespace morvanex::test {
+namespace {
+
+TEST(Listing, CaseIgnoredThenByteOrder)
+{
+    EXPECT_TRUE(listingLess("a.txt", "B.txt"));
+    EXPECT_TRUE(listingLess("A.txt", "a.txt")); // a tie ignoring case falls back to byte order
+    EXPECT_FALSE(listingLess("a.txt", "A.txt"));
+    EXPECT_FALSE(listingLess("x", "x"));
+    EXPECT_TRUE(listingLess("ab", "abc"));
+}
+
+TEST(Listing, MissingOrFileFolderListsNothing)
+{
+    TempDir dir;
+    EXPECT_TRUE(listFolder(dir.path() / "none", ".txt").empty());
+    dir.write("TXT", "a file, not a folder");
+    EXPECT_TRUE(listFolder(dir.path() / "TXT", ".txt").empty());
+}
+
+TEST(WorkspacePaths, ExactNameFirstThenAnyCase)
+{
+    TempDir dir;
+    dir.write("Bin/F1.BIN", "upper");
+    dir.write("Bin/f1.bin", "lower");
+    const Workspace ws(dir.path());
+    EXPECT_EQ(ws.imagePath("f1.bin")->filename(), "f1.bin");
+    EXPECT_EQ(ws.imagePath("F1.BIN")->filename(), "F1.BIN");
+    EXPECT_EQ(ws.imagePath("F1.bin")->filename(), "F1.BIN"); // first match in byte order
+    EXPECT_FALSE(ws.imagePath("../x"));
+    EXPECT_FALSE(ws.imagePath("a\\b"));
+    EXPECT_FALSE(ws.imagePath("."));
+    EXPECT_FALSE(ws.imagePath(".."));
+}
+
+} // namespace
+} // namespace morvanex::test

@@ -1,0 +1,187 @@
+#include "scripted_prompts.h"
+
+#include "e2e/temp_dir.h"
+#include "firmware/firmware_catalogue.h"
+#include "firmware/firmware_lookup.h"
+#include "firmware/image_file.h"
+#include "firmware/text_encoding.h"
+#include "firmware/workspace.h"
+#include "footer/footer_encoder.h"
+#include "footer/validation_flow.h"
+
+#include <gtest/gtest.h>
+
+namespace morvanex::test {
+namespace {
+
+const std::string cnpj = "0012.345.678/0001.95";
+
+class Lookup : public ::testing::Test
+{
+protected:
+    TempDir dir;
+    ScriptedPrompts prompts;
+    FirmwareCatalogue catalogue;
+    std::vector<std::uint8_t> image = randomBytes(100001, 1);
+
+    void addFirmware(const std::string& descriptor, const std::string& file, const std::string& model,
+                     const std::vector<std::uint8_t>& bytes)
+    {
+        dir.write("TXT/" + descriptor, "ARQUIVO: " + file + "\nMODELO: " + model + "\nMARCA: M\nVERSAO: 1\n");
+        dir.write("Bin/" + file, bytes);
+    }
+    void load() { loadCatalogue(catalogue, Workspace(dir.path()), prompts); }
+
+    ValidationResult validate(const std::string& code)
+    {
+        return validateFooter(code, catalogue, Workspace(dir.path()), prompts, "Morvanex");
+    }
+    std::string codeFor(const std::vector<std::uint8_t>& bytes, bool swap = false)
+    {
+        auto b = bytes;
+        if (swap)
+            swapBytePairs(b);
+        return *encodeFooter(b, 41, "42020B", 0x482318BE, cnpj);
+    }
+    std::string lastMessage() const { return cp1252ToUtf8(prompts.messages.back().text); }
+};
+
+TEST_F(Lookup, ConfirmedValidationGivesTheNineRows)
+{
+    addFirmware("a.txt", "fw.bin", "X-1", image);
+    load();
+    const auto r = validate(codeFor(image));
+    ASSERT_EQ(r.status, ValidationStatus::Valid);
+    EXPECT_TRUE(r.confirmed);
+    EXPECT_EQ(r.row, 0);
+    EXPECT_EQ(catalogue.selectedIndex, 0);
+    EXPECT_EQ(prompts.confirmations, std::vector<std::string>{cnpj});
+    EXPECT_TRUE(prompts.choices.empty()); // a single match never opens the chooser
+    std::vector<std::string> labels, values;
+    for (const auto& row : r.rows) {
+        labels.push_back(cp1252ToUtf8(row.label));
+        values.push_back(row.value);
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"COO", "CNPJ", "DATA/HORA", "N.SÉRIE", "MODELO", "MARCA", "VERSAO",
+                                                "CHECKSUM", "ARQUIVO"}));
+    EXPECT_EQ(values, (std::vector<std::string>{"000041", cnpj, "08/05/2008 15:14:06", "42020B", "X-1", "M", "1",
+                                                catalogue.rows[0].displayChecksum, "fw.bin"}));
+}
+
+TEST_F(Lookup, FailureMessages)
+{
+    addFirmware("a.txt", "fw.bin", "X-1", image);
+    load();
+    EXPECT_EQ(validate("00000000 0000000").status, ValidationStatus::InvalidString);
+    EXPECT_EQ(lastMessage(), "A string do rodapé é inválida.");
+    EXPECT_EQ(prompts.messages.back().caption, "Morvanex");
+
+    EXPECT_EQ(validate(codeFor(randomBytes(500, 2))).status, ValidationStatus::FirmwareNotFound);
+    EXPECT_EQ(lastMessage(), "Não foi encontrado o firmware correspondente.\n"
+                             "A string do rodapé foi gerada com um firmware desconhecido.");
+    EXPECT_EQ(catalogue.selectedIndex, -1);
+
+    prompts.confirm = false;
+    const auto rejected = validate(codeFor(image));
+    EXPECT_EQ(rejected.status, ValidationStatus::Valid);
+    EXPECT_FALSE(rejected.confirmed);
+    EXPECT_TRUE(rejected.rows.empty());
+    EXPECT_EQ(lastMessage(), "A string do rodapé não foi gerada com o firmware homologado.\n"
+                             "Verifique a string e tente validar novamente.");
+}
+
+TEST_F(Lookup, ImageChangedSinceTheCatalogueLoadIsAMismatch)
+{
+    addFirmware("a.txt", "fw.bin", "X-1", image);
+    load();
+    const std::string code = codeFor(image);
+    auto grown = image;
+    grown.push_back(7);
+    dir.write("Bin/fw.bin", grown);
+    EXPECT_EQ(validate(code).status, ValidationStatus::ChecksumMismatch);
+    dir.write("Bin/fw.bin", std::vector<std::uint8_t>{});
+    EXPECT_EQ(validate(code).status, ValidationStatus::ChecksumMismatch);
+    std::filesystem::remove(dir.path() / "Bin/fw.bin");
+    EXPECT_EQ(validate(code).status, ValidationStatus::FirmwareNotFound);
+    EXPECT_EQ(catalogue.selectedIndex, 0); // the chosen row stays although its file is gone
+}
+
+TEST_F(Lookup, ByteSwappedModelsDecodeOnTheSwappedImage)
+{
+    addFirmware("a.txt", "orb.bin", "ZQ-103 ORBITA", image);
+    load();
+    const auto swappedCode = validate(codeFor(image, true));
+    EXPECT_EQ(swappedCode.status, ValidationStatus::Valid);
+    EXPECT_EQ(swappedCode.rows.at(1).value, cnpj);
+    EXPECT_EQ(validate(codeFor(image, false)).status, ValidationStatus::FirmwareNotFound);
+}
+
+TEST_F(Lookup, SeveralMatchesAskTheOperator)
+{
+    addFirmware("a.txt", "one.bin", "A", image);
+    addFirmware("b.txt", "other.bin", "B", randomBytes(3000, 3));
+    dir.write("TXT/c.txt", "ARQUIVO: one.bin\nMODELO: C\n"); // the same image again
+    load();
+    const std::string code = codeFor(image);
+
+    prompts.choice = 2;
+    const auto chosen = validate(code);
+    ASSERT_EQ(chosen.status, ValidationStatus::Valid);
+    EXPECT_EQ(prompts.choices.back(), (std::vector<int>{0, 2}));
+    EXPECT_EQ(chosen.row, 2);
+    EXPECT_EQ(chosen.rows.at(4).value, "C");
+
+    for (const int answer : {-1, 1, 7}) { // nothing chosen, or an answer that was not offered
+        prompts.choice = answer;
+        EXPECT_EQ(validate(code).status, ValidationStatus::FirmwareNotFound) << answer;
+        EXPECT_EQ(catalogue.selectedIndex, -1);
+    }
+}
+
+TEST_F(Lookup, ZeroChecksumMatchesRowsWhoseImageWasMissing)
+{
+    dir.write("TXT/a.txt", "ARQUIVO: gone.bin\n");
+    load();
+    ASSERT_EQ(catalogue.rows[0].footerChecksum, "0000");
+    const std::string code = codeFor({}); // an empty image's CRC is 0000
+    EXPECT_EQ(validate(code).status, ValidationStatus::FirmwareNotFound);
+    EXPECT_EQ(catalogue.selectedIndex, 0);
+    dir.write("Bin/gone.bin", std::vector<std::uint8_t>{});
+    EXPECT_EQ(validate(code).status, ValidationStatus::Valid); // read as a zero-length image
+}
+
+TEST_F(Lookup, MatchingNeedsFourCharacters)
+{
+    catalogue.rows.resize(3);
+    catalogue.rows[0].footerChecksum = "1A2";
+    catalogue.rows[1].footerChecksum = "1A2B";
+    catalogue.rows[2].footerChecksum = "1A2B9";
+    const std::uint8_t text[4] = {'1', 'A', '2', 'B'};
+    EXPECT_EQ(matchingRows(catalogue, std::span<const std::uint8_t, 4>(text)), (std::vector<int>{1, 2}));
+}
+
+TEST_F(Lookup, KeptImagesAreReadOnce)
+{
+    addFirmware("a.txt", "fw.bin", "X", image);
+    load();
+    const Workspace ws(dir.path());
+    FirmwareLookup lookup(catalogue, ws, prompts);
+    lookup.keepImages(true);
+    const std::string code = codeFor(image);
+    FooterDecoder first(&lookup);
+    ASSERT_EQ(first.decode(code), ValidationStatus::Valid);
+    std::filesystem::remove(dir.path() / "Bin/fw.bin");
+    FooterDecoder second(&lookup);
+    EXPECT_EQ(second.decode(code), ValidationStatus::Valid);
+}
+
+TEST(JoinFields, OneBlankBetweenNeighbours)
+{
+    EXPECT_EQ(joinFooterFields({"00000000", "11111111", "22222222", "33333333", "444444444444"}),
+              "00000000 11111111 22222222 33333333 444444444444");
+    EXPECT_EQ(joinFooterFields({"", "", "", "", ""}), "    ");
+    EXPECT_EQ(joinFooterFields({"AB", "", "C", "", ""}), "AB  C  ");
+}
+
+} // namespace
+} // namespace morvanex::test

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "firmware/operator_prompts.h"
+
+#include <string>
+#include <vector>
+
+namespace morvanex::test {
+
+// Answers as scripted and remembers what it was asked.
+class ScriptedPrompts : public OperatorPrompts
+{
+public:
+    struct Message
+    {
+        std::string caption;
+        std::string text;
+    };
+    std::vector<Message> messages;
+    std::vector<std::vector<int>> choices; // candidates of every chooser shown
+    std::vector<std::string> confirmations;
+    int choice = -1;
+    bool confirm = true;
+
+    void showError(std::string_view caption, std::string_view message) override
+    {
+        messages.push_back({std::string(caption), std::string(message)});
+    }
+    int chooseFirmware(const FirmwareCatalogue&, std::span<const int> candidates) override
+    {
+        choices.emplace_back(candidates.begin(), candidates.end());
+        return choice;
+    }
+    bool confirmCnpj(std::string_view cnpj) override
+    {
+        confirmations.emplace_back(cnpj);
+        return confirm;
+    }
+};
+
+} // namespace morvanex::test
