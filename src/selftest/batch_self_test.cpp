@@ -41,7 +41,8 @@ bool waitUnlessStopped(std::chrono::milliseconds duration, const std::atomic<boo
 }
 
 BatchSelfTest::BatchSelfTest(SerialChannelFactory channels, const Workspace& workspace,
-                             FirmwareCatalogue& catalogue, OperatorPrompts& prompts, SelfTestSettings settings)
+                             FirmwareCatalogue& catalogue, OperatorPrompts& prompts,
+                             SelfTestSettings settings)
     : m_channels(std::move(channels)), m_workspace(workspace), m_catalogue(catalogue), m_prompts(prompts),
       m_settings(std::move(settings))
 {
@@ -110,7 +111,8 @@ BatchSelfTest::Attempt BatchSelfTest::runCycle(const FooterRequest& request, std
     reply[0] = 0;
 
     std::size_t received = 0;
-    for (unsigned failedReads = 0; received < replyCodeLength && failedReads < SelfTestSettings::maxFailedReads;) {
+    for (unsigned failedReads = 0;
+         received < replyCodeLength && failedReads < SelfTestSettings::maxFailedReads;) {
         if (stop.load()) {
             channel->close();
             return Attempt::Stopped;

@@ -40,7 +40,8 @@ std::string sentCoo(const FooterRequest& sent)
     return text;
 }
 
-template <std::size_t N> std::string_view rawField(const std::array<std::uint8_t, N>& field, std::size_t length)
+template <std::size_t N>
+std::string_view rawField(const std::array<std::uint8_t, N>& field, std::size_t length)
 {
     return {reinterpret_cast<const char*>(field.data()), length};
 }
@@ -52,7 +53,8 @@ CycleComparison compareCycle(const FooterRequest& sent, const FooterDecoder& dec
     CycleComparison result;
     result.cooDiffers = sentCoo(sent) != rawField(decoded.coo, 6);
     result.dateDiffers = sent.dateTime != decoded.dateValue();
-    result.serialDiffers = sent.serialExcerpt() != rawField(decoded.serial, FooterRequest::serialExcerptLength);
+    result.serialDiffers =
+        sent.serialExcerpt() != rawField(decoded.serial, FooterRequest::serialExcerptLength);
     result.cnpjDiffers = sent.cnpjText() != rawField(decoded.cnpj, FooterRequest::cnpjLength);
     return result;
 }

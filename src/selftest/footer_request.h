@@ -43,7 +43,10 @@ struct FooterRequest
     static std::optional<FooterRequest> parse(std::span<const std::uint8_t> payload);
 
     std::array<std::uint8_t, size> bytes() const;
-    std::string_view serialExcerpt() const { return {serial.data() + serialExcerptOffset, serialExcerptLength}; }
+    std::string_view serialExcerpt() const
+    {
+        return {serial.data() + serialExcerptOffset, serialExcerptLength};
+    }
     std::string_view cnpjText() const { return {cnpj.data(), cnpj.size()}; }
 };
 

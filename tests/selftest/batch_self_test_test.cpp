@@ -1,8 +1,7 @@
-#include "self_test_fixture.h"
-
 #include "firmware/firmware_catalogue.h"
 #include "firmware/operator_prompts.h"
 #include "firmware/workspace.h"
+#include "self_test_fixture.h"
 #include "selftest/batch_self_test.h"
 #include "selftest/printer_frame.h"
 #include "selftest/self_test_thread.h"

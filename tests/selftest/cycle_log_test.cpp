@@ -1,7 +1,6 @@
-#include "self_test_fixture.h"
-
 #include "footer/footer_decoder.h"
 #include "footer/footer_encoder.h"
+#include "self_test_fixture.h"
 #include "selftest/cycle_log.h"
 #include "selftest/footer_request.h"
 #include "selftest/self_test_random.h"

@@ -1,5 +1,4 @@
 #include "self_test_fixture.h"
-
 #include "selftest/test_log.h"
 
 #include <filesystem>

@@ -1,14 +1,13 @@
 #include "arguments.h"
-#include "commands.h"
 #include "cli_prompts.h"
-#include "stop_signal.h"
-
+#include "commands.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/image_file.h"
 #include "firmware/workspace.h"
 #include "selftest/batch_self_test.h"
 #include "selftest/serial_port.h"
 #include "selftest/simulated_printer.h"
+#include "stop_signal.h"
 
 #include <array>
 #include <chrono>
@@ -90,7 +89,8 @@ int printerSimCommand(const std::vector<std::string>& args)
     if (!port.open(SelfTestSettings::baudRate))
         return fail("cannot open device '" + *device + "'", 1);
     installStopSignals();
-    std::fprintf(stderr, "morvanex-cli %s: ready on %s with %s\n", commandName, device->c_str(), fileName.c_str());
+    std::fprintf(stderr, "morvanex-cli %s: ready on %s with %s\n", commandName, device->c_str(),
+                 fileName.c_str());
 
     const std::atomic<bool>& stop = stopRequested();
     while (!stop.load()) {

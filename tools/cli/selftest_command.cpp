@@ -1,12 +1,11 @@
 #include "arguments.h"
-#include "commands.h"
 #include "cli_prompts.h"
-#include "stop_signal.h"
-
+#include "commands.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/text_encoding.h"
 #include "firmware/workspace.h"
 #include "selftest/batch_self_test.h"
+#include "stop_signal.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -39,13 +38,15 @@ int fail(const std::string& message)
 
 void printCycle(const CycleReport& report)
 {
-    std::string line = "cycle " + std::to_string(report.number) + ": " + cp1252ToUtf8(statusLogLine(report.status));
+    std::string line =
+        "cycle " + std::to_string(report.number) + ": " + cp1252ToUtf8(statusLogLine(report.status));
     const CycleComparison& c = report.comparison;
     if (c.anyDiffers()) {
         line += "; differs:";
-        for (const auto& [differs, name] :
-             {std::pair{c.cooDiffers, "COO"}, {c.dateDiffers, "DATA"}, {c.serialDiffers, "SERIE"},
-              {c.cnpjDiffers, "CNPJ"}})
+        for (const auto& [differs, name] : {std::pair{c.cooDiffers, "COO"},
+                                            {c.dateDiffers, "DATA"},
+                                            {c.serialDiffers, "SERIE"},
+                                            {c.cnpjDiffers, "CNPJ"}})
             if (differs)
                 line += std::string(" ") + name;
     }
@@ -104,7 +105,8 @@ int selfTestCommand(const std::vector<std::string>& args)
     test.onCycle(printCycle);
     const SelfTestOutcome outcome = test.run(stopRequested());
     if (outcome.end == SelfTestOutcome::End::DeviceUnavailable) {
-        std::fprintf(stderr, "morvanex-cli %s: cannot open device '%s' after %llu attempt(s); %llu cycle(s) done\n",
+        std::fprintf(stderr,
+                     "morvanex-cli %s: cannot open device '%s' after %llu attempt(s); %llu cycle(s) done\n",
                      commandName, settings.deviceName.c_str(),
                      static_cast<unsigned long long>(settings.openAttemptLimit),
                      static_cast<unsigned long long>(outcome.cycles));
