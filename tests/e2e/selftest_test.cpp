@@ -1,0 +1,248 @@
+#include "background_process.h"
+#include "footer/footer_encoder.h"
+#include "process.h"
+#include "selftest/footer_request.h"
+#include "selftest/printer_frame.h"
+#include "selftest/self_test_random.h"
+#include "temp_dir.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
+
+namespace morvanex::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Generous for a loaded two-core machine; every cycle spends 2 s waiting for the printer by design.
+constexpr auto startLimit = 10s;
+constexpr auto stopLimit = 5s;
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::size_t countOf(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size())
+        ++n;
+    return n;
+}
+
+FooterRequest firstCycleRequest()
+{
+    SelfTestRandom random;
+    return FooterRequest::draw(random);
+}
+
+const std::string cnpjMarker = "\r\n*** ERRO NO CNPJ ***\r\n\r\n";
+
+// A workspace with one approved image, a socat pair of pseudo-terminals A and B.
+class SelfTestOverSerial : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!onPath("socat"))
+            GTEST_SKIP() << "socat is not on PATH";
+        dir.write("TXT/FW.txt", "ARQUIVO: FW.BIN\nMODELO: X\nMARCA: Y\nVERSAO: 1\n");
+        dir.write("Bin/FW.BIN", image);
+        endA = (dir.path() / "A").string();
+        endB = (dir.path() / "B").string();
+        socat = std::make_unique<BackgroundProcess>(
+            "socat", std::vector<std::string>{"pty,raw,echo=0,link=" + endA, "pty,raw,echo=0,link=" + endB},
+            dir.path(), "socat");
+        ASSERT_TRUE(socat->started());
+        const auto until = Clock::now() + startLimit;
+        while (!(std::filesystem::exists(endA) && std::filesystem::exists(endB))) {
+            ASSERT_TRUE(socat->stillRunning()) << socat->err();
+            ASSERT_LT(Clock::now(), until) << "socat made no pair";
+            std::this_thread::sleep_for(10ms);
+        }
+    }
+
+    std::string log() const { return readFile(dir.path() / "TestEncript.txt"); }
+
+    TempDir dir;
+    std::vector<std::uint8_t> image = randomBytes(5000, 11);
+    std::string endA, endB;
+    std::unique_ptr<BackgroundProcess> socat;
+};
+
+TEST_F(SelfTestOverSerial, ThreeCyclesAgainstThePrinterSimulatorLogEveryFieldAsSent)
+{
+    BackgroundProcess printer(MORVANEX_CLI, {"printer-sim", "--device", endA, "--dir", dir.path().string()},
+                              dir.path(), "printer");
+    ASSERT_TRUE(printer.waitForError("ready on", startLimit)) << printer.err();
+
+    const auto run = runCli({"selftest", "--dir", dir.path().string(), "--device", endB, "--cycles", "3"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "cycle 1: RETORNO OK\ncycle 2: RETORNO OK\ncycle 3: RETORNO OK\n");
+
+    const FooterRequest first = firstCycleRequest();
+    const auto code = encodeFooter(image, 41, "42020B", 0x482318BE, first.cnpjText());
+    ASSERT_TRUE(code);
+    const std::string cnpj(first.cnpjText());
+    const std::string firstCycle = *code + "\r\n" +
+                                   "COO enc: 000041                 COO dec: 000041\r\n"
+                                   "DATA enc: 482318BE              DATA dec: 482318BE\r\n"
+                                   "No.S\xC9RIE enc: 42020B            No.S\xC9RIE dec: 42020B\r\n"
+                                   "CNPJ enc: " +
+                                   cnpj + "  CNPJ dec: " + cnpj + "\r\n" + "RETORNO OK\r\n\r\n\r\n";
+    const std::string text = log();
+    ASSERT_GE(text.size(), firstCycle.size());
+    EXPECT_EQ(text.substr(0, firstCycle.size()), firstCycle);
+    EXPECT_EQ(countOf(text, "RETORNO OK\r\n\r\n\r\n"), 3u);
+    EXPECT_EQ(countOf(text, "***"), 0u);
+    EXPECT_TRUE(text.ends_with("RETORNO OK\r\n\r\n\r\n"));
+
+    // The simulator answered three requests, refused none and stops on SIGTERM.
+    EXPECT_EQ(printer.err().find("refused"), std::string::npos) << printer.err();
+    EXPECT_EQ(countOf(printer.out(), "\n"), 3u);
+    EXPECT_EQ(printer.terminate(stopLimit), 0);
+}
+
+TEST_F(SelfTestOverSerial, AnEndlessRunStopsOnSigtermWithOnlyWholeCyclesLogged)
+{
+    BackgroundProcess printer(MORVANEX_CLI, {"printer-sim", "--device", endA, "--dir", dir.path().string()},
+                              dir.path(), "printer");
+    ASSERT_TRUE(printer.waitForError("ready on", startLimit)) << printer.err();
+    BackgroundProcess test(MORVANEX_CLI, {"selftest", "--dir", dir.path().string(), "--device", endB},
+                           dir.path(), "selftest");
+    ASSERT_TRUE(test.waitForOutput("cycle 1: RETORNO OK\n", 20s)) << test.err();
+    // Now inside the second cycle's wait for the printer, which the stop cuts short.
+    const auto stopping = Clock::now();
+    EXPECT_EQ(test.terminate(stopLimit), 0) << test.err();
+    EXPECT_LT(Clock::now() - stopping, 3s);
+    const std::string text = log();
+    const std::size_t cycles = countOf(text, "RETORNO OK\r\n\r\n\r\n");
+    EXPECT_GE(cycles, 1u);
+    EXPECT_EQ(countOf(text, "COO enc: "), cycles) << "no cycle is logged in part";
+    EXPECT_TRUE(text.ends_with("RETORNO OK\r\n\r\n\r\n"));
+}
+
+TEST_F(SelfTestOverSerial, APrinterAnsweringGarbageIsLoggedAsAnInvalidString)
+{
+    // A peer on A that answers every request with an ACK and 48 characters outside the alphabet.
+    std::atomic<bool> done{false};
+    std::atomic<int> opened{0}; // 1 open, -1 failed
+    std::thread peer([&] {
+        const int fd = ::open(endA.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        opened = fd >= 0 ? 1 : -1;
+        if (fd < 0)
+            return;
+        const std::string answer = "\x06" + std::string(48, 'g');
+        while (!done) {
+            pollfd entry{fd, POLLIN, 0};
+            if (::poll(&entry, 1, 50) > 0) {
+                char buffer[256];
+                if (::read(fd, buffer, sizeof buffer) > 0 && ::write(fd, answer.data(), answer.size()) < 0)
+                    break;
+            }
+        }
+        ::close(fd);
+    });
+    while (opened == 0)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_EQ(opened, 1);
+    const auto started = Clock::now();
+    const auto run = runCli({"selftest", "--dir", dir.path().string(), "--device", endB, "--cycles", "1"});
+    done = true;
+    peer.join();
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_LT(Clock::now() - started, 30s);
+    EXPECT_EQ(run.out, "cycle 1: RETORNO STRING INVALIDA; differs: COO DATA SERIE CNPJ\n");
+
+    const std::string text = log();
+    const std::string start = std::string(48, 'g') + "\r\n\r\n*** ERRO NO COO ***\r\n\r\n" +
+                              "COO enc: 000041                 COO dec: \r\n\r\n*** ERRO NA DATA ***\r\n\r\n";
+    EXPECT_EQ(text.substr(0, start.size()), start);
+    const std::string serialLine =
+        "No.S\xC9RIE enc: 42020B            No.S\xC9RIE dec: " + std::string(6, '\0');
+    EXPECT_NE(text.find("\r\n*** ERRO NO N\xDAMERO DE S\xC9RIE ***\r\n\r\n" + serialLine + "\r\n"),
+              std::string::npos);
+    const std::string cnpjLine =
+        "CNPJ enc: " + std::string(firstCycleRequest().cnpjText()) + "  CNPJ dec: " + std::string(20, '\0');
+    EXPECT_NE(text.find(cnpjMarker + cnpjLine + "\r\nRETORNO STRING INVALIDA\r\n\r\n\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(text.ends_with("RETORNO STRING INVALIDA\r\n\r\n\r\n"));
+}
+
+TEST_F(SelfTestOverSerial, ThePrinterSimulatorRefusesABadFrameWithNak)
+{
+    BackgroundProcess printer(MORVANEX_CLI, {"printer-sim", "--device", endA, "--dir", dir.path().string()},
+                              dir.path(), "printer");
+    ASSERT_TRUE(printer.waitForError("ready on", startLimit)) << printer.err();
+
+    const int fd = ::open(endB.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    PrinterFrame frame;
+    frame.append(firstCycleRequest().bytes());
+    frame.seal();
+    std::vector<std::uint8_t> damaged(frame.bytes().begin(), frame.bytes().end());
+    damaged.back() ^= 0xFF;
+    ASSERT_EQ(::write(fd, damaged.data(), damaged.size()), static_cast<ssize_t>(damaged.size()));
+    std::vector<std::uint8_t> answer;
+    const auto until = Clock::now() + startLimit;
+    while (answer.empty() && Clock::now() < until) {
+        pollfd entry{fd, POLLIN, 0};
+        if (::poll(&entry, 1, 100) > 0) {
+            std::uint8_t buffer[64];
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n > 0)
+                answer.assign(buffer, buffer + n);
+        }
+    }
+    // A late second byte would be a second answer to the same frame.
+    std::this_thread::sleep_for(200ms);
+    std::uint8_t extra[64];
+    const ssize_t more = ::read(fd, extra, sizeof extra);
+    ::close(fd);
+    EXPECT_EQ(answer, std::vector<std::uint8_t>{printer_framing::negativeAcknowledge});
+    EXPECT_LE(more, 0);
+    EXPECT_TRUE(printer.waitForError("refused: frame checksum", startLimit)) << printer.err();
+    EXPECT_EQ(printer.terminate(stopLimit), 0);
+}
+
+TEST(SelfTestWithoutPrinter, ADeviceThatCannotBeOpenedEndsABoundedRunWithNothingLogged)
+{
+    TempDir dir;
+    const auto started = Clock::now();
+    const auto run = runCli({"selftest", "--dir", dir.path().string(), "--device",
+                             (dir.path() / "no-such-device").string(), "--cycles", "1"});
+    const auto took = Clock::now() - started;
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("cannot open device"), std::string::npos) << run.err;
+    EXPECT_TRUE(run.out.empty());
+    // Three attempts, two 2-second waits between them.
+    EXPECT_GE(took, 3900ms);
+    EXPECT_LT(took, 20s);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "TestEncript.txt"));
+}
+
+TEST(SelfTestCommandLine, BadOptionsAreUsageErrors)
+{
+    TempDir dir;
+    EXPECT_EQ(runCli({"selftest", "--cycles", "many", "--dir", dir.path().string()}).exitCode, 64);
+    EXPECT_EQ(runCli({"selftest", "--dir", (dir.path() / "missing").string()}).exitCode, 64);
+    EXPECT_EQ(runCli({"selftest", "--speed", "9600"}).exitCode, 64);
+    EXPECT_EQ(runCli({"printer-sim", "--dir", dir.path().string()}).exitCode, 64) << "--device is required";
+    const auto noRow = runCli({"printer-sim", "--device", "/dev/null", "--dir", dir.path().string()});
+    EXPECT_EQ(noRow.exitCode, 1);
+    EXPECT_NE(noRow.err.find("no row 0"), std::string::npos) << noRow.err;
+}
+
+} // namespace
+} // namespace morvanex::test
