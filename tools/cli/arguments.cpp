@@ -64,7 +64,8 @@ std::optional<unsigned long long> parseNumber(const std::string& text, unsigned 
             digit = std::tolower(c) - 'a' + 10;
         else
             return std::nullopt;
-        if (value > (max - static_cast<unsigned>(digit)) / static_cast<unsigned>(base))
+        if (static_cast<unsigned long long>(digit) > max ||
+            value > (max - static_cast<unsigned>(digit)) / static_cast<unsigned>(base))
             return std::nullopt;
         value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
     }
