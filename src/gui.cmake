@@ -16,8 +16,16 @@ target_link_libraries(morvanex_gui PUBLIC morvanex_core Qt6::Widgets)
 target_include_directories(morvanex_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 set_target_properties(morvanex_gui PROPERTIES AUTOUIC_SEARCH_PATHS ${morvanex_resource_dir})
 
-# ---- The application: src/app/*.cpp and the executable `Morvanex` go here.
-# add_executable(Morvanex ...) linking morvanex_gui; it calls morvanex::initGuiResources() at start-up.
+# The application's windows and dialogs, in a library of their own so the GUI tests drive the same code.
+file(GLOB gui_app_sources CONFIGURE_DEPENDS app/*.cpp app/*.h)
+list(FILTER gui_app_sources EXCLUDE REGEX "/app/main\\.cpp$")
+add_library(morvanex_app STATIC ${gui_app_sources})
+target_link_libraries(morvanex_app PUBLIC morvanex_gui)
+set_target_properties(morvanex_app PROPERTIES AUTOUIC_SEARCH_PATHS ${morvanex_resource_dir})
+
+add_executable(Morvanex app/main.cpp)
+target_link_libraries(Morvanex PRIVATE morvanex_app)
+install(TARGETS Morvanex RUNTIME DESTINATION bin)
 
 # Desktop integration for the installed application.
 install(FILES ${morvanex_resource_dir}/morvanex.desktop DESTINATION share/applications)

@@ -1,0 +1,23 @@
+#include "app/cnpj_confirm_dialog.h"
+
+#include "app/gui_text.h"
+#include "ui_cnpj_confirm_dialog.h"
+
+namespace morvanex {
+
+CnpjConfirmDialog::CnpjConfirmDialog(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CnpjConfirmDialog>())
+{
+    m_ui->setupUi(this);
+    m_ui->cnpjLabel->setFont(logicalFont(courierNew, cnpjFontHeight, cnpjFontWidth, cnpjFontWeight));
+    m_ui->yesButton->setFocus();
+}
+
+CnpjConfirmDialog::~CnpjConfirmDialog() = default;
+
+void CnpjConfirmDialog::setCnpjText(const QString& text)
+{
+    m_cnpjText = text;
+    m_ui->cnpjLabel->setText(text);
+}
+
+} // namespace morvanex

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <memory>
+
+namespace morvanex {
+
+namespace Ui {
+class CnpjConfirmDialog;
+}
+
+// Asks whether the decoded CNPJ is the one printed on the document: "SIM" accepts, "NÃO", Escape
+// and the close box reject.
+class CnpjConfirmDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CnpjConfirmDialog(QWidget* parent = nullptr);
+    ~CnpjConfirmDialog() override;
+
+    void setCnpjText(const QString& text);
+    QString cnpjText() const { return m_cnpjText; }
+
+private:
+    std::unique_ptr<Ui::CnpjConfirmDialog> m_ui;
+    QString m_cnpjText;
+};
+
+// The display font of the CNPJ: large, heavy and wide enough to read at a glance.
+inline constexpr int cnpjFontHeight = 35;
+inline constexpr int cnpjFontWidth = 20;
+inline constexpr int cnpjFontWeight = 800;
+
+} // namespace morvanex

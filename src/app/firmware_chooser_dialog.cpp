@@ -1,0 +1,68 @@
+#include "app/firmware_chooser_dialog.h"
+
+#include "app/gui_text.h"
+#include "firmware/firmware_catalogue.h"
+#include "ui_firmware_chooser_dialog.h"
+
+#include <QHeaderView>
+#include <algorithm>
+#include <array>
+
+namespace morvanex {
+namespace {
+
+constexpr int listFontHeight = 16;
+constexpr int listFontWidth = 7;
+constexpr int columnWidth = 100;
+const std::array<QString, 4> headings{QStringLiteral("MODELO"), QStringLiteral("VERSÃO"), QStringLiteral("CS"),
+                                      QStringLiteral("ARQUIVO")};
+
+QTableWidgetItem* cell(const std::string& cp1252)
+{
+    return new QTableWidgetItem(fromCp1252(cp1252));
+}
+
+} // namespace
+
+FirmwareChooserDialog::FirmwareChooserDialog(const FirmwareCatalogue& catalogue, std::span<const int> candidates,
+                                             QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::FirmwareChooserDialog>()),
+      m_candidates(candidates.begin(), candidates.end())
+{
+    m_ui->setupUi(this);
+    QTableWidget* list = m_ui->firmwareList;
+    list->setFont(logicalFont(courierNew, listFontHeight, listFontWidth));
+    list->setColumnCount(static_cast<int>(headings.size()));
+    list->setHorizontalHeaderLabels({headings.begin(), headings.end()});
+    list->horizontalHeader()->setSectionsClickable(false);
+    for (int c = 0; c < list->columnCount(); ++c)
+        list->setColumnWidth(c, columnWidth);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 3);
+
+    list->setRowCount(static_cast<int>(m_candidates.size()));
+    for (int r = 0; r < list->rowCount(); ++r) {
+        const FirmwareRecord& record = catalogue.rows.at(static_cast<std::size_t>(m_candidates[r]));
+        list->setItem(r, 0, cell(record.model));
+        list->setItem(r, 1, cell(record.version));
+        list->setItem(r, 2, cell(record.displayChecksum));
+        list->setItem(r, 3, cell(record.fileName));
+    }
+    list->clearSelection();
+
+    connect(m_ui->okButton, &QPushButton::clicked, this, &FirmwareChooserDialog::takeSelection);
+    connect(list, &QTableWidget::cellDoubleClicked, this, &FirmwareChooserDialog::takeSelection);
+}
+
+FirmwareChooserDialog::~FirmwareChooserDialog() = default;
+
+void FirmwareChooserDialog::takeSelection()
+{
+    const QModelIndexList rows = m_ui->firmwareList->selectionModel()->selectedRows();
+    int first = -1;
+    for (const QModelIndex& index : rows)
+        first = first < 0 ? index.row() : std::min(first, index.row());
+    m_chosenIndex = first >= 0 ? m_candidates[static_cast<std::size_t>(first)] : -1;
+    accept();
+}
+
+} // namespace morvanex

@@ -1,0 +1,259 @@
+#include "app/main_dialog.h"
+
+#include "app/app_context.h"
+#include "app/firmware_list.h"
+#include "app/gui_prompts.h"
+#include "app/gui_text.h"
+#include "app/self_test_runner.h"
+#include "app/upper_case_validator.h"
+#include "firmware/firmware_catalogue.h"
+#include "footer/settings_store.h"
+#include "footer/validation_flow.h"
+#include "ui_main_dialog.h"
+
+#include <QHeaderView>
+#include <QIcon>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <filesystem>
+#include <system_error>
+
+namespace morvanex {
+namespace {
+
+const QString windowTitleText = QStringLiteral("Morvanex 1.05");
+constexpr int fieldFontHeight = 16;
+constexpr int fieldFontWidth = 11;
+constexpr int listFontHeight = 16;
+constexpr int listFontWidth = 9;
+constexpr int labelColumnWidth = 100;
+constexpr int valueColumnWidth = 430;
+// Where each group starts in a stored code; the characters between groups are separators.
+constexpr std::array<std::size_t, MainDialog::fieldCount> groupStarts{0, 9, 18, 27, 36};
+
+const QColor bitmapTransparent(255, 255, 255);
+const QString validateBitmap = QStringLiteral(":/images/validate_bitmap_32.png");
+const QString catalogueIcon = QStringLiteral(":/images/catalogue_icon_32.png");
+
+QIcon appIcon()
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/images/app_icon_32.png"), QSize(32, 32));
+    icon.addFile(QStringLiteral(":/images/app_icon_16.png"), QSize(16, 16));
+    return icon;
+}
+
+} // namespace
+
+MainDialog::MainDialog(AppContext& context, QWidget* parent)
+    : QDialog(parent), m_context(context), m_ui(std::make_unique<Ui::MainDialog>()),
+      m_prompts(std::make_unique<GuiPrompts>(this)),
+      m_selfTests(std::make_unique<SelfTestRunner>(context.workspace, context.catalogue, *m_prompts))
+{
+    m_ui->setupUi(this);
+    m_fields = {m_ui->footerEdit1, m_ui->footerEdit2, m_ui->footerEdit3, m_ui->footerEdit4, m_ui->footerEdit5};
+    initMainWindow();
+}
+
+MainDialog::~MainDialog()
+{
+    stopSelfTests();
+}
+
+QLineEdit* MainDialog::field(int n) const
+{
+    return m_fields.at(static_cast<std::size_t>(n - 1));
+}
+
+QTableWidget* MainDialog::resultList() const
+{
+    return m_ui->resultList;
+}
+
+ImageButton* MainDialog::validateButton() const
+{
+    return m_ui->validateButton;
+}
+
+void MainDialog::initMainWindow()
+{
+    // A fixed dialog frame that can still be minimised and maximised.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+    m_normalSize = size();
+    setMinimumSize(m_normalSize);
+
+    exchangeFields(false);
+    setWindowIcon(appIcon());
+    setWindowTitle(windowTitleText);
+    setUpResultList();
+    setUpFields();
+    m_fields[0]->setFocus();
+    setUpButtons();
+    // Any message about an unreadable image is answered before the window first shows.
+    loadCatalogue(m_context.catalogue, m_context.workspace, *m_prompts);
+    restoreFooterString();
+}
+
+void MainDialog::setUpResultList()
+{
+    QTableWidget* list = m_ui->resultList;
+    list->setColumnCount(2);
+    list->setHorizontalHeaderLabels({QStringLiteral(" "), QStringLiteral(" ")});
+    list->setColumnWidth(0, labelColumnWidth);
+    list->setColumnWidth(1, valueColumnWidth);
+    list->setShowGrid(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSortingEnabled(false);
+    list->horizontalHeader()->setSectionsClickable(false);
+    m_listFont = logicalFont(courierNew, listFontHeight, listFontWidth);
+    list->setFont(m_listFont);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 3);
+}
+
+void MainDialog::setUpFields()
+{
+    m_fieldFont = logicalFont(courierNew, fieldFontHeight, fieldFontWidth);
+    auto* upperCase = new UpperCaseValidator(this);
+    for (int i = 0; i < fieldCount; ++i) {
+        QLineEdit* edit = m_fields[static_cast<std::size_t>(i)];
+        edit->setFont(m_fieldFont);
+        edit->setValidator(upperCase);
+        // textChanged comes with every change, typed, deleted, pasted or cut; transfers block it.
+        connect(edit, &QLineEdit::textChanged, this, [this, i] { advanceWhenFull(i + 1); });
+    }
+}
+
+void MainDialog::setUpButtons()
+{
+    m_ui->validateButton->setBitmaps(validateBitmap, bitmapTransparent);
+    m_ui->catalogueButton->setIcon(QIcon(catalogueIcon));
+    m_ui->exitButton->setIcon(appIcon());
+
+    connect(m_ui->validateButton, &QPushButton::clicked, this, &MainDialog::validateFooter);
+    connect(m_ui->catalogueButton, &QPushButton::clicked, this, &MainDialog::showFirmwareList);
+    connect(m_ui->exitButton, &QPushButton::clicked, this, &MainDialog::saveAndExit);
+    connect(m_ui->testButton, &QPushButton::clicked, this, &MainDialog::startSelfTest);
+    // Never shown or enabled: the printer test is for the workshop only.
+    m_ui->testButton->hide();
+    m_ui->testButton->setEnabled(false);
+}
+
+bool MainDialog::exchangeFields(bool toMembers)
+{
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        QLineEdit* edit = m_fields[i];
+        const int limit = fieldLimits[i];
+        if (toMembers) {
+            if (edit->text().size() > limit)
+                return false;
+            m_groups[i] = edit->text();
+        } else {
+            const QSignalBlocker quiet(edit);
+            edit->setMaxLength(limit);
+            edit->setText(m_groups[i]);
+        }
+    }
+    return true;
+}
+
+void MainDialog::advanceWhenFull(int n)
+{
+    exchangeFields(true);
+    const auto i = static_cast<std::size_t>(n - 1);
+    if (m_groups.at(i).size() != fieldLimits.at(i))
+        return;
+    if (n < fieldCount)
+        m_fields[i + 1]->setFocus();
+    else
+        m_ui->validateButton->setFocus();
+}
+
+void MainDialog::restoreFooterString()
+{
+    const std::string value = readProfileString(m_context.profileFile, settingsSection, footerStringKey);
+    if (value.empty())
+        return;
+    // Fixed positions; a value cut short fills only the positions it has.
+    for (std::size_t i = 0; i < m_groups.size(); ++i) {
+        const std::size_t start = groupStarts[i];
+        m_groups[i] = start < value.size()
+                          ? fromCp1252(value.substr(start, static_cast<std::size_t>(fieldLimits[i])))
+                          : QString();
+    }
+    m_footerString = value;
+    exchangeFields(false);
+    m_ui->validateButton->setFocus();
+}
+
+void MainDialog::validateFooter()
+{
+    exchangeFields(true);
+    std::array<std::string, fieldCount> fields;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        fields[i] = toCp1252(m_groups[i]);
+    m_footerString = joinFooterFields(fields);
+    const ValidationResult result = morvanex::validateFooter(m_footerString, m_context.catalogue,
+                                                             m_context.workspace, *m_prompts, m_context.appName);
+    if (result.confirmed)
+        fillResultList(result.rows);
+}
+
+void MainDialog::fillResultList(const std::vector<ResultRow>& rows)
+{
+    QTableWidget* list = m_ui->resultList;
+    list->clearContents();
+    list->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < list->rowCount(); ++r) {
+        const ResultRow& row = rows[static_cast<std::size_t>(r)];
+        list->setItem(r, 0, new QTableWidgetItem(fromCp1252(row.label)));
+        list->setItem(r, 1, new QTableWidgetItem(fromCp1252(row.value)));
+    }
+}
+
+void MainDialog::showFirmwareList()
+{
+    morvanex::showFirmwareList(this, m_context.catalogue, m_context.workspace);
+}
+
+void MainDialog::saveAndExit()
+{
+    exchangeFields(true);
+    std::array<std::string, fieldCount> fields;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        fields[i] = toCp1252(m_groups[i]);
+    m_footerString = joinFooterFields(fields);
+    // A first run may find no configuration folder yet; the write itself is not checked.
+    std::error_code ignored;
+    std::filesystem::create_directories(m_context.profileFile.parent_path(), ignored);
+    writeProfileString(m_context.profileFile, settingsSection, footerStringKey, m_footerString);
+    close();
+}
+
+void MainDialog::startSelfTest()
+{
+    m_selfTests->startOne();
+}
+
+void MainDialog::stopSelfTests()
+{
+    m_selfTests->stopAll();
+}
+
+void MainDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    // The frame cannot be dragged to another size; only maximising (or full screen) enlarges it.
+    QTimer::singleShot(0, this, &MainDialog::keepNormalSize);
+}
+
+void MainDialog::keepNormalSize()
+{
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
+        return;
+    if (size() != m_normalSize)
+        resize(m_normalSize);
+}
+
+} // namespace morvanex

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QSize>
+#include <QString>
+#include <array>
+#include <memory>
+#include <string>
+
+class QLineEdit;
+class QTableWidget;
+
+namespace morvanex {
+
+class AppContext;
+class GuiPrompts;
+class ImageButton;
+class SelfTestRunner;
+struct ResultRow;
+
+namespace Ui {
+class MainDialog;
+}
+
+// The tool's only window: five code fields, the result list and the three buttons. It loads the
+// catalogue and restores the last code while it is built, so both are there when it first shows.
+class MainDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int fieldCount = 5;
+    static constexpr std::array<int, fieldCount> fieldLimits{8, 8, 8, 8, 12};
+
+    explicit MainDialog(AppContext& context, QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    // The code as last joined or restored, Windows-1252.
+    const std::string& footerString() const { return m_footerString; }
+    QLineEdit* field(int n) const; // n from 1 to 5
+    QTableWidget* resultList() const;
+    ImageButton* validateButton() const;
+    GuiPrompts& prompts() const { return *m_prompts; }
+    SelfTestRunner& selfTests() const { return *m_selfTests; }
+
+    bool exchangeFields(bool toMembers);
+    void advanceWhenFull(int n);
+
+public slots:
+    void validateFooter();
+    void showFirmwareList();
+    void saveAndExit();
+    void startSelfTest();
+    // Ends the self-test threads; the application does so once the modal run is over.
+    void stopSelfTests();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void initMainWindow();
+    void setUpResultList();
+    void setUpFields();
+    void setUpButtons();
+    void restoreFooterString();
+    void fillResultList(const std::vector<ResultRow>& rows);
+    void keepNormalSize();
+
+    AppContext& m_context;
+    std::unique_ptr<Ui::MainDialog> m_ui;
+    std::unique_ptr<GuiPrompts> m_prompts;
+    std::unique_ptr<SelfTestRunner> m_selfTests;
+    QFont m_fieldFont;
+    QFont m_listFont;
+    std::string m_footerString;
+    std::array<QString, fieldCount> m_groups;
+    std::array<QLineEdit*, fieldCount> m_fields{};
+    QSize m_normalSize;
+};
+
+} // namespace morvanex
