@@ -7,6 +7,8 @@
 #include "selftest/self_test_thread.h"
 #include "selftest/serial_channel.h"
 #include "selftest/simulated_printer.h"
+#include "footer/footer_encoder.h"
+#include "footer/validation_flow.h"
 
 #include <chrono>
 #include <deque>
@@ -286,6 +288,39 @@ TEST_F(BatchRun, AThreadCanBeStartedAgainAfterItsRunEnded)
     thread.join();
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_EQ(reports[1].sent.coo, 41u) << "every run starts its generator afresh";
+}
+
+// The operator validating while a self-test runs on its own thread: each validation shows the row
+// its own decode chose, whatever the self-test's decodes write into selectedIndex meanwhile.
+TEST_F(BatchRun, ValidationsBesideASelfTestThreadKeepTheirOwnRow)
+{
+    const Bytes other = test::pseudoRandomImage(4096, 9);
+    folder.write("TXT/other.txt", "ARQUIVO: OTHER.BIN\nMODELO: OTHER\n");
+    folder.write("Bin/OTHER.BIN", std::string(other.begin(), other.end()));
+    FirmwareCatalogue both;
+    loadCatalogue(both, workspace, prompts);
+    ASSERT_EQ(both.count(), 2);
+
+    line.printer = std::make_unique<SimulatedPrinter>(image);
+    settings.cycleLimit = 40;
+    BatchSelfTest selfTest([this](const std::string& name) { return std::make_unique<FakeChannel>(name, line); },
+                           workspace, both, prompts, settings);
+    std::thread worker([&] { selfTest.run(stop); });
+
+    class Confirming : public NoPrompts
+    {
+    public:
+        bool confirmCnpj(std::string_view) override { return true; }
+    } operatorPrompts;
+    const std::string code = *encodeFooter(other, 7, "000000", 1, "00000000000000000000");
+    for (int i = 0; i < 40; ++i) {
+        const ValidationResult r = validateFooter(code, both, workspace, operatorPrompts, "Morvanex");
+        ASSERT_TRUE(r.confirmed);
+        EXPECT_EQ(r.row, 1);
+        EXPECT_EQ(r.rows.at(4).value, "OTHER");
+    }
+    worker.join();
+    EXPECT_NE(log().find("RETORNO OK"), std::string::npos);
 }
 
 } // namespace
