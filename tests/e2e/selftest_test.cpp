@@ -180,6 +180,47 @@ TEST_F(SelfTestOverSerial, APrinterAnsweringGarbageIsLoggedAsAnInvalidString)
     EXPECT_TRUE(text.ends_with("RETORNO STRING INVALIDA\r\n\r\n\r\n"));
 }
 
+TEST_F(SelfTestOverSerial, APeerFloodingTenMegabytesEndsACycleOnItsOwn)
+{
+    std::atomic<bool> done{false};
+    std::atomic<int> opened{0};
+    std::atomic<std::size_t> sent{0};
+    std::thread peer([&] {
+        const int fd = ::open(endA.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        opened = fd >= 0 ? 1 : -1;
+        if (fd < 0)
+            return;
+        std::vector<char> chunk(65536);
+        for (std::size_t i = 0; i < chunk.size(); ++i)
+            chunk[i] = static_cast<char>(i * 131 + 7);
+        while (!done && sent < (10u << 20)) {
+            pollfd entry{fd, POLLOUT, 0};
+            if (::poll(&entry, 1, 50) > 0) {
+                const ssize_t n = ::write(fd, chunk.data(), chunk.size());
+                if (n > 0)
+                    sent += static_cast<std::size_t>(n);
+            }
+            char drain[4096];
+            while (::read(fd, drain, sizeof drain) > 0) {
+            }
+        }
+        ::close(fd);
+    });
+    while (opened == 0)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_EQ(opened, 1);
+    const auto started = Clock::now();
+    const auto run = runCli({"selftest", "--dir", dir.path().string(), "--device", endB, "--cycles", "1"});
+    done = true;
+    peer.join();
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_LT(Clock::now() - started, 30s);
+    EXPECT_EQ(run.out.rfind("cycle 1: RETORNO ", 0), 0u) << run.out;
+    const std::string text = log();
+    EXPECT_EQ(countOf(text, "COO enc: 000041"), 1u);
+    EXPECT_TRUE(text.ends_with("\r\n\r\n\r\n"));
+}
+
 TEST_F(SelfTestOverSerial, ThePrinterSimulatorRefusesABadFrameWithNak)
 {
     BackgroundProcess printer(MORVANEX_CLI, {"printer-sim", "--device", endA, "--dir", dir.path().string()},
