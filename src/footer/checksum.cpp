@@ -1,5 +1,9 @@
 #include "footer/checksum.h"
 
+#include "footer/checksum_detail.h"
+#include "footer/checksum_simd.h"
+
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstring>
@@ -74,6 +78,116 @@ T bytewiseUpdate(T reg, std::span<const std::uint8_t> data, const std::array<T, 
     return reg;
 }
 
+// Eight bytes at a time into four 16-bit lanes; a lane gains at most 510 a step, so 128 steps
+// cannot carry one lane into the next.
+std::uint16_t portableByteSum16(std::uint16_t previous, std::span<const std::uint8_t> data)
+{
+    constexpr std::uint64_t lowBytes = 0x00FF00FF00FF00FFULL;
+    constexpr std::size_t stepsPerFlush = 128;
+    std::uint32_t total = previous;
+    const std::uint8_t* p = data.data();
+    std::size_t n = data.size();
+    while (n >= 8) {
+        std::uint64_t lanes = 0;
+        for (std::size_t step = 0; step < stepsPerFlush && n >= 8; ++step, n -= 8, p += 8) {
+            const std::uint64_t w = loadLittle64(p);
+            lanes += (w & lowBytes) + ((w >> 8) & lowBytes);
+        }
+        total += static_cast<std::uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) +
+                                            ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
+    }
+    for (; n > 0; --n, ++p)
+        total += *p;
+    return static_cast<std::uint16_t>(total);
+}
+
+using detail::ByteSumKernel;
+using detail::Crc16Kernel;
+
+// Below this the tables and the word loop are as quick as any vector set-up.
+constexpr std::size_t shortInput = 128;
+
+struct Kernels
+{
+    std::array<Crc16Kernel, 3> crc16{};
+    std::size_t crc16Count = 0;
+    std::array<ByteSumKernel, 3> byteSum{};
+    std::size_t byteSumCount = 0;
+
+    Crc16Kernel bestCrc16() const { return crc16[crc16Count - 1]; }
+    ByteSumKernel bestByteSum() const { return byteSum[byteSumCount - 1]; }
+};
+
+// Asked of the CPU once; the static is initialised thread-safely and read-only afterwards.
+const Kernels& kernels()
+{
+    static const Kernels found = [] {
+        Kernels k;
+        k.crc16[k.crc16Count++] = Crc16Kernel::Slicing;
+        k.byteSum[k.byteSumCount++] = ByteSumKernel::Portable;
+#ifdef MORVANEX_CHECKSUM_X86
+        if (simd::cpuHasPclmul())
+            k.crc16[k.crc16Count++] = Crc16Kernel::Pclmul;
+        if (simd::cpuHasVpclmul())
+            k.crc16[k.crc16Count++] = Crc16Kernel::Vpclmul;
+        k.byteSum[k.byteSumCount++] = ByteSumKernel::Sse2; // part of every x86-64
+        if (simd::cpuHasAvx2())
+            k.byteSum[k.byteSumCount++] = ByteSumKernel::Avx2;
+#endif
+        return k;
+    }();
+    return found;
+}
+
+#ifdef MORVANEX_CHECKSUM_X86
+template <typename Fold>
+std::uint16_t crc16Folded(Fold fold, std::uint16_t previous, std::span<const std::uint8_t> data)
+{
+    simd::FoldedBlock block;
+    const std::size_t consumed = fold(previous, data, block);
+    const auto reg = slicedUpdate<std::uint16_t>(0, block, crc16Tables);
+    return slicedUpdate<std::uint16_t>(reg, data.subspan(consumed), crc16Tables);
+}
+#endif
+
+std::uint16_t crc16Run(Crc16Kernel kernel, std::uint16_t previous, std::span<const std::uint8_t> data)
+{
+#ifdef MORVANEX_CHECKSUM_X86
+    switch (kernel) {
+    case Crc16Kernel::Vpclmul:
+        if (data.size() >= simd::crc16WideFoldMinimum)
+            return crc16Folded(simd::crc16FoldVpclmul, previous, data);
+        [[fallthrough]];
+    case Crc16Kernel::Pclmul:
+        if (data.size() >= simd::crc16FoldMinimum)
+            return crc16Folded(simd::crc16FoldPclmul, previous, data);
+        break;
+    case Crc16Kernel::Slicing:
+        break;
+    }
+#else
+    (void)kernel;
+#endif
+    return slicedUpdate<std::uint16_t>(previous, data, crc16Tables);
+}
+
+std::uint16_t byteSum16Run(ByteSumKernel kernel, std::uint16_t previous, std::span<const std::uint8_t> data)
+{
+#ifdef MORVANEX_CHECKSUM_X86
+    switch (kernel) {
+    case ByteSumKernel::Avx2:
+        return simd::byteSum16Avx2(previous, data);
+    case ByteSumKernel::Sse2:
+        return simd::byteSum16Sse2(previous, data);
+    case ByteSumKernel::Portable:
+        break;
+    }
+#else
+    (void)kernel;
+#endif
+    return portableByteSum16(previous, data);
+}
+
 } // namespace
 
 std::uint16_t ChecksumCalculator::crc16(std::span<const std::uint8_t> data) const
@@ -93,7 +207,9 @@ std::uint32_t crc32Update(std::span<const std::uint8_t> data, std::uint32_t prev
 
 std::uint16_t crc16Update(std::uint16_t previous, std::span<const std::uint8_t> data)
 {
-    return slicedUpdate<std::uint16_t>(previous, data, crc16Tables);
+    if (data.size() < shortInput)
+        return slicedUpdate<std::uint16_t>(previous, data, crc16Tables);
+    return crc16Run(kernels().bestCrc16(), previous, data);
 }
 
 std::uint32_t crc32UpdateLong(std::uint32_t previous, std::span<const std::uint8_t> data)
@@ -103,26 +219,69 @@ std::uint32_t crc32UpdateLong(std::uint32_t previous, std::span<const std::uint8
 
 std::uint16_t byteSum16Update(std::uint16_t previous, std::span<const std::uint8_t> data)
 {
-    // Eight bytes at a time into four 16-bit lanes; a lane gains at most 510 a step, so 128 steps
-    // cannot carry one lane into the next.
-    constexpr std::uint64_t lowBytes = 0x00FF00FF00FF00FFULL;
-    constexpr std::size_t stepsPerFlush = 128;
-    std::uint32_t total = previous;
-    const std::uint8_t* p = data.data();
-    std::size_t n = data.size();
-    while (n >= 8) {
-        std::uint64_t lanes = 0;
-        for (std::size_t step = 0; step < stepsPerFlush && n >= 8; ++step, n -= 8, p += 8) {
-            const std::uint64_t w = loadLittle64(p);
-            lanes += (w & lowBytes) + ((w >> 8) & lowBytes);
-        }
-        total += static_cast<std::uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) + ((lanes >> 32) & 0xFFFF) +
-                                            (lanes >> 48));
-    }
-    for (; n > 0; --n, ++p)
-        total += *p;
-    return static_cast<std::uint16_t>(total);
+    if (data.size() < shortInput)
+        return portableByteSum16(previous, data);
+    return byteSum16Run(kernels().bestByteSum(), previous, data);
 }
+
+namespace detail {
+
+std::span<const Crc16Kernel> supportedCrc16Kernels()
+{
+    const Kernels& k = kernels();
+    return std::span(k.crc16).first(k.crc16Count);
+}
+
+std::span<const ByteSumKernel> supportedByteSumKernels()
+{
+    const Kernels& k = kernels();
+    return std::span(k.byteSum).first(k.byteSumCount);
+}
+
+std::string_view kernelName(Crc16Kernel kernel)
+{
+    switch (kernel) {
+    case Crc16Kernel::Slicing:
+        return "slicing-by-16";
+    case Crc16Kernel::Pclmul:
+        return "pclmul";
+    case Crc16Kernel::Vpclmul:
+        return "vpclmul-512";
+    }
+    return "?";
+}
+
+std::string_view kernelName(ByteSumKernel kernel)
+{
+    switch (kernel) {
+    case ByteSumKernel::Portable:
+        return "portable";
+    case ByteSumKernel::Sse2:
+        return "sse2";
+    case ByteSumKernel::Avx2:
+        return "avx2";
+    }
+    return "?";
+}
+
+std::uint16_t crc16UpdateWith(Crc16Kernel kernel, std::uint16_t previous, std::span<const std::uint8_t> data)
+{
+    const auto supported = supportedCrc16Kernels();
+    if (std::find(supported.begin(), supported.end(), kernel) == supported.end())
+        kernel = Crc16Kernel::Slicing;
+    return crc16Run(kernel, previous, data);
+}
+
+std::uint16_t byteSum16UpdateWith(ByteSumKernel kernel, std::uint16_t previous,
+                                  std::span<const std::uint8_t> data)
+{
+    const auto supported = supportedByteSumKernels();
+    if (std::find(supported.begin(), supported.end(), kernel) == supported.end())
+        kernel = ByteSumKernel::Portable;
+    return byteSum16Run(kernel, previous, data);
+}
+
+} // namespace detail
 
 namespace reference {
 

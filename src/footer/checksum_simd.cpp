@@ -1,0 +1,318 @@
+#include "footer/checksum_simd.h"
+
+#ifdef MORVANEX_CHECKSUM_X86
+
+#include <immintrin.h>
+
+namespace morvanex::simd {
+namespace {
+
+// CRC-16/KERMIT's generator x^16 + x^12 + x^5 + 1, bit k being the coefficient of x^k.
+constexpr std::uint32_t crc16Generator = 0x11021;
+
+constexpr std::uint64_t reflect(std::uint64_t v, unsigned width)
+{
+    std::uint64_t r = 0;
+    for (unsigned i = 0; i < width; ++i)
+        r |= ((v >> i) & 1) << (width - 1 - i);
+    return r;
+}
+
+// x^n mod the generator.
+constexpr std::uint16_t xPowerMod(unsigned n)
+{
+    std::uint32_t r = 1;
+    for (unsigned i = 0; i < n; ++i) {
+        r <<= 1;
+        if (r & 0x10000)
+            r ^= crc16Generator;
+    }
+    return static_cast<std::uint16_t>(r);
+}
+
+// A reflected 128-bit lane holds the coefficient of x^(127-i) in bit i, so its low qword is the
+// high-degree half. The carry-less product of two reflected qwords reads as the product times x,
+// hence n - 1: multiplying by foldConstant(n) multiplies by x^n mod the generator.
+constexpr std::uint64_t foldConstant(unsigned n)
+{
+    return reflect(xPowerMod(n - 1), 64);
+}
+
+// Multipliers that move a lane forward by distance bits: one per qword of the lane.
+struct FoldPair
+{
+    std::uint64_t forLow;  // the high-degree qword: x^(distance + 64)
+    std::uint64_t forHigh; // the low-degree qword: x^distance
+};
+
+constexpr FoldPair foldPair(unsigned distance)
+{
+    return {foldConstant(distance + 64), foldConstant(distance)};
+}
+
+// Bit-serial register over the reflected polynomial: the definition the constants are checked against.
+template <std::size_t N> constexpr std::uint16_t bitwiseCrc16(const std::array<std::uint8_t, N>& bytes)
+{
+    constexpr auto reflected = static_cast<std::uint16_t>(reflect(crc16Generator & 0xFFFF, 16));
+    std::uint16_t reg = 0;
+    for (const std::uint8_t b : bytes) {
+        reg ^= b;
+        for (int bit = 0; bit < 8; ++bit)
+            reg = static_cast<std::uint16_t>((reg & 1) ? (reg >> 1) ^ reflected : reg >> 1);
+    }
+    return reg;
+}
+
+static_assert(reflect(crc16Generator & 0xFFFF, 16) == 0x8408);
+static_assert(xPowerMod(16) == 0x1021 && xPowerMod(15) == 0x8000);
+// The byte 0x01 is the message x^7, so its table entry is x^23 reflected.
+static_assert(reflect(xPowerMod(23), 16) == 0x1189);
+
+struct Product
+{
+    std::uint64_t low, high;
+};
+
+constexpr Product carrylessMultiply(std::uint64_t a, std::uint64_t b)
+{
+    Product p{0, 0};
+    for (unsigned i = 0; i < 64; ++i)
+        if ((b >> i) & 1) {
+            p.low ^= a << i;
+            if (i != 0)
+                p.high ^= a >> (64 - i);
+        }
+    return p;
+}
+
+template <std::size_t N>
+constexpr std::uint64_t loadQword(const std::array<std::uint8_t, N>& bytes, std::size_t at)
+{
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        v |= std::uint64_t{bytes[at + i]} << (8 * i);
+    return v;
+}
+
+// Model of one fold step as the kernels do it: a lane, distance bits of message, then a last lane;
+// the first lane folded onto the last must keep the CRC of the whole message.
+template <unsigned Distance> constexpr bool foldKeepsTheCrc()
+{
+    constexpr std::size_t size = Distance / 8 + 16;
+    std::array<std::uint8_t, size> message{};
+    for (std::size_t i = 0; i < 16; ++i) {
+        message[i] = static_cast<std::uint8_t>(i * 37 + 11);
+        message[size - 16 + i] = static_cast<std::uint8_t>(i * 91 + 200);
+    }
+    constexpr FoldPair k = foldPair(Distance);
+    const Product a = carrylessMultiply(loadQword(message, 0), k.forLow);
+    const Product b = carrylessMultiply(loadQword(message, 8), k.forHigh);
+    const std::uint64_t low = a.low ^ b.low ^ loadQword(message, size - 16);
+    const std::uint64_t high = a.high ^ b.high ^ loadQword(message, size - 8);
+    std::array<std::uint8_t, 16> folded{};
+    for (std::size_t i = 0; i < 8; ++i) {
+        folded[i] = static_cast<std::uint8_t>(low >> (8 * i));
+        folded[8 + i] = static_cast<std::uint8_t>(high >> (8 * i));
+    }
+    return bitwiseCrc16(folded) == bitwiseCrc16(message);
+}
+
+// The four distances the kernels fold by.
+constexpr unsigned lane = 128;
+constexpr unsigned wideLane = 512;
+constexpr unsigned narrowLanes = 8;
+constexpr unsigned wideLanes = 4;
+static_assert(foldKeepsTheCrc<lane>());
+static_assert(foldKeepsTheCrc<narrowLanes * lane>());
+static_assert(foldKeepsTheCrc<wideLane>());
+static_assert(foldKeepsTheCrc<wideLanes * wideLane>());
+static_assert(crc16FoldMinimum == narrowLanes * lane / 8 && crc16WideFoldMinimum == wideLanes * wideLane / 8);
+
+constexpr FoldPair byLane = foldPair(lane);
+constexpr FoldPair byNarrowLanes = foldPair(narrowLanes * lane);
+constexpr FoldPair byWideLane = foldPair(wideLane);
+constexpr FoldPair byWideLanes = foldPair(wideLanes * wideLane);
+
+#define MORVANEX_TARGET_PCLMUL __attribute__((target("pclmul,sse4.1")))
+#define MORVANEX_TARGET_VPCLMUL __attribute__((target("pclmul,sse4.1,avx512f,vpclmulqdq")))
+#define MORVANEX_TARGET_AVX2 __attribute__((target("avx2")))
+
+MORVANEX_TARGET_PCLMUL inline __m128i foldVector(FoldPair k)
+{
+    return _mm_set_epi64x(static_cast<long long>(k.forHigh), static_cast<long long>(k.forLow));
+}
+
+MORVANEX_TARGET_PCLMUL inline __m128i fold(__m128i acc, __m128i k, __m128i next)
+{
+    const __m128i low = _mm_clmulepi64_si128(acc, k, 0x00);
+    const __m128i high = _mm_clmulepi64_si128(acc, k, 0x11);
+    return _mm_xor_si128(_mm_xor_si128(low, high), next);
+}
+
+MORVANEX_TARGET_PCLMUL inline __m128i load128(const std::uint8_t* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Built from scalars: GCC 12's broadcast and extract intrinsics warn inside their own header.
+MORVANEX_TARGET_VPCLMUL inline __m512i wideFoldVector(FoldPair k)
+{
+    const auto low = static_cast<long long>(k.forLow);
+    const auto high = static_cast<long long>(k.forHigh);
+    return _mm512_set_epi64(high, low, high, low, high, low, high, low);
+}
+
+MORVANEX_TARGET_VPCLMUL inline __m512i fold(__m512i acc, __m512i k, __m512i next)
+{
+    const __m512i low = _mm512_clmulepi64_epi128(acc, k, 0x00);
+    const __m512i high = _mm512_clmulepi64_epi128(acc, k, 0x11);
+    return _mm512_ternarylogic_epi64(low, high, next, 0x96); // three-way XOR
+}
+
+MORVANEX_TARGET_VPCLMUL inline __m512i load512(const std::uint8_t* p)
+{
+    return _mm512_loadu_si512(p);
+}
+
+// Single lanes after the wide passes: whole 16-byte blocks, then the result.
+MORVANEX_TARGET_PCLMUL std::size_t finishLanes(__m128i acc, const std::uint8_t* start, const std::uint8_t* p,
+                                               std::size_t n, FoldedBlock& folded)
+{
+    const __m128i k = foldVector(byLane);
+    for (; n >= 16; n -= 16, p += 16)
+        acc = fold(acc, k, load128(p));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(folded.data()), acc);
+    return static_cast<std::size_t>(p - start);
+}
+
+} // namespace
+
+MORVANEX_TARGET_PCLMUL std::size_t crc16FoldPclmul(std::uint16_t previous, std::span<const std::uint8_t> data,
+                                                   FoldedBlock& folded)
+{
+    const std::uint8_t* p = data.data();
+    std::size_t n = data.size();
+    // A starting register is the same as XOR-ing it into the first two bytes.
+    __m128i acc[narrowLanes];
+    for (unsigned i = 0; i < narrowLanes; ++i)
+        acc[i] = load128(p + 16 * i);
+    acc[0] = _mm_xor_si128(acc[0], _mm_cvtsi32_si128(previous));
+    p += crc16FoldMinimum;
+    n -= crc16FoldMinimum;
+
+    const __m128i far = foldVector(byNarrowLanes);
+    for (; n >= crc16FoldMinimum; n -= crc16FoldMinimum, p += crc16FoldMinimum)
+        for (unsigned i = 0; i < narrowLanes; ++i)
+            acc[i] = fold(acc[i], far, load128(p + 16 * i));
+
+    const __m128i near = foldVector(byLane);
+    __m128i one = acc[0];
+    for (unsigned i = 1; i < narrowLanes; ++i)
+        one = fold(one, near, acc[i]);
+    return finishLanes(one, data.data(), p, n, folded);
+}
+
+MORVANEX_TARGET_VPCLMUL std::size_t crc16FoldVpclmul(std::uint16_t previous,
+                                                     std::span<const std::uint8_t> data, FoldedBlock& folded)
+{
+    constexpr std::size_t wideBytes = wideLane / 8;
+    const std::uint8_t* p = data.data();
+    std::size_t n = data.size();
+    __m512i acc[wideLanes];
+    for (unsigned i = 0; i < wideLanes; ++i)
+        acc[i] = load512(p + wideBytes * i);
+    acc[0] = _mm512_xor_si512(acc[0], _mm512_set_epi64(0, 0, 0, 0, 0, 0, 0, previous));
+    p += crc16WideFoldMinimum;
+    n -= crc16WideFoldMinimum;
+
+    const __m512i far = wideFoldVector(byWideLanes);
+    for (; n >= crc16WideFoldMinimum; n -= crc16WideFoldMinimum, p += crc16WideFoldMinimum)
+        for (unsigned i = 0; i < wideLanes; ++i)
+            acc[i] = fold(acc[i], far, load512(p + wideBytes * i));
+
+    const __m512i near = wideFoldVector(byWideLane);
+    __m512i wide = acc[0];
+    for (unsigned i = 1; i < wideLanes; ++i)
+        wide = fold(wide, near, acc[i]);
+    for (; n >= wideBytes; n -= wideBytes, p += wideBytes)
+        wide = fold(wide, near, load512(p));
+
+    // The four 128-bit lanes of the last vector, earliest first.
+    std::array<std::uint8_t, wideBytes> lanes;
+    _mm512_storeu_si512(lanes.data(), wide);
+    const __m128i k = foldVector(byLane);
+    __m128i one = load128(lanes.data());
+    for (std::size_t at = 16; at < wideBytes; at += 16)
+        one = fold(one, k, load128(lanes.data() + at));
+    return finishLanes(one, data.data(), p, n, folded);
+}
+
+// The sums of absolute differences against zero add up eight bytes into each 64-bit lane; those lanes
+// wrap only modulo 2^64, which keeps the sum modulo 65536 exact.
+std::uint16_t byteSum16Sse2(std::uint16_t previous, std::span<const std::uint8_t> data)
+{
+    const std::uint8_t* p = data.data();
+    std::size_t n = data.size();
+    const __m128i zero = _mm_setzero_si128();
+    __m128i s0 = zero, s1 = zero, s2 = zero, s3 = zero;
+    for (; n >= 64; n -= 64, p += 64) {
+        s0 = _mm_add_epi64(s0, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), zero));
+        s1 = _mm_add_epi64(s1, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), zero));
+        s2 = _mm_add_epi64(s2, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32)), zero));
+        s3 = _mm_add_epi64(s3, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48)), zero));
+    }
+    for (; n >= 16; n -= 16, p += 16)
+        s0 = _mm_add_epi64(s0, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), zero));
+    const __m128i s = _mm_add_epi64(_mm_add_epi64(s0, s1), _mm_add_epi64(s2, s3));
+    std::uint64_t total = previous + static_cast<std::uint64_t>(_mm_cvtsi128_si64(s)) +
+                          static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(s, s)));
+    for (; n > 0; --n, ++p)
+        total += *p;
+    return static_cast<std::uint16_t>(total);
+}
+
+MORVANEX_TARGET_AVX2 std::uint16_t byteSum16Avx2(std::uint16_t previous, std::span<const std::uint8_t> data)
+{
+    const std::uint8_t* p = data.data();
+    std::size_t n = data.size();
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i s0 = zero, s1 = zero, s2 = zero, s3 = zero;
+    for (; n >= 128; n -= 128, p += 128) {
+        s0 = _mm256_add_epi64(s0,
+                              _mm256_sad_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), zero));
+        s1 = _mm256_add_epi64(
+            s1, _mm256_sad_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32)), zero));
+        s2 = _mm256_add_epi64(
+            s2, _mm256_sad_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 64)), zero));
+        s3 = _mm256_add_epi64(
+            s3, _mm256_sad_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 96)), zero));
+    }
+    const __m256i s = _mm256_add_epi64(_mm256_add_epi64(s0, s1), _mm256_add_epi64(s2, s3));
+    const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(s), _mm256_extracti128_si256(s, 1));
+    const std::uint64_t sum = static_cast<std::uint64_t>(_mm_cvtsi128_si64(half)) +
+                              static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(half, half)));
+    // The rest, under 128 bytes, with the 16-byte form.
+    return byteSum16Sse2(static_cast<std::uint16_t>(previous + sum), {p, n});
+}
+
+bool cpuHasPclmul()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+}
+
+bool cpuHasVpclmul()
+{
+    __builtin_cpu_init();
+    return cpuHasPclmul() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq");
+}
+
+bool cpuHasAvx2()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+} // namespace morvanex::simd
+
+#endif
