@@ -1,8 +1,8 @@
 #include "footer/checksum.h"
+#include "footer/checksum_detail.h"
 #include "footer/key_derivation.h"
 
 #include <benchmark/benchmark.h>
-
 #include <random>
 #include <vector>
 
@@ -24,13 +24,13 @@ const std::vector<std::uint8_t>& image()
     return bytes;
 }
 
-template <typename F>
-void runOverImage(benchmark::State& state, F f)
+template <typename F> void runOverImage(benchmark::State& state, F f)
 {
     const auto& data = image();
     for (auto _ : state)
         benchmark::DoNotOptimize(f(std::span<const std::uint8_t>(data)));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(data.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(data.size()));
 }
 
 void Crc16Reference(benchmark::State& state)
@@ -41,6 +41,16 @@ void Crc16Fast(benchmark::State& state)
 {
     runOverImage(state, [](auto d) { return ChecksumCalculator().crc16(d); });
 }
+// The portable path the public routine falls back to on CPUs without carry-less multiplication.
+void Crc16Slicing(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) { return detail::crc16UpdateWith(detail::Crc16Kernel::Slicing, 0, d); });
+}
+// The 128-bit folding kernel, which the public routine skips where the 512-bit one runs.
+void Crc16Pclmul(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) { return detail::crc16UpdateWith(detail::Crc16Kernel::Pclmul, 0, d); });
+}
 void ByteSum16Reference(benchmark::State& state)
 {
     runOverImage(state, [](auto d) { return reference::byteSum16Update(0, d); });
@@ -48,6 +58,29 @@ void ByteSum16Reference(benchmark::State& state)
 void ByteSum16Fast(benchmark::State& state)
 {
     runOverImage(state, [](auto d) { return ChecksumCalculator().byteSum16(d); });
+}
+void ByteSum16Portable(benchmark::State& state)
+{
+    runOverImage(state,
+                 [](auto d) { return detail::byteSum16UpdateWith(detail::ByteSumKernel::Portable, 0, d); });
+}
+void ByteSum16Sse2(benchmark::State& state)
+{
+    runOverImage(state,
+                 [](auto d) { return detail::byteSum16UpdateWith(detail::ByteSumKernel::Sse2, 0, d); });
+}
+// Both image checksums in 1 MiB pieces, as the catalogue load streams a file (each piece stays in cache).
+void ImageChecksumsInMebibyteChunks(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) {
+        std::uint16_t crc = 0, sum = 0;
+        for (std::size_t at = 0; at < d.size(); at += 1u << 20) {
+            const auto piece = d.subspan(at, std::min<std::size_t>(1u << 20, d.size() - at));
+            sum = byteSum16Update(sum, piece);
+            crc = crc16Update(crc, piece);
+        }
+        return std::uint32_t{crc} << 16 | sum;
+    });
 }
 void Crc32UpdateReference(benchmark::State& state)
 {
@@ -71,16 +104,22 @@ const std::uint8_t checksum[4] = {1, 2, 3, 4};
 void DeriveKey(benchmark::State& state)
 {
     runOverImage(state, [](auto d) {
-        return deriveKeyDigits(d, {std::span(coo), std::span(serial), std::span(timestamp), std::span(checksum)});
+        return deriveKeyDigits(
+            d, {std::span(coo), std::span(serial), std::span(timestamp), std::span(checksum)});
     });
 }
 
 } // namespace
 
 BENCHMARK(Crc16Reference)->Unit(benchmark::kMillisecond);
+BENCHMARK(Crc16Slicing)->Unit(benchmark::kMillisecond);
+BENCHMARK(Crc16Pclmul)->Unit(benchmark::kMillisecond);
 BENCHMARK(Crc16Fast)->Unit(benchmark::kMillisecond);
 BENCHMARK(ByteSum16Reference)->Unit(benchmark::kMillisecond);
+BENCHMARK(ByteSum16Portable)->Unit(benchmark::kMillisecond);
+BENCHMARK(ByteSum16Sse2)->Unit(benchmark::kMillisecond);
 BENCHMARK(ByteSum16Fast)->Unit(benchmark::kMillisecond);
+BENCHMARK(ImageChecksumsInMebibyteChunks)->Unit(benchmark::kMillisecond);
 BENCHMARK(Crc32UpdateReference)->Unit(benchmark::kMillisecond);
 BENCHMARK(Crc32UpdateFast)->Unit(benchmark::kMillisecond);
 BENCHMARK(DeriveKey)->Unit(benchmark::kMillisecond);
