@@ -2,6 +2,8 @@
 #include "footer/checksum_detail.h"
 
 #include <algorithm>
+#include "e2e/temp_dir.h"
+
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -16,14 +18,7 @@ std::span<const std::uint8_t> bytes(std::string_view s)
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
-std::vector<std::uint8_t> randomBytes(std::size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    std::vector<std::uint8_t> v(n);
-    for (auto& b : v)
-        b = static_cast<std::uint8_t>(gen());
-    return v;
-}
+using test::randomBytes;
 
 TEST(Checksum, CheckValuesOfTheModels)
 {

@@ -3,6 +3,8 @@
 #include "footer/footer_decoder.h"
 #include "footer/footer_encoder.h"
 
+#include "e2e/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -14,14 +16,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes randomImage(std::size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    Bytes v(n);
-    for (auto& b : v)
-        b = static_cast<std::uint8_t>(gen());
-    return v;
-}
+using test::randomBytes;
 
 // A decoder handed its image directly, the way a printer's own image would be found.
 class ImageDecoder : public FooterDecoder
@@ -60,7 +55,7 @@ const std::string serial = "42020B";
 
 TEST(Decoder, EncodedCodeDecodesToExactlyItsFields)
 {
-    const Bytes image = randomImage(200000, 7);
+    const Bytes image = randomBytes(200000, 7);
     const std::string cnpj20 = "12.345.678/0001.AB/C";
     const auto code = encodeFooter(image, 41, serial, 0x482318BE, cnpj20);
     ASSERT_TRUE(code);
@@ -87,7 +82,7 @@ TEST(Decoder, ManyRandomCodesRoundTrip)
     std::mt19937 gen(11);
     const std::string alphabet = "0123456789ABC./";
     for (int round = 0; round < 50; ++round) {
-        const Bytes image = randomImage(gen() % 300000, gen());
+        const Bytes image = randomBytes(gen() % 300000, gen());
         std::string s, c;
         for (int i = 0; i < 6; ++i)
             s += alphabet[gen() % 15];
@@ -109,7 +104,7 @@ TEST(Decoder, ManyRandomCodesRoundTrip)
 
 TEST(Decoder, OtherImagesDoNotYieldTheDocument)
 {
-    const Bytes image = randomImage(131072, 1);
+    const Bytes image = randomBytes(131072, 1);
     const std::string cnpj20 = "0011.222.333/0001.81";
     const auto encoded = encodeFooter(image, 123456, serial, 1206367509, cnpj20);
     ASSERT_TRUE(encoded);
@@ -125,7 +120,7 @@ TEST(Decoder, OtherImagesDoNotYieldTheDocument)
 
     // Two images with the same CRC-16: a CRC-16 with no final XOR leaves 0 after its own
     // little-endian value is appended.
-    Bytes a = randomImage(131070, 2), b = randomImage(131070, 3);
+    Bytes a = randomBytes(131070, 2), b = randomBytes(131070, 3);
     for (Bytes* x : {&a, &b}) {
         const std::uint16_t crc = ChecksumCalculator().crc16(*x);
         x->push_back(static_cast<std::uint8_t>(crc & 0xFF));
@@ -142,7 +137,7 @@ TEST(Decoder, OtherImagesDoNotYieldTheDocument)
 
 TEST(Decoder, InvalidCharactersAnywhereButAtSeparators)
 {
-    const Bytes image = randomImage(1000, 4);
+    const Bytes image = randomBytes(1000, 4);
     const auto good = *encodeFooter(image, 1, serial, 2, "00000000000000000000");
     for (const char bad : {'a', ' ', '-', '\0'}) {
         for (std::size_t p = 0; p < footerLength; ++p) {
@@ -165,7 +160,7 @@ TEST(Decoder, InvalidCharactersAnywhereButAtSeparators)
 
 TEST(Decoder, ShortTextIsInvalidAndNeverReadPastItsEnd)
 {
-    const Bytes image = randomImage(100, 5);
+    const Bytes image = randomBytes(100, 5);
     const auto good = *encodeFooter(image, 1, serial, 2, "00000000000000000000");
     ImageDecoder decoder(image);
     // A heap copy of exactly 47 bytes lets a sanitizer catch any read past its end.
@@ -260,7 +255,7 @@ TEST(Decoder, DateValueOfTheExtremes)
 
 TEST(Decoder, OneObjectServesManyCodes)
 {
-    const Bytes image = randomImage(5000, 9);
+    const Bytes image = randomBytes(5000, 9);
     const auto first = *encodeFooter(image, 1, "111111", 1, "11111111111111111111");
     const auto second = *encodeFooter(image, 2, "222222", 2, "22222222222222222222");
     ImageDecoder decoder(image);
@@ -284,7 +279,7 @@ TEST(Encoder, RefusesWhatCannotBeEncoded)
 
 TEST(Encoder, IsDeterminedByItsInputs)
 {
-    const Bytes image = randomImage(70000, 10);
+    const Bytes image = randomBytes(70000, 10);
     const auto a = encodeFooter(image, 5, serial, 6, "00000000000000000000");
     EXPECT_EQ(a, encodeFooter(image, 5, serial, 6, "00000000000000000000"));
     EXPECT_NE(a, encodeFooter(image, 5, serial, 7, "00000000000000000000"));

@@ -1,5 +1,7 @@
 #include "footer/key_derivation.h"
 
+#include "e2e/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -21,14 +23,7 @@ struct Fields
     }
 };
 
-std::vector<std::uint8_t> randomImage(std::size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    std::vector<std::uint8_t> v(n);
-    for (auto& b : v)
-        b = static_cast<std::uint8_t>(gen());
-    return v;
-}
+using test::randomBytes;
 
 TEST(KeyDerivation, EmptyImageGivesTwentyZeroDigits)
 {
@@ -37,7 +32,7 @@ TEST(KeyDerivation, EmptyImageGivesTwentyZeroDigits)
 
 TEST(KeyDerivation, DigitsAreHexadecimalValues)
 {
-    const auto image = randomImage(300000, 1);
+    const auto image = randomBytes(300000, 1);
     const KeyDigits key = Fields().key(image);
     for (const auto d : key)
         EXPECT_LE(d, 15);
@@ -46,7 +41,7 @@ TEST(KeyDerivation, DigitsAreHexadecimalValues)
 
 TEST(KeyDerivation, SamplingOffsetFollowsTheCooModulo64)
 {
-    auto image = randomImage(65536, 2);
+    auto image = randomBytes(65536, 2);
     Fields f;
     f.coo = {0, 0, 0, 0, 6, 3}; // offset 63: the last sample is the image's last byte
     const KeyDigits before = f.key(image);
@@ -63,7 +58,7 @@ TEST(KeyDerivation, SamplingOffsetFollowsTheCooModulo64)
 
 TEST(KeyDerivation, OnlyEvery64thByteCounts)
 {
-    auto image = randomImage(200000, 3);
+    auto image = randomBytes(200000, 3);
     Fields f; // COO 000041: offset 41
     const KeyDigits key = f.key(image);
     image[42] ^= 0xFF;
@@ -77,12 +72,12 @@ TEST(KeyDerivation, SamplesPastTheEndCountAsZero)
 {
     // A short last block reads zero bytes for the missing positions; a buffer padded with zeros
     // to the full block therefore gives the same key.
-    const auto image = randomImage(70001, 4);
+    const auto image = randomBytes(70001, 4);
     std::vector<std::uint8_t> padded = image;
     padded.resize(2 * 65536, 0);
     EXPECT_EQ(Fields().key(image), Fields().key(padded));
     // Exactly 65,536 bytes make one block; one more byte makes two.
-    const auto one = randomImage(65536, 5);
+    const auto one = randomBytes(65536, 5);
     auto two = one;
     two.push_back(0);
     EXPECT_NE(Fields().key(one), Fields().key(two));
@@ -90,7 +85,7 @@ TEST(KeyDerivation, SamplesPastTheEndCountAsZero)
 
 TEST(KeyDerivation, EveryFieldChangesTheKey)
 {
-    const auto image = randomImage(100000, 6);
+    const auto image = randomBytes(100000, 6);
     const Fields base;
     const KeyDigits key = base.key(image);
     Fields f = base;
@@ -109,7 +104,7 @@ TEST(KeyDerivation, EveryFieldChangesTheKey)
 
 TEST(KeyDerivation, TimestampDigitsLoseTheirHighBits)
 {
-    const auto image = randomImage(100000, 7);
+    const auto image = randomBytes(100000, 7);
     Fields a, b;
     a.timestamp[2] = 1;
     b.timestamp[2] = 17;

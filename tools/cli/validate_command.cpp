@@ -8,9 +8,12 @@
 #include "firmware/firmware_lookup.h"
 #include "firmware/text_encoding.h"
 #include "firmware/workspace.h"
+#include "footer/alphabet.h"
 #include "footer/calendar_time.h"
 #include "footer/validation_flow.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -83,9 +86,10 @@ Outcome Validator::validate(std::string_view code)
     const ValidationStatus status = decoder.decode(code);
 
     // The code's own checksum text, kept before a Valid decode turns the fields into text.
-    std::string codeChecksum(4, '\0');
-    for (std::size_t i = 0; i < 4; ++i)
-        codeChecksum[i] = static_cast<char>(decoder.checksum[i] <= 9 ? '0' + decoder.checksum[i] : decoder.checksum[i] + 55);
+    std::array<std::uint8_t, 4> digits;
+    std::copy_n(decoder.checksum.begin(), 4, digits.begin());
+    digitsToAlnum(digits);
+    const std::string codeChecksum(digits.begin(), digits.end());
 
     Outcome outcome = static_cast<Outcome>(status);
     if (status == ValidationStatus::FirmwareNotFound && !m_prompts.offered().empty() && decoder.chosenRow() < 0)
