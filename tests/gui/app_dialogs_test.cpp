@@ -1,0 +1,440 @@
+#include "app_dialogs_test.h"
+
+#include "app/cnpj_confirm_dialog.h"
+#include "app/firmware_chooser_dialog.h"
+#include "app/firmware_list.h"
+#include "app/gui_prompts.h"
+#include "app/self_test_runner.h"
+#include "selftest/serial_channel.h"
+#include "app_test_support.h"
+#include "firmware/firmware_catalogue.h"
+#include "firmware/workspace.h"
+#include "widgets/gui_resources.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+
+namespace morvanex {
+namespace {
+
+using test::ModalAnswerer;
+using test::TestWorkspace;
+
+FirmwareRecord record(std::string fileName, std::string model, std::string version, std::string brand,
+                      std::string display)
+{
+    FirmwareRecord r;
+    r.fileName = std::move(fileName);
+    r.model = std::move(model);
+    r.version = std::move(version);
+    r.brand = std::move(brand);
+    r.footerChecksum = "1234";
+    r.displayChecksum = std::move(display);
+    return r;
+}
+
+void fillCatalogue(FirmwareCatalogue& catalogue)
+{
+    catalogue.rows.push_back(record("A.BIN", "FX-2100", "01.00", "ARGOS", "0A0B"));
+    catalogue.rows.push_back(record("B.BIN", "ZQ-101", "02.10", "ORBITA", "1C1D"));
+    // Windows-1252 texts: "VERSÃO 3" and "CAFÉ".
+    catalogue.rows.push_back(record("C.BIN", "T-500", "VERS\xC3O 3", "CAF\xC9", "2E2F"));
+}
+
+QStringList columnTexts(const QTableWidget* list, int column)
+{
+    QStringList texts;
+    for (int r = 0; r < list->rowCount(); ++r)
+        texts << list->item(r, column)->text();
+    return texts;
+}
+
+QStringList entries(const QListWidget* list)
+{
+    QStringList texts;
+    for (int r = 0; r < list->count(); ++r)
+        texts << list->item(r)->text();
+    return texts;
+}
+
+void clickCell(QTableWidget* list, int row, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row, 0)).center());
+}
+
+// The binary list's answer: select the entry with this text (none when empty) and press OK.
+ModalAnswerer::Action chooseEntry(const QString& entry)
+{
+    return [entry](QWidget* w) {
+        QCOMPARE(w->windowTitle(), QStringLiteral("Lista de Binários"));
+        auto* list = w->findChild<QListWidget*>(QStringLiteral("binaryList"));
+        QVERIFY(list);
+        if (!entry.isEmpty()) {
+            const QList<QListWidgetItem*> found = list->findItems(entry, Qt::MatchExactly);
+            QCOMPARE(found.size(), 1);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+        }
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+    };
+}
+
+struct DescriptionSeen
+{
+    QStringList labels;
+    QStringList values;
+};
+
+// The description dialog's answer: note its rows, then "Fechar".
+ModalAnswerer::Action readDescription(DescriptionSeen& seen)
+{
+    return [&seen](QWidget* w) {
+        QCOMPARE(w->windowTitle(), QStringLiteral("Descrição do Firmware"));
+        auto* list = w->findChild<QTableWidget*>(QStringLiteral("descriptionList"));
+        QVERIFY(list);
+        QCOMPARE(list->horizontalHeaderItem(0)->text(), QStringLiteral(" "));
+        QCOMPARE(list->columnWidth(0), 100);
+        QCOMPARE(list->columnWidth(1), 300);
+        seen.labels = columnTexts(list, 0);
+        seen.values = columnTexts(list, 1);
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("closeButton")), Qt::LeftButton);
+    };
+}
+
+} // namespace
+
+void AppDialogsTest::cnpjDialogAnswers()
+{
+    CnpjConfirmDialog dialog;
+    dialog.setCnpjText(QStringLiteral("0012.345.678/0001.95"));
+    auto* label = dialog.findChild<QLabel*>(QStringLiteral("cnpjLabel"));
+    QCOMPARE(label->text(), QStringLiteral("0012.345.678/0001.95"));
+    QCOMPARE(label->font().pixelSize(), 35);
+    QCOMPARE(label->font().weight(), QFont::ExtraBold);
+    QVERIFY(QFontInfo(label->font()).fixedPitch());
+    QVERIFY(qAbs(QFontMetricsF(label->font()).averageCharWidth() - 20) < 1.0);
+
+    ModalAnswerer answerer;
+    QWidget* focused = nullptr;
+    answerer.then([&](QWidget* w) {
+        focused = w->focusWidget();
+        QTest::keyClick(w, Qt::Key_Return);
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QCOMPARE(focused, dialog.findChild<QPushButton*>(QStringLiteral("yesButton")));
+    QCOMPARE(focused->property("text").toString(), QStringLiteral("SIM"));
+
+    answerer.thenClick(QStringLiteral("noButton"));
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    answerer.thenKey(Qt::Key_Escape);
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    answerer.then([](QWidget* w) { w->close(); });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("noButton"))->text(), QStringLiteral("NÃO"));
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+void AppDialogsTest::chooserListsCandidatesAndTakesTheFirstSelected()
+{
+    FirmwareCatalogue catalogue;
+    fillCatalogue(catalogue);
+    const std::vector<int> candidates{0, 2};
+    FirmwareChooserDialog dialog(catalogue, candidates);
+    auto* list = dialog.findChild<QTableWidget*>(QStringLiteral("firmwareList"));
+    QStringList headings;
+    for (int c = 0; c < list->columnCount(); ++c) {
+        headings << list->horizontalHeaderItem(c)->text();
+        QCOMPARE(list->columnWidth(c), 100);
+    }
+    QCOMPARE(headings, test::texts({"MODELO", "VERSÃO", "CS", "ARQUIVO"}));
+    QCOMPARE(columnTexts(list, 0), test::texts({"FX-2100", "T-500"}));
+    QCOMPARE(columnTexts(list, 1), test::texts({"01.00", "VERSÃO 3"}));
+    QCOMPARE(columnTexts(list, 2), test::texts({"0A0B", "2E2F"}));
+    QCOMPARE(columnTexts(list, 3), test::texts({"A.BIN", "C.BIN"}));
+    QVERIFY(list->selectedItems().isEmpty());
+
+    ModalAnswerer answerer;
+    answerer.thenClick(QStringLiteral("okButton"));
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QCOMPARE(dialog.chosenIndex(), -1);
+
+    // Rows 1 and 0 selected, in that order: the first in the list counts.
+    answerer.then([](QWidget* w) {
+        auto* l = w->findChild<QTableWidget*>(QStringLiteral("firmwareList"));
+        clickCell(l, 1);
+        clickCell(l, 0, Qt::ControlModifier);
+        QCOMPARE(l->selectionModel()->selectedRows().size(), 2);
+        QTest::keyClick(w, Qt::Key_Return);
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QCOMPARE(dialog.chosenIndex(), 0);
+
+    answerer.then([](QWidget* w) {
+        auto* l = w->findChild<QTableWidget*>(QStringLiteral("firmwareList"));
+        l->clearSelection();
+        test::doubleClick(l->viewport(), l->visualItemRect(l->item(1, 2)).center());
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QCOMPARE(dialog.chosenIndex(), 2);
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+void AppDialogsTest::chooserCancelChoosesNothing()
+{
+    FirmwareCatalogue catalogue;
+    fillCatalogue(catalogue);
+    const std::vector<int> candidates{1, 2};
+    ModalAnswerer answerer;
+    GuiPrompts prompts(nullptr);
+    // A row selected and then Cancel, Escape or the close box: nothing is chosen.
+    for (int way = 0; way < 3; ++way) {
+        answerer.then([way](QWidget* w) {
+            clickCell(w->findChild<QTableWidget*>(QStringLiteral("firmwareList")), 0);
+            if (way == 0)
+                QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cancelButton")), Qt::LeftButton);
+            else if (way == 1)
+                QTest::keyClick(w, Qt::Key_Escape);
+            else
+                w->close();
+        });
+        QCOMPARE(prompts.chooseFirmware(catalogue, candidates), -1);
+    }
+    answerer.then([](QWidget* w) {
+        clickCell(w->findChild<QTableWidget*>(QStringLiteral("firmwareList")), 1);
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+    });
+    QCOMPARE(prompts.chooseFirmware(catalogue, candidates), 2);
+}
+
+void AppDialogsTest::binaryListShowsTheImageFolder()
+{
+    TestWorkspace workspace;
+    workspace.addImage("b.bin", {1});
+    workspace.addImage("A.BIN", {2});
+    workspace.addImage("notes.txt", {3});
+    workspace.addImage("c.bin.bak", {4});
+    workspace.addImageSubfolder("old.bin");
+    workspace.addImageSubfolder("misc");
+    const QString here = QDir::currentPath();
+
+    FirmwareCatalogue catalogue;
+    const Workspace files(workspace.root());
+    ModalAnswerer answerer;
+    QStringList listed;
+    bool selectedAtStart = true;
+    QString dirWhileOpen;
+    answerer.then([&](QWidget* w) {
+        auto* list = w->findChild<QListWidget*>(QStringLiteral("binaryList"));
+        listed = entries(list);
+        selectedAtStart = !list->selectedItems().isEmpty();
+        dirWhileOpen = QDir::currentPath();
+        QTest::keyClick(w, Qt::Key_Escape);
+    });
+    showFirmwareList(nullptr, catalogue, files);
+    QVERIFY(answerer.done());
+    QCOMPARE(listed, test::texts({"[old.bin]", "A.BIN", "b.bin"}));
+    QVERIFY(!selectedAtStart);
+    QCOMPARE(dirWhileOpen, here);
+    QCOMPARE(QDir::currentPath(), here);
+    QCOMPARE(answerer.seen().size(), std::size_t(1));
+}
+
+void AppDialogsTest::catalogueDialogsDescribeTheChosenFile()
+{
+    TestWorkspace workspace;
+    workspace.addImage("A.BIN", {1});
+    workspace.addImage("C.BIN", {2});
+    FirmwareCatalogue catalogue;
+    fillCatalogue(catalogue);
+    // A second row naming C.BIN: the first one is described.
+    catalogue.rows.push_back(record("C.BIN", "LATER", "9", "OTHER", "FFFF"));
+    const Workspace files(workspace.root());
+
+    ModalAnswerer answerer;
+    DescriptionSeen seen;
+    answerer.then(chooseEntry(QStringLiteral("C.BIN")));
+    answerer.then(readDescription(seen));
+    showFirmwareList(nullptr, catalogue, files);
+    QVERIFY(answerer.done());
+    QCOMPARE(seen.labels, test::texts({"ARQUIVO", "MODELO", "VERSÃO", "MARCA", "CHECKSUM"}));
+    QCOMPARE(seen.values, test::texts({"C.BIN", "T-500", "VERSÃO 3", "CAFÉ", "2E2F"}));
+
+    // A double-click on an entry is OK.
+    answerer.then([](QWidget* w) {
+        auto* list = w->findChild<QListWidget*>(QStringLiteral("binaryList"));
+        test::doubleClick(list->viewport(), list->visualItemRect(list->findItems(QStringLiteral("A.BIN"), Qt::MatchExactly)[0]).center());
+    });
+    answerer.then(readDescription(seen));
+    showFirmwareList(nullptr, catalogue, files);
+    QVERIFY(answerer.done());
+    QCOMPARE(seen.values, test::texts({"A.BIN", "FX-2100", "01.00", "ARGOS", "0A0B"}));
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+void AppDialogsTest::catalogueDialogsFindNoDescription_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("emptyRow");
+    QTest::newRow("no entry selected, no empty name") << QString() << false;
+    QTest::newRow("no entry selected, a row without image") << QString() << true;
+    QTest::newRow("file no descriptor names") << QStringLiteral("LOOSE.BIN") << false;
+    QTest::newRow("other letter case") << QStringLiteral("f1.bin") << false;
+    QTest::newRow("sub-folder") << QStringLiteral("[old.bin]") << false;
+}
+
+void AppDialogsTest::catalogueDialogsFindNoDescription()
+{
+    QFETCH(QString, entry);
+    QFETCH(bool, emptyRow);
+    TestWorkspace workspace;
+    workspace.addImage("LOOSE.BIN", {1});
+    workspace.addImage("f1.bin", {2});
+    workspace.addImageSubfolder("old.bin");
+    FirmwareCatalogue catalogue;
+    fillCatalogue(catalogue);
+    catalogue.rows.push_back(record("F1.BIN", "CASE", "1", "X", "0001"));
+    if (emptyRow)
+        catalogue.rows.push_back(record("", "NO IMAGE", "", "", ""));
+    const Workspace files(workspace.root());
+
+    ModalAnswerer answerer;
+    DescriptionSeen seen;
+    answerer.then(chooseEntry(entry));
+    answerer.then(readDescription(seen));
+    showFirmwareList(nullptr, catalogue, files);
+    QVERIFY(answerer.done());
+    if (emptyRow)
+        QCOMPARE(seen.values, test::texts({"", "NO IMAGE", "", "", ""}));
+    else
+        QVERIFY(seen.labels.isEmpty());
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+void AppDialogsTest::cancelInTheListOpensNothingElse()
+{
+    TestWorkspace workspace;
+    workspace.addImage("A.BIN", {1});
+    FirmwareCatalogue catalogue;
+    fillCatalogue(catalogue);
+    const Workspace files(workspace.root());
+    ModalAnswerer answerer;
+    answerer.then([](QWidget* w) {
+        auto* list = w->findChild<QListWidget*>(QStringLiteral("binaryList"));
+        list->setCurrentRow(0);
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cancelButton")), Qt::LeftButton);
+    });
+    showFirmwareList(nullptr, catalogue, files);
+    QTest::qWait(100);
+    QCOMPARE(answerer.seen().size(), std::size_t(1));
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+void AppDialogsTest::errorMessageKeepsEveryByte()
+{
+    GuiPrompts prompts(nullptr);
+    ModalAnswerer answerer;
+    answerer.thenAcknowledge();
+    // 0x81 is one of the bytes the code page leaves undefined: it must not vanish.
+    prompts.showError("Morvanex", "A\x81\xC9\xE7\x80");
+    QVERIFY(answerer.done());
+    QCOMPARE(answerer.messages(), QStringList{QStringLiteral("A\u0081Éç€")});
+    QCOMPARE(answerer.seen()[0].title, QStringLiteral("Morvanex"));
+    QCOMPARE(answerer.seen()[0].buttons, QStringList{QStringLiteral("OK")});
+}
+
+void AppDialogsTest::workerRequestsRunOnTheGuiThread()
+{
+    FirmwareCatalogue catalogue;
+    fillCatalogue(catalogue);
+    const std::vector<int> candidates{0, 1, 2};
+    GuiPrompts prompts(nullptr);
+    ModalAnswerer answerer;
+    std::atomic<bool> shownOnGuiThread{false};
+    answerer.then([&](QWidget* w) {
+        shownOnGuiThread = QThread::currentThread() == qApp->thread() && w->thread() == qApp->thread();
+        clickCell(w->findChild<QTableWidget*>(QStringLiteral("firmwareList")), 2);
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+    });
+    answerer.thenClick(QStringLiteral("yesButton"));
+    answerer.thenAcknowledge();
+
+    std::atomic<int> chosen{-5};
+    std::atomic<bool> confirmed{false};
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        chosen = prompts.chooseFirmware(catalogue, candidates);
+        confirmed = prompts.confirmCnpj("0012.345.678/0001.95");
+        prompts.showError("Morvanex", "do trabalhador");
+        finished = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(finished, 10000);
+    worker.join();
+    QVERIFY(shownOnGuiThread);
+    QCOMPARE(chosen.load(), 2);
+    QVERIFY(confirmed);
+    QCOMPARE(answerer.messages(), QStringList{QStringLiteral("do trabalhador")});
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+void AppDialogsTest::refusedWorkerRequestsAskNobody()
+{
+    FirmwareCatalogue catalogue;
+    fillCatalogue(catalogue);
+    const std::vector<int> candidates{0, 1};
+    GuiPrompts prompts(nullptr);
+    prompts.refuseWorkerRequests();
+    ModalAnswerer answerer;
+    int chosen = -5;
+    bool confirmed = true;
+    // No event loop runs here: a request that were carried over would never come back.
+    std::thread worker([&] {
+        chosen = prompts.chooseFirmware(catalogue, candidates);
+        confirmed = prompts.confirmCnpj("0012.345.678/0001.95");
+        prompts.showError("Morvanex", "x");
+    });
+    worker.join();
+    QCOMPARE(chosen, -1);
+    QVERIFY(!confirmed);
+    QTest::qWait(50);
+    QVERIFY(answerer.seen().empty());
+}
+
+void AppDialogsTest::selfTestThreadsStopWithTheWindow()
+{
+    TestWorkspace workspace;
+    const Workspace files(workspace.root());
+    FirmwareCatalogue catalogue;
+    GuiPrompts prompts(nullptr);
+    // No printer: every cycle waits to open the device again, until stopped.
+    SelfTestRunner runner(files, catalogue, prompts, [](const std::string&) { return nullptr; });
+    runner.startOne();
+    runner.startOne();
+    QCOMPARE(runner.count(), std::size_t(2));
+    QTRY_COMPARE(runner.runningCount(), std::size_t(2));
+    QElapsedTimer clock;
+    clock.start();
+    runner.stopAll();
+    QVERIFY(clock.elapsed() < 1500); // the retry wait of 2 s is cut short
+    QCOMPARE(runner.count(), std::size_t(0));
+}
+
+} // namespace morvanex
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    morvanex::initGuiResources();
+    morvanex::AppDialogsTest test;
+    return QTest::qExec(&test, argc, argv);
+}

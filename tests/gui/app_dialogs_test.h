@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+namespace morvanex {
+
+// The CNPJ question, the firmware chooser, the catalogue dialogs and the prompts' thread hand-over.
+class AppDialogsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cnpjDialogAnswers();
+    void chooserListsCandidatesAndTakesTheFirstSelected();
+    void chooserCancelChoosesNothing();
+    void binaryListShowsTheImageFolder();
+    void catalogueDialogsDescribeTheChosenFile();
+    void catalogueDialogsFindNoDescription_data();
+    void catalogueDialogsFindNoDescription();
+    void cancelInTheListOpensNothingElse();
+    void errorMessageKeepsEveryByte();
+    void workerRequestsRunOnTheGuiThread();
+    void refusedWorkerRequestsAskNobody();
+    void selfTestThreadsStopWithTheWindow();
+};
+
+} // namespace morvanex

@@ -1,0 +1,594 @@
+#include "main_dialog_test.h"
+
+#include "app/app_context.h"
+#include "app/main_dialog.h"
+#include "app/validator_app.h"
+#include "app_test_support.h"
+#include "firmware/firmware_catalogue.h"
+#include "footer/app_names.h"
+#include "footer/settings_store.h"
+#include "widgets/gui_resources.h"
+#include "widgets/image_button.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTest>
+#include <algorithm>
+#include <memory>
+#include <numeric>
+
+namespace morvanex {
+namespace {
+
+using test::ModalAnswerer;
+using test::TestWorkspace;
+
+// The program name the tests run under, so the captions that must be appName can be told apart
+// from the fixed "Morvanex" of the image messages.
+const std::string baseName = "Validador";
+const QString caption = QStringLiteral("Validador");
+
+const QString invalidText = QStringLiteral("A string do rodapé é inválida.");
+const QString unknownText = QStringLiteral("Não foi encontrado o firmware correspondente.\n"
+                                           "A string do rodapé foi gerada com um firmware desconhecido.");
+const QString rejectedText = QStringLiteral("A string do rodapé não foi gerada com o firmware homologado.\n"
+                                            "Verifique a string e tente validar novamente.");
+
+const std::string argosCnpj = "0012.345.678/0001.95";
+const std::string twinCnpj = "0011.222.333/0001.81";
+
+QString hex4(const std::vector<std::uint8_t>& bytes)
+{
+    const unsigned sum = std::accumulate(bytes.begin(), bytes.end(), 0u) & 0xFFFFu;
+    return QStringLiteral("%1").arg(sum, 4, 16, QLatin1Char('0')).toUpper();
+}
+
+struct Fixture
+{
+    TestWorkspace workspace;
+    std::vector<std::uint8_t> argos = TestWorkspace::imageBytes(1, 8192);
+    std::vector<std::uint8_t> twin = TestWorkspace::imageBytes(3, 6000);
+    std::string argosCode;
+    std::string twinCode;
+    std::unique_ptr<AppContext> context;
+    std::unique_ptr<MainDialog> window;
+
+    Fixture()
+    {
+        workspace.addImage("ARGOS.BIN", argos);
+        workspace.addDescriptor("ARGOS.txt",
+                                {"ARQUIVO: ARGOS.BIN", "MODELO: FX-2100", "MARCA: ARGOS", "VERSÃO: 01.00.05"});
+        // Two rows whose images share one CRC-16: a code for either opens the chooser.
+        workspace.addImage("TWIN_A.BIN", twin);
+        workspace.addImage("TWIN_B.BIN", twin);
+        workspace.addDescriptor("TEKNA_A.txt", {"ARQUIVO: TWIN_A.BIN", "MODELO: T-500", "MARCA: TEKNA", "VERSÃO: 1.0"});
+        workspace.addDescriptor("TEKNA_B.txt",
+                                {"ARQUIVO: TWIN_B.BIN", "MODELO: T-500 R", "MARCA: TEKNA", "VERSÃO: 1.1"});
+        argosCode = argosCodeOf(argos);
+        twinCode = TestWorkspace::code(twin, 777, "C01100", 0, twinCnpj);
+    }
+
+    static std::string argosCodeOf(const std::vector<std::uint8_t>& image)
+    {
+        return TestWorkspace::code(image, 1234, "4A0B12", 1206367509, argosCnpj);
+    }
+
+    std::filesystem::path profile() const { return profileFilePath(baseName); }
+
+    void store(const std::string& value)
+    {
+        std::filesystem::create_directories(profile().parent_path());
+        writeProfileString(profile(), settingsSection, footerStringKey, value);
+    }
+
+    std::string stored() const { return readProfileString(profile(), settingsSection, footerStringKey); }
+
+    QByteArray storedLine() const
+    {
+        QFile file(QString::fromStdString(profile().string()));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (line.startsWith("FooterString="))
+                return line.chopped(line.endsWith('\r') ? 1 : 0);
+        return {};
+    }
+
+    MainDialog& open(bool show = true)
+    {
+        window.reset();
+        context = std::make_unique<AppContext>(baseName, profile(), workspace.root());
+        window = std::make_unique<MainDialog>(*context);
+        if (show) {
+            window->show();
+            window->activateWindow();
+            [&] { QVERIFY(QTest::qWaitForWindowActive(window.get())); }();
+        }
+        return *window;
+    }
+};
+
+std::unique_ptr<Fixture> fixture;
+
+QString withoutBlanks(const std::string& code)
+{
+    return QString::fromStdString(code).remove(QLatin1Char(' '));
+}
+
+QStringList fieldTexts(const MainDialog& window)
+{
+    QStringList texts;
+    for (int n = 1; n <= MainDialog::fieldCount; ++n)
+        texts << window.field(n)->text();
+    return texts;
+}
+
+QList<QPair<QString, QString>> resultRows(const MainDialog& window)
+{
+    QList<QPair<QString, QString>> rows;
+    const QTableWidget* list = window.resultList();
+    for (int r = 0; r < list->rowCount(); ++r)
+        rows.append({list->item(r, 0)->text(), list->item(r, 1)->text()});
+    return rows;
+}
+
+QString resultValue(const MainDialog& window, const QString& label)
+{
+    for (const auto& row : resultRows(window))
+        if (row.first == label)
+            return row.second;
+    return {};
+}
+
+void clickRow(QTableWidget* list, int row, bool twice = false)
+{
+    const QPoint at = list->visualItemRect(list->item(row, 0)).center();
+    if (twice)
+        test::doubleClick(list->viewport(), at);
+    else
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Selects a row of the chooser, then presses OK.
+ModalAnswerer::Action pickChooserRow(int row)
+{
+    return [row](QWidget* w) {
+        auto* list = w->findChild<QTableWidget*>(QStringLiteral("firmwareList"));
+        QVERIFY(list);
+        clickRow(list, row);
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+    };
+}
+
+} // namespace
+
+void MainDialogTest::init()
+{
+    fixture = std::make_unique<Fixture>();
+}
+
+void MainDialogTest::cleanup()
+{
+    fixture.reset();
+}
+
+void MainDialogTest::firstStartShowsEmptyWindow()
+{
+    MainDialog& window = fixture->open();
+    QCOMPARE(window.windowTitle(), QStringLiteral("Morvanex 1.05"));
+    QCOMPARE(fieldTexts(window), QStringList(5, QString()));
+    QCOMPARE(window.focusWidget(), window.field(1));
+    QVERIFY(window.footerString().empty());
+    for (int n = 1; n <= 5; ++n)
+        QCOMPARE(window.field(n)->maxLength(), MainDialog::fieldLimits[static_cast<std::size_t>(n - 1)]);
+
+    const QTableWidget* list = window.resultList();
+    QCOMPARE(list->rowCount(), 0);
+    QCOMPARE(list->columnCount(), 2);
+    QCOMPARE(list->horizontalHeaderItem(0)->text(), QStringLiteral(" "));
+    QCOMPARE(list->horizontalHeaderItem(1)->text(), QStringLiteral(" "));
+    QCOMPARE(list->columnWidth(0), 100);
+    QCOMPARE(list->columnWidth(1), 430);
+    QVERIFY(list->showGrid());
+    QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+
+    // "Courier New" comes through fontconfig as a fixed-pitch face, widened or narrowed to the
+    // asked-for average width.
+    const QFont fieldFont = window.field(1)->font();
+    QVERIFY(QFontInfo(fieldFont).fixedPitch());
+    QCOMPARE(fieldFont.pixelSize(), 16);
+    QVERIFY(qAbs(QFontMetricsF(fieldFont).averageCharWidth() - 11) < 0.75);
+    QVERIFY(qAbs(QFontMetricsF(list->font()).averageCharWidth() - 9) < 0.75);
+
+    auto* testButton = window.findChild<QPushButton*>(QStringLiteral("testButton"));
+    QVERIFY(testButton && !testButton->isVisible() && !testButton->isEnabled());
+    QVERIFY(window.validateButton()->isDefault());
+    QVERIFY(window.validateButton()->hasBitmap());
+    QVERIFY(window.findChild<ImageButton*>(QStringLiteral("catalogueButton"))->hasIcon());
+    QVERIFY(window.findChild<ImageButton*>(QStringLiteral("exitButton"))->hasIcon());
+    QVERIFY(!window.windowIcon().isNull());
+}
+
+void MainDialogTest::typingACodeAdvancesAndUpperCases()
+{
+    MainDialog& window = fixture->open();
+    const QString typed = withoutBlanks(fixture->argosCode).toLower();
+    QVERIFY(typed != typed.toUpper()); // the code has letters to upper-case
+
+    test::typeIntoFocus(window, typed.left(7));
+    QCOMPARE(window.focusWidget(), window.field(1));
+    test::typeIntoFocus(window, typed.mid(7, 1));
+    QCOMPARE(window.focusWidget(), window.field(2));
+    test::typeIntoFocus(window, typed.mid(8, 24));
+    QCOMPARE(window.focusWidget(), window.field(5));
+    test::typeIntoFocus(window, typed.mid(32, 11));
+    QCOMPARE(window.focusWidget(), window.field(5));
+    test::typeIntoFocus(window, typed.mid(43));
+    QCOMPARE(window.focusWidget(), window.validateButton());
+
+    const QStringList expected = QString::fromStdString(fixture->argosCode).split(QLatin1Char(' '));
+    QCOMPARE(fieldTexts(window), expected);
+
+    // The upper-cased code is what validates: Enter on the focused button.
+    ModalAnswerer answerer;
+    answerer.thenClick(QStringLiteral("yesButton"));
+    QTest::keyClick(window.focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(window.footerString(), fixture->argosCode);
+    QCOMPARE(window.resultList()->rowCount(), 9);
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+void MainDialogTest::pasteThatFillsAFieldMovesOn()
+{
+    MainDialog& window = fixture->open();
+    QApplication::clipboard()->setText(QStringLiteral("abcdefghijk"));
+    QTest::keyClick(window.field(1), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(window.field(1)->text(), QStringLiteral("ABCDEFGH")); // cut at the limit
+    QCOMPARE(window.focusWidget(), window.field(2));
+
+    QApplication::clipboard()->setText(QStringLiteral("xyz"));
+    QTest::keyClick(window.field(2), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(window.field(2)->text(), QStringLiteral("XYZ"));
+    QCOMPARE(window.focusWidget(), window.field(2));
+    QApplication::clipboard()->setText(QStringLiteral("12345"));
+    QTest::keyClick(window.field(2), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(window.field(2)->text(), QStringLiteral("XYZ12345"));
+    QCOMPARE(window.focusWidget(), window.field(3));
+}
+
+void MainDialogTest::deletingNeverMovesTheFocus()
+{
+    MainDialog& window = fixture->open();
+    test::typeIntoFocus(window, QStringLiteral("abcdefgh"));
+    QCOMPARE(window.focusWidget(), window.field(2));
+
+    window.field(1)->setFocus();
+    window.field(1)->end(false);
+    QTest::keyClick(window.field(1), Qt::Key_Backspace);
+    QCOMPARE(window.field(1)->text(), QStringLiteral("ABCDEFG"));
+    QCOMPARE(window.focusWidget(), window.field(1));
+    window.field(1)->home(false);
+    QTest::keyClick(window.field(1), Qt::Key_Delete);
+    QCOMPARE(window.field(1)->text(), QStringLiteral("BCDEFG"));
+    QCOMPARE(window.focusWidget(), window.field(1));
+
+    // Filling it again moves on; so does replacing a selected character of a full field.
+    test::typeIntoFocus(window, QStringLiteral("yz"));
+    QCOMPARE(window.focusWidget(), window.field(2));
+    window.field(1)->setFocus();
+    window.field(1)->setSelection(0, 1);
+    test::typeIntoFocus(window, QStringLiteral("q"));
+    QCOMPARE(window.field(1)->text(), QStringLiteral("QZBCDEFG"));
+    QCOMPARE(window.focusWidget(), window.field(2));
+}
+
+void MainDialogTest::enterValidatesARestoredCode()
+{
+    fixture->store(fixture->argosCode);
+    MainDialog& window = fixture->open();
+    QCOMPARE(window.focusWidget(), window.validateButton());
+    QCOMPARE(fieldTexts(window), QString::fromStdString(fixture->argosCode).split(QLatin1Char(' ')));
+
+    ModalAnswerer answerer;
+    QString shownCnpj;
+    answerer.then([&](QWidget* w) {
+        QCOMPARE(w->windowTitle(), QStringLiteral("CNPJ"));
+        shownCnpj = w->findChild<QLabel*>(QStringLiteral("cnpjLabel"))->text();
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("yesButton")), Qt::LeftButton);
+    });
+    QTest::keyClick(window.focusWidget(), Qt::Key_Enter);
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(shownCnpj, QString::fromStdString(argosCnpj));
+
+    const QList<QPair<QString, QString>> expected{
+        {QStringLiteral("COO"), QStringLiteral("001234")},
+        {QStringLiteral("CNPJ"), QString::fromStdString(argosCnpj)},
+        {QStringLiteral("DATA/HORA"), QStringLiteral("24/03/2008 14:05:09")},
+        {QStringLiteral("N.SÉRIE"), QStringLiteral("4A0B12")},
+        {QStringLiteral("MODELO"), QStringLiteral("FX-2100")},
+        {QStringLiteral("MARCA"), QStringLiteral("ARGOS")},
+        {QStringLiteral("VERSAO"), QStringLiteral("01.00.05")},
+        {QStringLiteral("CHECKSUM"), hex4(fixture->argos)},
+        {QStringLiteral("ARQUIVO"), QStringLiteral("ARGOS.BIN")},
+    };
+    QCOMPARE(resultRows(window), expected);
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+void MainDialogTest::rejectedCnpjKeepsEarlierRows()
+{
+    fixture->store(fixture->argosCode);
+    MainDialog& window = fixture->open();
+    ModalAnswerer answerer;
+    answerer.thenClick(QStringLiteral("yesButton"));
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    const auto confirmed = resultRows(window);
+    QCOMPARE(confirmed.size(), 9);
+
+    // "NÃO", then Escape: the same message each time, the earlier rows stay.
+    answerer.thenClick(QStringLiteral("noButton"));
+    answerer.thenAcknowledge();
+    answerer.thenKey(Qt::Key_Escape);
+    answerer.thenAcknowledge();
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(answerer.messages(), QStringList({rejectedText, rejectedText}));
+    QCOMPARE(answerer.seen().back().title, caption);
+    QCOMPARE(answerer.seen().back().icon, QMessageBox::Critical);
+    QCOMPARE(answerer.seen().back().buttons, QStringList{QStringLiteral("OK")});
+    QCOMPARE(resultRows(window), confirmed);
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+void MainDialogTest::chooserPicksTheRowShown()
+{
+    fixture->store(fixture->twinCode);
+    MainDialog& window = fixture->open();
+    ModalAnswerer answerer;
+    QStringList listed;
+    answerer.then([&](QWidget* w) {
+        auto* list = w->findChild<QTableWidget*>(QStringLiteral("firmwareList"));
+        for (int r = 0; r < list->rowCount(); ++r)
+            listed << list->item(r, 0)->text() + QLatin1Char('|') + list->item(r, 3)->text();
+        QVERIFY(list->selectedItems().isEmpty());
+        pickChooserRow(1)(w);
+    });
+    answerer.thenClick(QStringLiteral("yesButton"));
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(listed, QStringList({QStringLiteral("T-500|TWIN_A.BIN"), QStringLiteral("T-500 R|TWIN_B.BIN")}));
+    QCOMPARE(resultValue(window, QStringLiteral("MODELO")), QStringLiteral("T-500 R"));
+    QCOMPARE(resultValue(window, QStringLiteral("ARQUIVO")), QStringLiteral("TWIN_B.BIN"));
+    QCOMPARE(resultValue(window, QStringLiteral("DATA/HORA")), QStringLiteral("01/01/1970 00:00:00"));
+    QCOMPARE(fixture->context->catalogue.selectedIndex.load(), 2);
+
+    // A double-click takes the row at once.
+    answerer.then([](QWidget* w) {
+        auto* list = w->findChild<QTableWidget*>(QStringLiteral("firmwareList"));
+        clickRow(list, 0, true);
+    });
+    answerer.thenClick(QStringLiteral("yesButton"));
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(resultValue(window, QStringLiteral("MODELO")), QStringLiteral("T-500"));
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+void MainDialogTest::chooserWithoutAChoiceFindsNoFirmware()
+{
+    fixture->store(fixture->twinCode);
+    MainDialog& window = fixture->open();
+    ModalAnswerer answerer;
+    answerer.thenClick(QStringLiteral("cancelButton"));
+    answerer.thenAcknowledge();
+    answerer.thenKey(Qt::Key_Escape);
+    answerer.thenAcknowledge();
+    answerer.thenClick(QStringLiteral("okButton")); // nothing selected
+    answerer.thenAcknowledge();
+    for (int i = 0; i < 3; ++i)
+        QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(answerer.messages(), QStringList({unknownText, unknownText, unknownText}));
+    QCOMPARE(answerer.seen().size(), std::size_t(6));
+    QCOMPARE(answerer.seen()[0].title, QStringLiteral("Lista de Firmwares"));
+    QCOMPARE(window.resultList()->rowCount(), 0);
+    QCOMPARE(fixture->context->catalogue.selectedIndex.load(), -1);
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+void MainDialogTest::invalidStringIsReported()
+{
+    MainDialog& window = fixture->open();
+    // Short by one character: joins to 47 characters.
+    test::typeIntoFocus(window, withoutBlanks(fixture->argosCode).left(43));
+    ModalAnswerer answerer;
+    answerer.thenAcknowledge();
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(answerer.messages(), QStringList{invalidText});
+    QCOMPARE(answerer.seen()[0].title, caption);
+    QCOMPARE(answerer.seen()[0].icon, QMessageBox::Critical);
+    QCOMPARE(window.footerString().size(), std::size_t(47));
+    QCOMPARE(window.resultList()->rowCount(), 0);
+}
+
+void MainDialogTest::sairStoresTheFields()
+{
+    MainDialog& window = fixture->open();
+    test::typeIntoFocus(window, QStringLiteral("abcdefgh12"));
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("exitButton")), Qt::LeftButton);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.result(), int(QDialog::Rejected));
+    QCOMPARE(fixture->storedLine(), QByteArray("FooterString=ABCDEFGH 12   "));
+
+    // Empty fields are stored too: four blanks.
+    MainDialog& again = fixture->open();
+    for (int n = 1; n <= 5; ++n)
+        again.field(n)->clear();
+    QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("exitButton")), Qt::LeftButton);
+    QCOMPARE(fixture->storedLine(), QByteArray("FooterString=    "));
+}
+
+void MainDialogTest::cancelPathsStoreNothing()
+{
+    fixture->store(fixture->argosCode);
+    MainDialog& window = fixture->open();
+    window.field(1)->setFocus();
+    window.field(1)->selectAll();
+    test::typeIntoFocus(window, QStringLiteral("zz"));
+    QTest::keyClick(window.field(1), Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(fixture->stored(), fixture->argosCode);
+
+    MainDialog& again = fixture->open();
+    again.field(2)->clear();
+    QVERIFY(again.close()); // the close box and Alt+F4 come here
+    QVERIFY(!again.isVisible());
+    QCOMPARE(fixture->stored(), fixture->argosCode);
+}
+
+void MainDialogTest::restoreAtNextStart_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("joined");
+
+    // Runs before init(): any code will do, here the one the fixture makes.
+    const QString code = QString::fromStdString(Fixture::argosCodeOf(TestWorkspace::imageBytes(1, 8192)));
+    const QStringList groups = code.split(QLatin1Char(' '));
+    QString marked = code;
+    for (int at : {8, 17, 26, 35})
+        marked[at] = QLatin1Char('X');
+    QTest::newRow("full code") << code << groups << code;
+    QTest::newRow("other separators") << marked << groups << code;
+    QTest::newRow("longer than 48") << code + QStringLiteral("ZZZ9") << groups << code;
+    QTest::newRow("ends in group 2") << QStringLiteral("ABCDEFGH 1234") << test::texts({"ABCDEFGH", "1234", "", "", ""})
+                                     << QStringLiteral("ABCDEFGH 1234   ");
+    QTest::newRow("ends in group 1") << QStringLiteral("ABC") << test::texts({"ABC", "", "", "", ""})
+                                     << QStringLiteral("ABC    ");
+    QTest::newRow("ends in group 5") << code.left(40) << (groups.mid(0, 4) << groups[4].left(4)) << code.left(40);
+}
+
+void MainDialogTest::restoreAtNextStart()
+{
+    QFETCH(QString, stored);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, joined);
+    fixture->store(stored.toStdString());
+    MainDialog& window = fixture->open();
+    QCOMPARE(fieldTexts(window), fields);
+    QCOMPARE(window.focusWidget(), window.validateButton());
+    QCOMPARE(window.footerString(), stored.toStdString());
+
+    // The next joining puts blanks between the groups, whatever stood there.
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("exitButton")), Qt::LeftButton);
+    QCOMPARE(fixture->storedLine(), QByteArray("FooterString=") + joined.toLatin1());
+}
+
+void MainDialogTest::imageMessagesComeBeforeTheWindow()
+{
+    fixture->workspace.addDescriptor("LOST.txt", {"MODELO: X-1", "ARQUIVO: MISSING.BIN"});
+    ModalAnswerer answerer;
+    answerer.thenAcknowledge();
+    answerer.thenAcknowledge();
+    MainDialog& window = fixture->open(false);
+    QVERIFY(answerer.done());
+    const QString text = QStringLiteral("O arquivo MISSING.BIN não pôde ser aberto.\n"
+                                        "Verifique se o arquivo não está sendo usado.");
+    QCOMPARE(answerer.messages(), QStringList({text, text}));
+    for (const test::SeenModal& seen : answerer.seen()) {
+        QCOMPARE(seen.title, QStringLiteral("Morvanex"));
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QVERIFY(!seen.mainWindowVisible);
+    }
+    const FirmwareCatalogue& catalogue = fixture->context->catalogue;
+    QCOMPARE(catalogue.count(), 4);
+    const auto lost = std::find_if(catalogue.rows.begin(), catalogue.rows.end(),
+                                   [](const FirmwareRecord& r) { return r.fileName == "MISSING.BIN"; });
+    QVERIFY(lost != catalogue.rows.end());
+    QCOMPARE(QString::fromStdString(lost->footerChecksum), QStringLiteral("0000"));
+    QVERIFY(!window.isVisible());
+}
+
+void MainDialogTest::frameKeepsItsSizeAndControls()
+{
+    MainDialog& window = fixture->open();
+    const QSize normal = window.size();
+    const QRect field = window.field(5)->geometry();
+    const QRect list = window.resultList()->geometry();
+
+    window.resize(normal + QSize(200, 150));
+    QTRY_COMPARE(window.size(), normal);
+
+    window.showMaximized();
+    QTRY_VERIFY(window.windowState() & Qt::WindowMaximized);
+    QCOMPARE(window.field(5)->geometry(), field);
+    QCOMPARE(window.resultList()->geometry(), list);
+    QVERIFY(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+void MainDialogTest::resultListHasNoHandlers()
+{
+    fixture->store(fixture->argosCode);
+    MainDialog& window = fixture->open();
+    ModalAnswerer answerer;
+    answerer.thenClick(QStringLiteral("yesButton"));
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    const auto rows = resultRows(window);
+    QTableWidget* list = window.resultList();
+
+    QHeaderView* header = list->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionPosition(0) + 10, 5));
+    QCOMPARE(resultRows(window), rows);
+    QVERIFY(list->selectedItems().isEmpty());
+
+    const QPoint value = list->visualItemRect(list->item(3, 1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, value);
+    const QList<QTableWidgetItem*> selected = list->selectedItems();
+    QCOMPARE(selected.size(), 2);
+    for (const QTableWidgetItem* item : selected)
+        QCOMPARE(item->row(), 3);
+    QCOMPARE(resultRows(window), rows);
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+void MainDialogTest::applicationRunsTheWindowModally()
+{
+    fixture->store(fixture->argosCode);
+    ValidatorApp app((fixture->workspace.root() / baseName).string());
+    QCOMPARE(QString::fromStdString(app.context().appName), caption);
+    ModalAnswerer answerer;
+    QStringList restored;
+    answerer.then([&](QWidget* w) {
+        auto* window = qobject_cast<MainDialog*>(w);
+        QVERIFY(window);
+        restored = fieldTexts(*window);
+        window->field(5)->clear();
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("exitButton")), Qt::LeftButton);
+    });
+    QVERIFY(!app.startUp());
+    QVERIFY(answerer.done());
+    QCOMPARE(restored, QString::fromStdString(fixture->argosCode).split(QLatin1Char(' ')));
+    QCOMPARE(fixture->stored(), fixture->argosCode.substr(0, 35)); // the trailing blank is not read back
+}
+
+} // namespace morvanex
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    morvanex::initGuiResources();
+    morvanex::MainDialogTest test;
+    return QTest::qExec(&test, argc, argv);
+}
