@@ -5,7 +5,8 @@
 
 namespace morvanex {
 
-CnpjConfirmDialog::CnpjConfirmDialog(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CnpjConfirmDialog>())
+CnpjConfirmDialog::CnpjConfirmDialog(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CnpjConfirmDialog>())
 {
     m_ui->setupUi(this);
     m_ui->cnpjLabel->setFont(logicalFont(courierNew, cnpjFontHeight, cnpjFontWidth, cnpjFontWeight));

@@ -14,8 +14,8 @@ namespace {
 constexpr int listFontHeight = 16;
 constexpr int listFontWidth = 7;
 constexpr int columnWidth = 100;
-const std::array<QString, 4> headings{QStringLiteral("MODELO"), QStringLiteral("VERSÃO"), QStringLiteral("CS"),
-                                      QStringLiteral("ARQUIVO")};
+const std::array<QString, 4> headings{QStringLiteral("MODELO"), QStringLiteral("VERSÃO"),
+                                      QStringLiteral("CS"), QStringLiteral("ARQUIVO")};
 
 QTableWidgetItem* cell(const std::string& cp1252)
 {
@@ -24,8 +24,8 @@ QTableWidgetItem* cell(const std::string& cp1252)
 
 } // namespace
 
-FirmwareChooserDialog::FirmwareChooserDialog(const FirmwareCatalogue& catalogue, std::span<const int> candidates,
-                                             QWidget* parent)
+FirmwareChooserDialog::FirmwareChooserDialog(const FirmwareCatalogue& catalogue,
+                                             std::span<const int> candidates, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::FirmwareChooserDialog>()),
       m_candidates(candidates.begin(), candidates.end())
 {
@@ -37,7 +37,7 @@ FirmwareChooserDialog::FirmwareChooserDialog(const FirmwareCatalogue& catalogue,
     list->horizontalHeader()->setSectionsClickable(false);
     for (int c = 0; c < list->columnCount(); ++c)
         list->setColumnWidth(c, columnWidth);
-    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 3);
+    fitRowsToFont(*list);
 
     list->setRowCount(static_cast<int>(m_candidates.size()));
     for (int r = 0; r < list->rowCount(); ++r) {

@@ -19,7 +19,7 @@ constexpr int valueColumnWidth = 300;
 struct DescriptionLine
 {
     QString label;
-    std::string FirmwareRecord::* value;
+    std::string FirmwareRecord::*value;
 };
 
 const std::array<DescriptionLine, 5> descriptionLines{{
@@ -33,8 +33,8 @@ const std::array<DescriptionLine, 5> descriptionLines{{
 
 } // namespace
 
-FirmwareDescriptionDialog::FirmwareDescriptionDialog(const FirmwareCatalogue& catalogue, std::string selectedFile,
-                                                     QWidget* parent)
+FirmwareDescriptionDialog::FirmwareDescriptionDialog(const FirmwareCatalogue& catalogue,
+                                                     std::string selectedFile, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::FirmwareDescriptionDialog>()),
       m_selectedFile(std::move(selectedFile))
 {
@@ -46,7 +46,7 @@ FirmwareDescriptionDialog::FirmwareDescriptionDialog(const FirmwareCatalogue& ca
     list->horizontalHeader()->setSectionsClickable(false);
     list->setColumnWidth(0, labelColumnWidth);
     list->setColumnWidth(1, valueColumnWidth);
-    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 3);
+    fitRowsToFont(*list);
 
     // Byte for byte, letter case significant: the first row that names exactly this file.
     const auto found = std::find_if(catalogue.rows.begin(), catalogue.rows.end(),

@@ -3,6 +3,8 @@
 #include "firmware/text_encoding.h"
 
 #include <QFontMetricsF>
+#include <QHeaderView>
+#include <QTableView>
 #include <algorithm>
 #include <cmath>
 
@@ -22,7 +24,8 @@ std::string toCp1252(const QString& text)
         // One code point at a time, so a surrogate pair becomes a single "?".
         const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QByteArray utf8 = text.mid(i, length).toUtf8();
-        const auto mapped = utf8ToCp1252(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+        const auto mapped =
+            utf8ToCp1252(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
         bytes += mapped && mapped->size() == 1 ? *mapped : std::string("?");
         i += length;
     }
@@ -41,6 +44,14 @@ QFont logicalFont(const QString& face, int height, int width, int weight)
         font.setStretch(std::clamp(stretch, 1, 4000));
     }
     return font;
+}
+
+void fitRowsToFont(QTableView& list)
+{
+    constexpr int rowPadding = 1;
+    const int height = list.fontMetrics().height() + rowPadding;
+    list.verticalHeader()->setMinimumSectionSize(height);
+    list.verticalHeader()->setDefaultSectionSize(height);
 }
 
 } // namespace morvanex

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QTableView>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,9 @@ std::string toCp1252(const QString& text);
 // A font given like the platform's by height and average character width in pixels: the face is
 // resolved through fontconfig and stretched horizontally until its average width comes to width.
 QFont logicalFont(const QString& face, int height, int width, int weight = QFont::Normal);
+
+// Rows of a report list as tight as its font allows (the style's minimum would be taller).
+void fitRowsToFont(QTableView& list);
 
 inline const QString courierNew = QStringLiteral("Courier New");
 

@@ -51,7 +51,8 @@ MainDialog::MainDialog(AppContext& context, QWidget* parent)
       m_selfTests(std::make_unique<SelfTestRunner>(context.workspace, context.catalogue, *m_prompts))
 {
     m_ui->setupUi(this);
-    m_fields = {m_ui->footerEdit1, m_ui->footerEdit2, m_ui->footerEdit3, m_ui->footerEdit4, m_ui->footerEdit5};
+    m_fields = {m_ui->footerEdit1, m_ui->footerEdit2, m_ui->footerEdit3, m_ui->footerEdit4,
+                m_ui->footerEdit5};
     initMainWindow();
 }
 
@@ -109,7 +110,7 @@ void MainDialog::setUpResultList()
     list->horizontalHeader()->setSectionsClickable(false);
     m_listFont = logicalFont(courierNew, listFontHeight, listFontWidth);
     list->setFont(m_listFont);
-    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 3);
+    fitRowsToFont(*list);
 }
 
 void MainDialog::setUpFields()
@@ -194,8 +195,8 @@ void MainDialog::validateFooter()
     for (std::size_t i = 0; i < fields.size(); ++i)
         fields[i] = toCp1252(m_groups[i]);
     m_footerString = joinFooterFields(fields);
-    const ValidationResult result = morvanex::validateFooter(m_footerString, m_context.catalogue,
-                                                             m_context.workspace, *m_prompts, m_context.appName);
+    const ValidationResult result = morvanex::validateFooter(
+        m_footerString, m_context.catalogue, m_context.workspace, *m_prompts, m_context.appName);
     if (result.confirmed)
         fillResultList(result.rows);
 }

@@ -3,6 +3,7 @@
 #include "app/gui_prompts.h"
 #include "firmware/workspace.h"
 #include "selftest/self_test_thread.h"
+#include "selftest/serial_channel.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -5,10 +5,10 @@
 #include "app/firmware_list.h"
 #include "app/gui_prompts.h"
 #include "app/self_test_runner.h"
-#include "selftest/serial_channel.h"
 #include "app_test_support.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/workspace.h"
+#include "selftest/serial_channel.h"
 #include "widgets/gui_resources.h"
 
 #include <QApplication>
@@ -71,7 +71,8 @@ QStringList entries(const QListWidget* list)
 
 void clickCell(QTableWidget* list, int row, Qt::KeyboardModifiers modifiers = {})
 {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row, 0)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                      list->visualItemRect(list->item(row, 0)).center());
 }
 
 // The binary list's answer: select the entry with this text (none when empty) and press OK.
@@ -273,7 +274,9 @@ void AppDialogsTest::catalogueDialogsDescribeTheChosenFile()
     // A double-click on an entry is OK.
     answerer.then([](QWidget* w) {
         auto* list = w->findChild<QListWidget*>(QStringLiteral("binaryList"));
-        test::doubleClick(list->viewport(), list->visualItemRect(list->findItems(QStringLiteral("A.BIN"), Qt::MatchExactly)[0]).center());
+        test::doubleClick(
+            list->viewport(),
+            list->visualItemRect(list->findItems(QStringLiteral("A.BIN"), Qt::MatchExactly)[0]).center());
     });
     answerer.then(readDescription(seen));
     showFirmwareList(nullptr, catalogue, files);

@@ -74,7 +74,8 @@ std::vector<std::uint8_t> TestWorkspace::imageBytes(std::uint32_t seed, std::siz
 
 void TestWorkspace::addImage(const std::string& name, const std::vector<std::uint8_t>& bytes)
 {
-    writeBytes(root() / "Bin" / name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    writeBytes(root() / "Bin" / name,
+               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 void TestWorkspace::addDescriptor(const std::string& name, const std::vector<std::string>& lines)
@@ -90,8 +91,8 @@ void TestWorkspace::addImageSubfolder(const std::string& name)
     std::filesystem::create_directories(root() / "Bin" / name);
 }
 
-std::string TestWorkspace::code(const std::vector<std::uint8_t>& image, std::uint32_t coo, const std::string& serial,
-                                std::uint32_t seconds, const std::string& cnpj)
+std::string TestWorkspace::code(const std::vector<std::uint8_t>& image, std::uint32_t coo,
+                                const std::string& serial, std::uint32_t seconds, const std::string& cnpj)
 {
     return encodeFooter(image, coo, serial, seconds, cnpj).value();
 }
@@ -166,8 +167,12 @@ void ModalAnswerer::poll()
     if (!modal || modal == m_lastHandled || !modal->isVisible())
         return;
     m_lastHandled = modal;
-    SeenModal seen{QString::fromLatin1(modal->metaObject()->className()), modal->windowTitle(), {},
-                   QMessageBox::NoIcon, {}, mainWindowShown()};
+    SeenModal seen{QString::fromLatin1(modal->metaObject()->className()),
+                   modal->windowTitle(),
+                   {},
+                   QMessageBox::NoIcon,
+                   {},
+                   mainWindowShown()};
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         seen.text = box->text();
         seen.icon = box->icon();

@@ -39,8 +39,8 @@ public:
     void addImageSubfolder(const std::string& name);
 
     // A genuine 48-character code made with the image's key.
-    static std::string code(const std::vector<std::uint8_t>& image, std::uint32_t coo, const std::string& serial,
-                            std::uint32_t seconds, const std::string& cnpj);
+    static std::string code(const std::vector<std::uint8_t>& image, std::uint32_t coo,
+                            const std::string& serial, std::uint32_t seconds, const std::string& cnpj);
 
     void storeFooterString(const std::string& value);
     std::string storedFooterString() const;
@@ -57,10 +57,10 @@ struct SeenModal
 {
     QString className;
     QString title;
-    QString text;            // a message box's text
+    QString text; // a message box's text
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QStringList buttons;     // a message box's button texts
-    bool mainWindowVisible;  // whether a MainDialog was on screen at the time
+    QStringList buttons;    // a message box's button texts
+    bool mainWindowVisible; // whether a MainDialog was on screen at the time
 };
 
 // Answers modal windows as an operator would, in the order they come up: each new active modal

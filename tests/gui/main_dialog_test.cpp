@@ -12,12 +12,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFontInfo>
 #include <QFontMetricsF>
-#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <algorithm>
@@ -63,12 +64,13 @@ struct Fixture
     Fixture()
     {
         workspace.addImage("ARGOS.BIN", argos);
-        workspace.addDescriptor("ARGOS.txt",
-                                {"ARQUIVO: ARGOS.BIN", "MODELO: FX-2100", "MARCA: ARGOS", "VERSÃO: 01.00.05"});
+        workspace.addDescriptor(
+            "ARGOS.txt", {"ARQUIVO: ARGOS.BIN", "MODELO: FX-2100", "MARCA: ARGOS", "VERSÃO: 01.00.05"});
         // Two rows whose images share one CRC-16: a code for either opens the chooser.
         workspace.addImage("TWIN_A.BIN", twin);
         workspace.addImage("TWIN_B.BIN", twin);
-        workspace.addDescriptor("TEKNA_A.txt", {"ARQUIVO: TWIN_A.BIN", "MODELO: T-500", "MARCA: TEKNA", "VERSÃO: 1.0"});
+        workspace.addDescriptor("TEKNA_A.txt",
+                                {"ARQUIVO: TWIN_A.BIN", "MODELO: T-500", "MARCA: TEKNA", "VERSÃO: 1.0"});
         workspace.addDescriptor("TEKNA_B.txt",
                                 {"ARQUIVO: TWIN_B.BIN", "MODELO: T-500 R", "MARCA: TEKNA", "VERSÃO: 1.1"});
         argosCode = argosCodeOf(argos);
@@ -320,6 +322,8 @@ void MainDialogTest::enterValidatesARestoredCode()
         {QStringLiteral("ARQUIVO"), QStringLiteral("ARGOS.BIN")},
     };
     QCOMPARE(resultRows(window), expected);
+    // All nine rows in view at once.
+    QTRY_COMPARE(window.resultList()->verticalScrollBar()->maximum(), 0);
     QCOMPARE(answerer.unexpected(), 0);
 }
 
@@ -472,11 +476,13 @@ void MainDialogTest::restoreAtNextStart_data()
     QTest::newRow("full code") << code << groups << code;
     QTest::newRow("other separators") << marked << groups << code;
     QTest::newRow("longer than 48") << code + QStringLiteral("ZZZ9") << groups << code;
-    QTest::newRow("ends in group 2") << QStringLiteral("ABCDEFGH 1234") << test::texts({"ABCDEFGH", "1234", "", "", ""})
+    QTest::newRow("ends in group 2") << QStringLiteral("ABCDEFGH 1234")
+                                     << test::texts({"ABCDEFGH", "1234", "", "", ""})
                                      << QStringLiteral("ABCDEFGH 1234   ");
     QTest::newRow("ends in group 1") << QStringLiteral("ABC") << test::texts({"ABC", "", "", "", ""})
                                      << QStringLiteral("ABC    ");
-    QTest::newRow("ends in group 5") << code.left(40) << (groups.mid(0, 4) << groups[4].left(4)) << code.left(40);
+    QTest::newRow("ends in group 5") << code.left(40) << (groups.mid(0, 4) << groups[4].left(4))
+                                     << code.left(40);
 }
 
 void MainDialogTest::restoreAtNextStart()
