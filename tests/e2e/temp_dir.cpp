@@ -1,6 +1,7 @@
 #include "temp_dir.h"
 
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -34,6 +35,12 @@ std::filesystem::path TempDir::write(const std::filesystem::path& relative, std:
 std::filesystem::path TempDir::write(const std::filesystem::path& relative, const std::vector<std::uint8_t>& bytes) const
 {
     return write(relative, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::string TempDir::read(const std::filesystem::path& relative) const
+{
+    std::ifstream in(m_path / relative, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<std::uint8_t> randomBytes(std::size_t n, unsigned seed)

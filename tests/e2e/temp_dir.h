@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +20,8 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     std::filesystem::path write(const std::filesystem::path& relative, std::string_view content) const;
     std::filesystem::path write(const std::filesystem::path& relative, const std::vector<std::uint8_t>& bytes) const;
+    // The whole file, empty when it cannot be read.
+    std::string read(const std::filesystem::path& relative) const;
 
 private:
     std::filesystem::path m_path;

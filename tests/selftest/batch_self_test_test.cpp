@@ -1,7 +1,7 @@
 #include "firmware/firmware_catalogue.h"
 #include "firmware/operator_prompts.h"
 #include "firmware/workspace.h"
-#include "self_test_fixture.h"
+#include "e2e/temp_dir.h"
 #include "selftest/batch_self_test.h"
 #include "selftest/printer_frame.h"
 #include "selftest/self_test_thread.h"
@@ -93,7 +93,7 @@ class BatchRun : public ::testing::Test
 protected:
     void SetUp() override
     {
-        image = test::pseudoRandomImage(2048, 3);
+        image = test::randomBytes(2048, 3);
         folder.write("TXT/fw.txt", "ARQUIVO: FW.BIN\nMODELO: X\nMARCA: Y\nVERSAO: 1\n");
         folder.write("Bin/FW.BIN", std::string(image.begin(), image.end()));
         loadCatalogue(catalogue, workspace, prompts);
@@ -114,7 +114,7 @@ protected:
 
     std::string log() const { return folder.read("TestEncript.txt"); }
 
-    test::ScratchFolder folder;
+    test::TempDir folder;
     Workspace workspace{folder.path()};
     FirmwareCatalogue catalogue;
     NoPrompts prompts;
@@ -294,7 +294,7 @@ TEST_F(BatchRun, AThreadCanBeStartedAgainAfterItsRunEnded)
 // its own decode chose, whatever the self-test's decodes write into selectedIndex meanwhile.
 TEST_F(BatchRun, ValidationsBesideASelfTestThreadKeepTheirOwnRow)
 {
-    const Bytes other = test::pseudoRandomImage(4096, 9);
+    const Bytes other = test::randomBytes(4096, 9);
     folder.write("TXT/other.txt", "ARQUIVO: OTHER.BIN\nMODELO: OTHER\n");
     folder.write("Bin/OTHER.BIN", std::string(other.begin(), other.end()));
     FirmwareCatalogue both;

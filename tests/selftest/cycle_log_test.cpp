@@ -1,6 +1,6 @@
 #include "footer/footer_decoder.h"
 #include "footer/footer_encoder.h"
-#include "self_test_fixture.h"
+#include "e2e/temp_dir.h"
 #include "selftest/cycle_log.h"
 #include "selftest/footer_request.h"
 #include "selftest/self_test_random.h"
@@ -45,7 +45,7 @@ protected:
     {
         SelfTestRandom random;
         sent = FooterRequest::draw(random);
-        image = test::pseudoRandomImage(3000, 7);
+        image = test::randomBytes(3000, 7);
         const auto code = encodeFooter(image, sent.coo, sent.serialExcerpt(), sent.dateTime, sent.cnpjText());
         ASSERT_TRUE(code);
         std::copy(code->begin(), code->end(), reply.begin());
@@ -156,7 +156,7 @@ TEST_F(CycleLog, FirmwareNotFoundLogsTheUnconvertedDigitValues)
 
 TEST_F(CycleLog, ChecksumMismatchHasItsOwnStatusLine)
 {
-    FixedImage source(test::pseudoRandomImage(3000, 8));
+    FixedImage source(test::randomBytes(3000, 8));
     const auto lines = linesFor(source);
     EXPECT_EQ(status, ValidationStatus::ChecksumMismatch);
     EXPECT_EQ(lines[lines.size() - 2], "RETORNO CRC16 INV\xC1LIDO");

@@ -1,4 +1,4 @@
-#include "self_test_fixture.h"
+#include "e2e/temp_dir.h"
 #include "selftest/test_log.h"
 
 #include <filesystem>
@@ -10,7 +10,7 @@ namespace {
 
 TEST(TestLog, FirstLineCreatesTheFileAndLaterLinesAppend)
 {
-    test::ScratchFolder folder;
+    test::TempDir folder;
     const TestLog log(folder.path());
     ASSERT_FALSE(std::filesystem::exists(folder.path() / "TestEncript.txt"));
     EXPECT_TRUE(log.appendLine("RETORNO OK"));
@@ -22,7 +22,7 @@ TEST(TestLog, FirstLineCreatesTheFileAndLaterLinesAppend)
 
 TEST(TestLog, EarlierContentStays)
 {
-    test::ScratchFolder folder;
+    test::TempDir folder;
     folder.write("TestEncript.txt", "run of yesterday\r\n");
     EXPECT_TRUE(TestLog(folder.path()).appendLine("No.S\xC9RIE"));
     EXPECT_EQ(folder.read("TestEncript.txt"), "run of yesterday\r\nNo.S\xC9RIE\r\n");
@@ -30,7 +30,7 @@ TEST(TestLog, EarlierContentStays)
 
 TEST(TestLog, AnExistingLogUnderAnotherLetterCaseIsTheSameFile)
 {
-    test::ScratchFolder folder;
+    test::TempDir folder;
     folder.write("testencript.TXT", "old\r\n");
     EXPECT_TRUE(TestLog(folder.path()).appendLine("new"));
     EXPECT_EQ(folder.read("testencript.TXT"), "old\r\nnew\r\n");
@@ -39,7 +39,7 @@ TEST(TestLog, AnExistingLogUnderAnotherLetterCaseIsTheSameFile)
 
 TEST(TestLog, ALineThatCannotBeWrittenIsDroppedAndTheNextOneTriesAgain)
 {
-    test::ScratchFolder folder;
+    test::TempDir folder;
     std::filesystem::create_directory(folder.path() / "TestEncript.txt");
     const TestLog log(folder.path());
     EXPECT_FALSE(log.appendLine("lost"));

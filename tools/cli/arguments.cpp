@@ -76,6 +76,11 @@ std::optional<unsigned long long> parseNumber(const std::string& text, unsigned 
 
 namespace morvanex::cli {
 
+std::filesystem::path workspaceDir(const Arguments& args)
+{
+    return args.value("dir").value_or(".");
+}
+
 void writeOut(std::string_view text)
 {
     std::fwrite(text.data(), 1, text.size(), stdout);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -35,6 +36,9 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, co
 
 // Decimal, or hexadecimal with a 0x prefix; nothing when not a whole number within max.
 std::optional<unsigned long long> parseNumber(const std::string& text, unsigned long long max);
+
+// The working directory a command works in: --dir, else the current one.
+std::filesystem::path workspaceDir(const Arguments& args);
 
 // Writes every byte to standard output, zero bytes included.
 void writeOut(std::string_view text);

@@ -20,7 +20,7 @@ int catalogueCommand(const std::vector<std::string>& args)
                      parsed ? ("unexpected argument '" + parsed->positional.front() + "'").c_str() : error.c_str());
         return usageError;
     }
-    const Workspace workspace(parsed->value("dir").value_or(std::filesystem::current_path().string()));
+    const Workspace workspace(workspaceDir(*parsed));
     CliPrompts prompts;
     FirmwareCatalogue catalogue;
     loadCatalogue(catalogue, workspace, prompts);

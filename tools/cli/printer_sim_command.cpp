@@ -55,7 +55,7 @@ int printerSimCommand(const std::vector<std::string>& args)
     const auto device = parsed->value("device");
     if (!device || device->empty())
         return fail("missing --device");
-    const std::filesystem::path dir = parsed->value("dir").value_or(".");
+    const std::filesystem::path dir = workspaceDir(*parsed);
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec))
         return fail("not a folder: '" + dir.string() + "'");

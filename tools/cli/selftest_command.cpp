@@ -71,7 +71,7 @@ int selfTestCommand(const std::vector<std::string>& args)
         return fail("unexpected argument '" + parsed->positional.front() + "'");
 
     SelfTestSettings settings;
-    const std::filesystem::path dir = parsed->value("dir").value_or(".");
+    const std::filesystem::path dir = workspaceDir(*parsed);
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec))
         return fail("not a folder: '" + dir.string() + "'");

@@ -25,23 +25,16 @@ namespace {
 enum class Outcome { Valid = 0, InvalidString = 1, FirmwareNotFound = 2, ChecksumMismatch = 3, Ambiguous = 4, CnpjMismatch = 5 };
 constexpr int batchFailure = 10;
 
-const char* outcomeName(Outcome o)
+std::string outcomeName(Outcome o)
 {
     switch (o) {
-    case Outcome::Valid:
-        return "Valid";
-    case Outcome::InvalidString:
-        return "InvalidString";
-    case Outcome::FirmwareNotFound:
-        return "FirmwareNotFound";
-    case Outcome::ChecksumMismatch:
-        return "ChecksumMismatch";
     case Outcome::Ambiguous:
         return "Ambiguous";
     case Outcome::CnpjMismatch:
         return "CnpjMismatch";
+    default:
+        return std::string(statusName(static_cast<ValidationStatus>(o)));
     }
-    return "";
 }
 
 std::string_view withoutTrailingBlanks(std::string_view s)
@@ -186,7 +179,7 @@ int validateCommand(const std::vector<std::string>& args)
             return usage("--expect-cnpj is not valid UTF-8 text of Windows-1252 characters");
     }
     const std::string code = parsed->positional.front();
-    const Workspace workspace(parsed->value("dir").value_or(std::filesystem::current_path().string()));
+    const Workspace workspace(workspaceDir(*parsed));
     Validator validator(workspace, options);
 
     if (code != "-")
