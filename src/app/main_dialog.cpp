@@ -7,7 +7,7 @@
 #include "app/self_test_runner.h"
 #include "app/upper_case_validator.h"
 #include "firmware/firmware_catalogue.h"
-#include "footer/settings_store.h"
+#include "settings/settings_store.h"
 #include "footer/validation_flow.h"
 #include "ui_main_dialog.h"
 

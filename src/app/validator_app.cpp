@@ -2,7 +2,7 @@
 
 #include "app/main_dialog.h"
 #include "app/screenshot_hook.h"
-#include "footer/app_names.h"
+#include "settings/app_names.h"
 
 #include <filesystem>
 

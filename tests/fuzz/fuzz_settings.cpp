@@ -1,6 +1,6 @@
 // Any INI bytes, any section, key and value: reading never crashes, a stored entry reads back, and
 // every byte outside the one written line survives the write.
-#include "footer/settings_store.h"
+#include "settings/settings_store.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -3,9 +3,9 @@
 #include "app/app_context.h"
 #include "app/main_dialog.h"
 #include "firmware/text_encoding.h"
-#include "footer/app_names.h"
+#include "settings/app_names.h"
 #include "footer/footer_encoder.h"
-#include "footer/settings_store.h"
+#include "settings/settings_store.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -5,8 +5,8 @@
 #include "app/validator_app.h"
 #include "app_test_support.h"
 #include "firmware/firmware_catalogue.h"
-#include "footer/app_names.h"
-#include "footer/settings_store.h"
+#include "settings/app_names.h"
+#include "settings/settings_store.h"
 #include "widgets/gui_resources.h"
 #include "widgets/image_button.h"
 

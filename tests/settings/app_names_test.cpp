@@ -1,4 +1,4 @@
-#include "footer/app_names.h"
+#include "settings/app_names.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
