@@ -44,12 +44,12 @@ void Crc16Fast(benchmark::State& state)
 // The portable path the public routine falls back to on CPUs without carry-less multiplication.
 void Crc16Slicing(benchmark::State& state)
 {
-    runOverImage(state, [](auto d) { return detail::crc16UpdateWith(detail::Crc16Kernel::Slicing, 0, d); });
+    runOverImage(state, [](auto d) { return detail::crc16UpdateWith(detail::CrcKernel::Slicing, 0, d); });
 }
 // The 128-bit folding kernel, which the public routine skips where the 512-bit one runs.
 void Crc16Pclmul(benchmark::State& state)
 {
-    runOverImage(state, [](auto d) { return detail::crc16UpdateWith(detail::Crc16Kernel::Pclmul, 0, d); });
+    runOverImage(state, [](auto d) { return detail::crc16UpdateWith(detail::CrcKernel::Pclmul, 0, d); });
 }
 void ByteSum16Reference(benchmark::State& state)
 {
@@ -87,14 +87,32 @@ void Crc32UpdateReference(benchmark::State& state)
     runOverImage(state, [](auto d) { return reference::crc32UpdateLong(0, d); });
 }
 // In 32 KiB pieces, since crc32Update takes a 16-bit length.
-void Crc32UpdateFast(benchmark::State& state)
+template <typename Update> std::uint32_t crc32InPieces(std::span<const std::uint8_t> d, Update update)
+{
+    std::uint32_t crc = 0;
+    for (std::size_t at = 0; at < d.size(); at += 32768)
+        crc = update(d.subspan(at, std::min<std::size_t>(32768, d.size() - at)), crc);
+    return crc;
+}
+void Crc32UpdateSlicing(benchmark::State& state)
 {
     runOverImage(state, [](auto d) {
-        std::uint32_t crc = 0;
-        for (std::size_t at = 0; at < d.size(); at += 32768)
-            crc = crc32Update(d.subspan(at, std::min<std::size_t>(32768, d.size() - at)), crc);
-        return crc;
+        return crc32InPieces(d, [](auto piece, std::uint32_t crc) {
+            return detail::crc32UpdateWith(detail::CrcKernel::Slicing, crc, piece);
+        });
     });
+}
+void Crc32UpdatePclmul(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) {
+        return crc32InPieces(d, [](auto piece, std::uint32_t crc) {
+            return detail::crc32UpdateWith(detail::CrcKernel::Pclmul, crc, piece);
+        });
+    });
+}
+void Crc32UpdateFast(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) { return crc32InPieces(d, crc32Update); });
 }
 const std::uint8_t coo[6] = {0, 0, 0, 0, 4, 1};
 const std::uint8_t serial[6] = {4, 2, 0, 2, 0, 11};
@@ -121,5 +139,7 @@ BENCHMARK(ByteSum16Sse2)->Unit(benchmark::kMillisecond);
 BENCHMARK(ByteSum16Fast)->Unit(benchmark::kMillisecond);
 BENCHMARK(ImageChecksumsInMebibyteChunks)->Unit(benchmark::kMillisecond);
 BENCHMARK(Crc32UpdateReference)->Unit(benchmark::kMillisecond);
+BENCHMARK(Crc32UpdateSlicing)->Unit(benchmark::kMillisecond);
+BENCHMARK(Crc32UpdatePclmul)->Unit(benchmark::kMillisecond);
 BENCHMARK(Crc32UpdateFast)->Unit(benchmark::kMillisecond);
 BENCHMARK(DeriveKey)->Unit(benchmark::kMillisecond);
