@@ -1,6 +1,7 @@
 #include "footer/checksum.h"
 #include "footer/checksum_detail.h"
 #include "footer/key_derivation.h"
+#include "footer/prepared_image.h"
 
 #include <benchmark/benchmark.h>
 #include <random>
@@ -114,17 +115,46 @@ void Crc32UpdateFast(benchmark::State& state)
 {
     runOverImage(state, [](auto d) { return crc32InPieces(d, crc32Update); });
 }
-const std::uint8_t coo[6] = {0, 0, 0, 0, 4, 1};
-const std::uint8_t serial[6] = {4, 2, 0, 2, 0, 11};
-const std::uint8_t timestamp[8] = {4, 8, 2, 3, 1, 8, 11, 14};
-const std::uint8_t checksum[4] = {1, 2, 3, 4};
+// Key derivation over a 4 MiB image, the COO's last two digits (and so the sampling offset) changing
+// from one key to the next as in a batch of distinct codes.
+constexpr std::size_t keyImageSize = 4u << 20;
 
-void DeriveKey(benchmark::State& state)
+template <typename Derive> void deriveKeys(benchmark::State& state, Derive derive)
 {
-    runOverImage(state, [](auto d) {
-        return deriveKeyDigits(
-            d, {std::span(coo), std::span(serial), std::span(timestamp), std::span(checksum)});
-    });
+    const std::uint8_t serial[6] = {4, 2, 0, 2, 0, 11};
+    const std::uint8_t timestamp[8] = {4, 8, 2, 3, 1, 8, 11, 14};
+    const std::uint8_t checksum[4] = {1, 2, 3, 4};
+    std::uint8_t coo[6] = {0, 0, 0, 0, 0, 0};
+    unsigned n = 0;
+    for (auto _ : state) {
+        coo[4] = static_cast<std::uint8_t>(n / 10 % 10);
+        coo[5] = static_cast<std::uint8_t>(n % 10);
+        ++n;
+        benchmark::DoNotOptimize(derive(KeyFields{coo, serial, timestamp, checksum}));
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+
+void DeriveKeyPlain(benchmark::State& state)
+{
+    const auto image = std::span(::image()).first(keyImageSize);
+    deriveKeys(state, [image](const KeyFields& f) { return deriveKeyDigits(image, f); });
+}
+
+void DeriveKeyPrepared(benchmark::State& state)
+{
+    const auto prepared = PreparedImage::prepare(std::span(image()).first(keyImageSize));
+    deriveKeys(state, [&prepared](const KeyFields& f) { return deriveKeyDigits(*prepared, f); });
+}
+
+// The one-off cost of the prepared form (transposition and CRC-16), per image.
+void PrepareImage(benchmark::State& state)
+{
+    const auto data = std::span(image()).first(keyImageSize);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PreparedImage::prepare(data));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(data.size()));
 }
 
 } // namespace
@@ -142,4 +172,6 @@ BENCHMARK(Crc32UpdateReference)->Unit(benchmark::kMillisecond);
 BENCHMARK(Crc32UpdateSlicing)->Unit(benchmark::kMillisecond);
 BENCHMARK(Crc32UpdatePclmul)->Unit(benchmark::kMillisecond);
 BENCHMARK(Crc32UpdateFast)->Unit(benchmark::kMillisecond);
-BENCHMARK(DeriveKey)->Unit(benchmark::kMillisecond);
+BENCHMARK(DeriveKeyPlain)->Unit(benchmark::kMicrosecond);
+BENCHMARK(DeriveKeyPrepared)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PrepareImage)->Unit(benchmark::kMillisecond);

@@ -2,6 +2,7 @@
 
 #include "footer/checksum_detail.h"
 #include "footer/checksum_simd.h"
+#include "footer/little_endian.h"
 
 #include <algorithm>
 #include <array>
@@ -36,16 +37,6 @@ constexpr auto crc16Tables = makeSlicedTables<std::uint16_t, crc16Polynomial>();
 constexpr auto crc32Tables = makeSlicedTables<std::uint32_t, crc32Polynomial>();
 static_assert(crc16Tables[0][1] == 0x1189 && crc16Tables[0][2] == 0x2312 && crc16Tables[0][3] == 0x329B);
 static_assert(crc32Tables[0][1] == 0x77073096);
-
-std::uint32_t loadLittle32(const std::uint8_t* p)
-{
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-}
-
-std::uint64_t loadLittle64(const std::uint8_t* p)
-{
-    return std::uint64_t{loadLittle32(p)} | std::uint64_t{loadLittle32(p + 4)} << 32;
-}
 
 // Slicing-by-16 over a reflected CRC of 16 or 32 bits: the register is folded into the first four bytes.
 template <typename T>

@@ -1,9 +1,9 @@
-#include "footer/key_derivation.h"
-
 #include "e2e/temp_dir.h"
+#include "footer/checksum.h"
+#include "footer/key_derivation.h"
+#include "footer/prepared_image.h"
 
 #include <gtest/gtest.h>
-
 #include <random>
 #include <vector>
 
@@ -132,6 +132,50 @@ TEST(KeyDerivation, MixBlockCarriesAndDropsTheLastCarry)
     for (std::size_t k = 32; k < sampleSize; k += 32)
         expected[k] = 1;
     EXPECT_EQ(full, expected);
+}
+
+TEST(KeyDerivation, MixBlockAgreesWithTheByteLoop)
+{
+    // Random blocks, and blocks of 0xFF under sparse seeds of 0 and 1, whose carries run through whole
+    // words of zeros.
+    std::mt19937 gen(8);
+    for (int round = 0; round < 200; ++round) {
+        const auto bytes = randomBytes(sampleSize + seedSize, static_cast<unsigned>(round));
+        SampleBlock sample, expected;
+        Seed seed;
+        std::copy_n(bytes.begin(), sampleSize, sample.begin());
+        std::copy_n(bytes.begin() + sampleSize, seedSize, seed.begin());
+        if (round % 2) {
+            sample.fill(0xFF);
+            for (auto& b : seed)
+                b = gen() % 5 == 0;
+        }
+        expected = sample;
+        mixBlock(sample, seed);
+        reference::mixBlock(expected, seed);
+        ASSERT_EQ(sample, expected) << "round " << round;
+    }
+}
+
+TEST(KeyDerivation, PreparedImageGivesThePlainKeyAtEveryLengthAndOffset)
+{
+    const auto bytes = randomBytes(3 * 65536 + 1000, 9);
+    for (const std::size_t length :
+         {0u, 1u, 7u, 63u, 64u, 65u, 511u, 512u, 513u, 1023u, 4097u, 65535u, 65536u, 65537u, 65536u + 511u,
+          2 * 65536u - 1, 3 * 65536u, 3 * 65536u + 999u}) {
+        const auto image = std::span<const std::uint8_t>(bytes).first(length);
+        const auto prepared = PreparedImage::prepare(image);
+        ASSERT_TRUE(prepared);
+        EXPECT_EQ(prepared->length(), length);
+        EXPECT_EQ(prepared->crc16(), ChecksumCalculator().crc16(image));
+        Fields f;
+        for (std::uint8_t offset = 0; offset < sampleStride; ++offset) {
+            f.coo = {
+                0, 0, 0, 1, static_cast<std::uint8_t>(offset / 10), static_cast<std::uint8_t>(offset % 10)};
+            ASSERT_EQ(deriveKeyDigits(*prepared, {f.coo, f.serial, f.timestamp, f.checksum}), f.key(image))
+                << "length " << length << ", COO 0001" << int{offset};
+        }
+    }
 }
 
 } // namespace
