@@ -157,12 +157,36 @@ TEST(KeyDerivation, MixBlockAgreesWithTheByteLoop)
     }
 }
 
+// Lengths around every boundary the prepared form has: a 64-byte chunk, a 16-chunk group, a block.
+constexpr std::size_t preparedLengths[] = {
+    0,    1,    7,    63,    64,    65,    511,         512,           513,       1023,
+    1024, 1025, 4097, 65535, 65536, 65537, 65536 + 511, 2 * 65536 - 1, 3 * 65536, 3 * 65536 + 999};
+
+TEST(KeyDerivation, PreparedStreamsHoldEvery64thByteThenZeros)
+{
+    const auto bytes = randomBytes(3 * 65536 + 1000 + 3, 10);
+    for (const std::size_t start : {0u, 3u}) // the image need not be aligned
+        for (const std::size_t length : preparedLengths) {
+            const auto image = std::span<const std::uint8_t>(bytes).subspan(start, length);
+            const auto prepared = PreparedImage::prepare(image);
+            ASSERT_TRUE(prepared);
+            ASSERT_EQ(prepared->blockCount(), (length + blockSpan - 1) / blockSpan);
+            for (std::size_t offset = 0; offset < sampleStride; ++offset) {
+                const auto stream = prepared->stream(offset);
+                ASSERT_EQ(stream.size(), prepared->blockCount() * sampleSize);
+                for (std::size_t k = 0; k < stream.size(); ++k) {
+                    const std::size_t at = offset + sampleStride * k;
+                    ASSERT_EQ(stream[k], at < length ? image[at] : 0)
+                        << "length " << length << ", offset " << offset << ", sample " << k;
+                }
+            }
+        }
+}
+
 TEST(KeyDerivation, PreparedImageGivesThePlainKeyAtEveryLengthAndOffset)
 {
     const auto bytes = randomBytes(3 * 65536 + 1000, 9);
-    for (const std::size_t length :
-         {0u, 1u, 7u, 63u, 64u, 65u, 511u, 512u, 513u, 1023u, 4097u, 65535u, 65536u, 65537u, 65536u + 511u,
-          2 * 65536u - 1, 3 * 65536u, 3 * 65536u + 999u}) {
+    for (const std::size_t length : preparedLengths) {
         const auto image = std::span<const std::uint8_t>(bytes).first(length);
         const auto prepared = PreparedImage::prepare(image);
         ASSERT_TRUE(prepared);
