@@ -100,6 +100,8 @@ std::optional<PreparedImage> PreparedImage::prepare(std::span<const std::uint8_t
 std::span<const std::uint8_t> PreparedImage::stream(std::size_t offset) const
 {
     assert(offset < sampleStride);
+    if (!m_streams) // an empty image has no blocks
+        return {};
     return {m_streams.get() + offset * m_streamStride, m_streamLength};
 }
 
