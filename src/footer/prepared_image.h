@@ -13,7 +13,8 @@ namespace morvanex {
 // An image held for many validations: its CRC-16, computed once, and for each of the 64 sampling
 // offsets the samples deriveKeyDigits takes, contiguous and padded with zeros to whole blocks. A key
 // then reads about length/64 bytes instead of a byte from every cache line of the image. It takes as
-// much memory as the image rounded up to whole blocks of 65,536 bytes; the image itself is not kept.
+// much memory as the image rounded up to whole blocks of 65,536 bytes, plus 4 KiB (memoryBytes()); the
+// image itself is not kept.
 class PreparedImage
 {
 public:
