@@ -178,20 +178,6 @@ TEST_F(BatchRun, AnUnopenableDeviceIsRetriedWithTheSameDataAndNothingLogged)
     EXPECT_TRUE(deviceReports[1].opened);
 }
 
-TEST_F(BatchRun, LinesALogCannotTakeAreReportedForEveryCycleAndTheRunGoesOn)
-{
-    line.printer = std::make_unique<SimulatedPrinter>(image);
-    settings.cycleLimit = 2;
-    std::filesystem::create_directory(folder.path() / "TestEncript.txt");
-    EXPECT_EQ(makeTest()->run(stop).cycles, 2u);
-    ASSERT_EQ(reports.size(), 2u);
-    for (const auto& r : reports) {
-        EXPECT_FALSE(r.logged);
-        EXPECT_NE(r.logProblem.find("not a regular file"), std::string::npos) << r.logProblem;
-    }
-    EXPECT_TRUE(deviceReports.empty()) << "a device that always opened is never reported";
-}
-
 TEST_F(BatchRun, OpenAttemptLimitEndsTheRunWithoutLogging)
 {
     line.refusedOpens = 1000;

@@ -448,24 +448,6 @@ TEST_F(SerialPairTest, GapTimerWaitsForTheFirstByte)
     port.close();
 }
 
-// socat, which holds the other side of both ends, goes away: nothing will come, so nothing waits.
-TEST_F(SerialPairTest, TransfersOnALineThatHungUpFailAtOnce)
-{
-    SerialPort port(endB);
-    ASSERT_TRUE(port.open(lineRate));
-    ::kill(socat, SIGTERM);
-    ::waitpid(socat, nullptr, 0);
-    socat = -1;
-    std::array<uint8_t, 1> byte{0};
-    for (int i = 0; i < 3; ++i) {
-        bool result = true;
-        EXPECT_LT(timed([&] { result = port.read(byte); }), milliseconds(100));
-        EXPECT_FALSE(result);
-    }
-    EXPECT_FALSE(port.write(byte));
-    port.close();
-}
-
 extern "C" void onTestSignal(int) {}
 
 // As the command-line tool installs its stop handlers: no automatic restart, so the wait ends.

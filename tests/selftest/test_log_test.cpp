@@ -1,13 +1,9 @@
 #include "e2e/temp_dir.h"
 #include "selftest/test_log.h"
 
-#include <fcntl.h>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace morvanex {
 namespace {
@@ -53,42 +49,6 @@ TEST(TestLog, ALineThatCannotBeWrittenIsDroppedAndTheNextOneTriesAgain)
 
     // A folder that does not exist cannot hold the log either.
     EXPECT_FALSE(TestLog(folder.path() / "missing").appendLine("lost"));
-}
-
-// None of these may take the log, and none may hold the writer: a FIFO's open would wait for a reader.
-TEST(TestLog, OnlyARegularFileTakesTheLog)
-{
-    test::TempDir folder;
-    const std::filesystem::path log = folder.path() / "TestEncript.txt";
-    int reader = -1;
-    const struct
-    {
-        const char* what;
-        std::function<void()> make;
-    } files[] = {
-        {"a folder", [&] { std::filesystem::create_directory(log); }},
-        {"a FIFO nobody reads", [&] { ASSERT_EQ(::mkfifo(log.c_str(), 0644), 0); }},
-        {"a FIFO with a reader",
-         [&] {
-             ASSERT_EQ(::mkfifo(log.c_str(), 0644), 0);
-             reader = ::open(log.c_str(), O_RDONLY | O_NONBLOCK);
-         }},
-        {"a link to a device", [&] { std::filesystem::create_symlink("/dev/full", log); }},
-    };
-    for (const auto& file : files) {
-        SCOPED_TRACE(file.what);
-        file.make();
-        std::string problem;
-        EXPECT_FALSE(TestLog(folder.path()).appendLine("lost", &problem));
-        EXPECT_EQ(problem, "cannot write '" + log.string() + "': not a regular file");
-        if (reader >= 0) {
-            char byte = 0;
-            EXPECT_LE(::read(reader, &byte, 1), 0) << "nothing reached the reader";
-            ::close(reader);
-            reader = -1;
-        }
-        std::filesystem::remove(log);
-    }
 }
 
 } // namespace
