@@ -109,10 +109,22 @@ protected:
         return {"printer-sim", "--device", endA, "--dir", dir.path().string()};
     }
 
+    // The simulator on A and an endless self-test on B, once its first cycle is through.
+    void startEndlessRun()
+    {
+        printer = std::make_unique<BackgroundProcess>(MORVANEX_CLI, printerSim(), dir.path(), "printer");
+        ASSERT_TRUE(printer->waitForError("ready on", startLimit)) << printer->err();
+        selfTest = std::make_unique<BackgroundProcess>(
+            MORVANEX_CLI,
+            std::vector<std::string>{"selftest", "--dir", dir.path().string(), "--device", endB}, dir.path(),
+            "selftest");
+        ASSERT_TRUE(selfTest->waitForOutput("cycle 1: RETORNO OK\n", 20s)) << selfTest->err();
+    }
+
     TempDir dir;
     std::vector<std::uint8_t> image = randomBytes(5000, 11);
     std::string endA, endB;
-    std::unique_ptr<BackgroundProcess> socat;
+    std::unique_ptr<BackgroundProcess> socat, printer, selfTest;
 };
 
 TEST_F(SelfTestOverSerial, ThreeCyclesAgainstThePrinterSimulatorLogEveryFieldAsSent)
@@ -149,14 +161,10 @@ TEST_F(SelfTestOverSerial, ThreeCyclesAgainstThePrinterSimulatorLogEveryFieldAsS
 
 TEST_F(SelfTestOverSerial, AnEndlessRunStopsOnSigtermWithOnlyWholeCyclesLogged)
 {
-    BackgroundProcess printer(MORVANEX_CLI, printerSim(), dir.path(), "printer");
-    ASSERT_TRUE(printer.waitForError("ready on", startLimit)) << printer.err();
-    BackgroundProcess test(MORVANEX_CLI, {"selftest", "--dir", dir.path().string(), "--device", endB},
-                           dir.path(), "selftest");
-    ASSERT_TRUE(test.waitForOutput("cycle 1: RETORNO OK\n", 20s)) << test.err();
+    ASSERT_NO_FATAL_FAILURE(startEndlessRun());
     // Now inside the second cycle's wait for the printer, which the stop cuts short.
     const auto stopping = Clock::now();
-    EXPECT_EQ(test.terminate(stopLimit), 0) << test.err();
+    EXPECT_EQ(selfTest->terminate(stopLimit), 0) << selfTest->err();
     EXPECT_LT(Clock::now() - stopping, 3s);
     const std::string text = log();
     const std::size_t cycles = countOf(text, "RETORNO OK\r\n\r\n\r\n");
@@ -291,17 +299,14 @@ TEST_F(SelfTestOverSerial, ThePrinterSimulatorRefusesABadFrameWithNak)
 // The pair vanishes in the middle of an endless run and comes back at the same paths.
 TEST_F(SelfTestOverSerial, APeerThatGoesAwayCostsNoCpuAndANewPairIsTakenUp)
 {
-    BackgroundProcess printer(MORVANEX_CLI, printerSim(), dir.path(), "printer");
-    ASSERT_TRUE(printer.waitForError("ready on", startLimit)) << printer.err();
-    BackgroundProcess test(MORVANEX_CLI, {"selftest", "--dir", dir.path().string(), "--device", endB},
-                           dir.path(), "selftest");
-    ASSERT_TRUE(test.waitForOutput("cycle 1: RETORNO OK\n", 20s)) << test.err();
+    ASSERT_NO_FATAL_FAILURE(startEndlessRun());
+    BackgroundProcess& test = *selfTest;
 
     // Cycle 2 is waiting for its reply when both lines hang up; measured from the end of that wait.
     const auto cycle2 = Clock::now();
     EXPECT_NE(socat->terminate(stopLimit), -1);
     std::this_thread::sleep_until(cycle2 + 2s);
-    for (const BackgroundProcess* process : {&test, &printer}) {
+    for (const BackgroundProcess* process : {&test, printer.get()}) {
         SCOPED_TRACE(process == &test ? "selftest" : "printer-sim");
         const auto [cpu, reads] = usage(process->pid());
         const auto from = Clock::now();
@@ -316,13 +321,13 @@ TEST_F(SelfTestOverSerial, APeerThatGoesAwayCostsNoCpuAndANewPairIsTakenUp)
     // B appears only once the simulator holds A again, so the next frame cannot come too early.
     const std::string laterB = endB + ".new";
     ASSERT_NO_FATAL_FAILURE(startSocat(laterB));
-    EXPECT_TRUE(printer.waitForError("ready again on", startLimit)) << printer.err();
+    EXPECT_TRUE(printer->waitForError("ready again on", startLimit)) << printer->err();
     std::filesystem::rename(laterB, endB);
     EXPECT_TRUE(test.waitForError("opens again", startLimit)) << test.err();
     EXPECT_TRUE(test.waitForOutput("cycle 3: RETORNO OK\n", 20s)) << test.out();
     EXPECT_EQ(countOf(test.err(), "cannot open device"), 1u) << "once per series: " << test.err();
     EXPECT_EQ(test.terminate(stopLimit), 0);
-    EXPECT_EQ(printer.terminate(stopLimit), 0);
+    EXPECT_EQ(printer->terminate(stopLimit), 0);
 }
 
 // "TestEncript.txt" that is no regular file: every line is lost, at once and without blocking.
