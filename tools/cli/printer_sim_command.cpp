@@ -15,16 +15,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 namespace morvanex::cli {
 namespace {
 
 constexpr const char* commandName = "printer-sim";
-// A read that fails sooner than this did not wait for data (a line that hung up); pause instead of
-// spinning on it.
+// A read that fails sooner than this did not wait for data: the line hung up or failed.
 constexpr std::chrono::milliseconds quickFailure{100};
-constexpr std::chrono::milliseconds hangUpPause{100};
+// Between closing a line that hung up and opening it again, and between two failed opens.
+constexpr std::chrono::milliseconds reopenDelay{1000};
 
 int fail(const std::string& message, int status = usageError)
 {
@@ -86,8 +85,10 @@ int printerSimCommand(const std::vector<std::string>& args)
     SimulatedPrinter printer(std::move(*image));
 
     SerialPort port(*device);
-    if (!port.open(SelfTestSettings::baudRate))
-        return fail("cannot open device '" + *device + "'", 1);
+    if (!port.open(SelfTestSettings::baudRate)) {
+        const std::string reason = port.openFailure();
+        return fail("cannot open device '" + *device + "'" + (reason.empty() ? "" : ": " + reason), 1);
+    }
     installStopSignals();
     std::fprintf(stderr, "morvanex-cli %s: ready on %s with %s\n", commandName, device->c_str(),
                  fileName.c_str());
@@ -96,15 +97,25 @@ int printerSimCommand(const std::vector<std::string>& args)
     while (!stop.load()) {
         std::array<std::uint8_t, 1> byte{};
         const auto started = std::chrono::steady_clock::now();
-        if (!port.read(byte)) {
-            if (std::chrono::steady_clock::now() - started < quickFailure)
-                std::this_thread::sleep_for(hangUpPause);
+        if (port.read(byte)) {
+            for (const SimulatedPrinter::Answer& answer : printer.feed(byte)) {
+                port.write(answer.bytes);
+                reportAnswer(answer);
+            }
             continue;
         }
-        for (const SimulatedPrinter::Answer& answer : printer.feed(byte)) {
-            port.write(answer.bytes);
-            reportAnswer(answer);
-        }
+        if (stop.load() || std::chrono::steady_clock::now() - started >= quickFailure)
+            continue;
+        // The peer went away: give the device back and wait for it to come again (a new pty pair
+        // at the same path, a cable plugged in again), never spinning on the dead line.
+        port.close();
+        std::fprintf(stderr, "morvanex-cli %s: line on %s lost; reopening\n", commandName, device->c_str());
+        do {
+            if (!waitUnlessStopped(reopenDelay, stop))
+                break;
+        } while (!port.open(SelfTestSettings::baudRate));
+        if (port.isOpen())
+            std::fprintf(stderr, "morvanex-cli %s: ready again on %s\n", commandName, device->c_str());
     }
     port.close();
     return 0;
