@@ -13,9 +13,6 @@ namespace morvanex {
 
 namespace {
 
-// Caption layout: word-wrapped, every line centred, '&' marks a mnemonic.
-constexpr int captionFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic;
-
 // Scalable icons have no size of their own; they are shown as a standard large icon.
 constexpr QSize standardIconSize{32, 32};
 
@@ -64,7 +61,9 @@ void ImageButton::init()
 
 void ImageButton::resetColours()
 {
-    const QColor face = systemColour(this, QPalette::Button);
+    // The platform's button face is the colour of the dialog surface the button sits on; Qt's
+    // Button role is a lighter shade of its own, which would show as a pale box.
+    const QColor face = systemColour(this, QPalette::Window);
     const QColor text = systemColour(this, QPalette::ButtonText);
     m_colours = {face, face, face, text, text, text};
 }
@@ -278,6 +277,22 @@ ImageButton::ImagePlacement ImageButton::placeImage(bool hasCaption, const QRect
     if (pressed)
         at += m_pressedOffset;
     return {QRect(at, imageSize), text};
+}
+
+QRect ImageButton::captionRect() const
+{
+    const QRect whole = rect();
+    QSize image;
+    if (hasIcon())
+        image =
+            m_icons[chooseImage(false, !m_icons[1].pixmap.isNull())].pixmap.deviceIndependentSize().toSize();
+    else if (hasBitmap())
+        image = m_bitmaps[chooseImage(false, !m_bitmaps[1].image.isNull())]
+                    .image.deviceIndependentSize()
+                    .toSize();
+    if (!image.isValid() || text().isEmpty())
+        return whole;
+    return placeImage(true, whole, whole, false, image).caption;
 }
 
 // ---- drawing
