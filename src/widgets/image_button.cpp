@@ -55,15 +55,17 @@ void ImageButton::init()
     // comes back on the next movement after focus loss or deactivation.
     setMouseTracking(true);
     setFlat(true);
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    // What lies behind the button shows through its face (see resetColours).
+    setBackgroundRole(QPalette::Window);
     resetColours();
 }
 
 void ImageButton::resetColours()
 {
-    // The platform's button face is the colour of the dialog surface the button sits on; Qt's
-    // Button role is a lighter shade of its own, which would show as a pale box.
-    const QColor face = systemColour(this, QPalette::Window);
+    // The platform's button face is the colour of the dialog surface the button sits on. Qt has no
+    // such colour: its Button role is lighter, and a group box tints the window colour. So the
+    // face is left clear, and the surface behind it (the group box, the window) is the face.
+    const QColor face(Qt::transparent);
     const QColor text = systemColour(this, QPalette::ButtonText);
     m_colours = {face, face, face, text, text, text};
 }

@@ -206,6 +206,12 @@ void MainDialogTest::firstStartShowsEmptyWindow()
     QVERIFY(window.validateButton()->hasBitmap());
     QVERIFY(window.findChild<ImageButton*>(QStringLiteral("catalogueButton"))->hasIcon());
     QVERIFY(window.findChild<ImageButton*>(QStringLiteral("exitButton"))->hasIcon());
+    // The flat buttons take the colour of the group box they sit in.
+    const QImage shot = window.grab().toImage();
+    for (const QWidget* button : window.findChildren<ImageButton*>()) {
+        const QPoint face = button->geometry().topRight() + QPoint(-2, 2);
+        QCOMPARE(shot.pixelColor(face), shot.pixelColor(face - QPoint(0, 4)));
+    }
     QVERIFY(!window.windowIcon().isNull());
 }
 
