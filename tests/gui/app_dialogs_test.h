@@ -14,7 +14,6 @@ private slots:
     void chooserListsCandidatesAndTakesTheFirstSelected();
     void chooserStartsWithoutACurrentRow_data();
     void chooserStartsWithoutACurrentRow();
-    void chooserDoubleClickOnEmptySpaceActsAsOk();
     void dialogsHaveTitleAndCloseBoxOnly();
     void chooserCancelChoosesNothing();
     void binaryListShowsTheImageFolder();
