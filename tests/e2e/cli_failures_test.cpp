@@ -1,0 +1,145 @@
+#include "piped_process.h"
+#include "process.h"
+#include "temp_dir.h"
+
+#include "footer/footer_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace morvanex::test {
+namespace {
+
+const std::string cnpj = "0012.345.678/0001.95";
+
+class CliFailures : public ::testing::Test
+{
+protected:
+    TempDir dir;
+    std::vector<std::uint8_t> image = randomBytes(5000, 4);
+    std::string workspace = dir.path().string();
+    std::string code = *encodeFooter(image, 41, "42020B", 0x482318BE, cnpj);
+
+    void SetUp() override
+    {
+        dir.write("TXT/a.txt", "ARQUIVO: a.bin\nMODELO: A\n");
+        dir.write("Bin/a.bin", image);
+        std::filesystem::create_directory(dir.path() / "empty");
+    }
+};
+
+// Runs the CLI through "sh -c script", where "$@" stands for the CLI and its arguments.
+ProcessResult runShell(const std::string& script, std::vector<std::string> args,
+                       const std::string& input = {})
+{
+    args.insert(args.begin(), {"-c", script, "sh", MORVANEX_CLI});
+    return runProcess("/bin/sh", args, input);
+}
+
+TEST_F(CliFailures, InputOutputAndSetUpFailuresAreNoVerdict)
+{
+    const std::string huge = (dir.path() / "huge.bin").string();
+    std::filesystem::resize_file(dir.write("huge.bin", ""), std::uintmax_t{5} << 30); // sparse
+    const std::string typo = workspace + "/nope";
+    const std::string empty = workspace + "/empty";
+    const std::vector<std::string> encode = {"encode", "--coo", "1",      "--serial", "42020B",
+                                             "--time", "0",     "--cnpj", cnpj,       "--image"};
+    struct Case
+    {
+        std::string script;
+        std::vector<std::string> args;
+        std::string input;
+        int status;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"exec \"$@\" <'" + workspace + "'",
+         {"validate", "--dir", workspace, "-"},
+         {},
+         74,
+         "read standard input"},
+        {"exec \"$@\" >/dev/full", {"validate", "--dir", workspace, code}, {}, 74, "write standard output"},
+        {"exec \"$@\" >/dev/full",
+         {"validate", "--dir", workspace, "-"},
+         code + "\n" + code + "\n",
+         74,
+         "write standard output"},
+        {"exec \"$@\" >/dev/full",
+         {"validate", "--json", "--dir", workspace, "-"},
+         code + "\n",
+         74,
+         "write standard output"},
+        {"exec \"$@\" >/dev/full", {"catalogue", "--dir", workspace}, {}, 74, "write standard output"},
+        {"exec \"$@\" >/dev/full",
+         {"encode", "--image", (dir.path() / "Bin/a.bin").string(), "--coo", "1", "--serial", "42020B",
+          "--time", "0", "--cnpj", cnpj},
+         {},
+         74,
+         "write standard output"},
+        {"exec \"$@\"", {"validate", "--dir", typo, code}, {}, 66, "no such folder"},
+        {"exec \"$@\"", {"catalogue", "--dir", typo}, {}, 66, "no such folder"},
+        {"exec \"$@\"", {"selftest", "--dir", typo, "--cycles", "1"}, {}, 66, "no such folder"},
+        {"exec \"$@\"", {"printer-sim", "--device", "/dev/null", "--dir", typo}, {}, 66, "no such folder"},
+        {"exec \"$@\"", {"validate", "--dir", empty, code}, {}, 66, "catalogue"},
+        {"exec \"$@\"", {"validate", "--dir", empty, "-"}, code + "\n", 66, "catalogue"},
+        {"exec prlimit --as=3221225472 \"$@\"",
+         {"encode", "--image", huge, "--coo", "1", "--serial", "42020B", "--time", "0", "--cnpj", cnpj},
+         {},
+         74,
+         "not enough memory"},
+    };
+    for (const Case& c : cases) {
+        const auto r = runShell(c.script, c.args, c.input);
+        const std::string what = c.script + " " + c.args.front() + " " + c.args[2];
+        EXPECT_EQ(r.exitCode, c.status) << what << "\n" << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << what << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << what << "\n" << r.err;
+    }
+
+    // An empty catalogue is still a catalogue to list, with a warning.
+    const auto listed = runCli({"catalogue", "--dir", empty});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 1);
+    EXPECT_NE(listed.err.find("warning"), std::string::npos);
+}
+
+TEST_F(CliFailures, BatchAnswersEachLineBeforeWaitingForTheNext)
+{
+    for (const bool json : {false, true}) {
+        std::vector<std::string> args{"validate", "--dir", workspace, "-"};
+        if (json)
+            args.push_back("--json");
+        PipedProcess cli(MORVANEX_CLI, args);
+        ASSERT_TRUE(cli.send(code + "\n"));
+        EXPECT_TRUE(cli.waitForOutputEnding(json ? "\"byteSwapped\":false}}\n" : "ARQUIVO\ta.bin\n",
+                                            std::chrono::seconds(20)))
+            << cli.out();
+        ASSERT_TRUE(cli.send("not a code\n"));
+        EXPECT_TRUE(cli.waitForOutputEnding(json ? "{\"status\":\"InvalidString\"}\n" : "\nInvalidString\n",
+                                            std::chrono::seconds(20)))
+            << cli.out();
+        EXPECT_EQ(cli.finish(std::chrono::seconds(20)), 10);
+    }
+}
+
+TEST_F(CliFailures, ControlCharactersInValuesAreEscaped)
+{
+    dir.write("TXT/a.txt", "ARQUIVO: a.bin\nMODELO: tab\there\nMARCA: \x1b[31mred\rback\\slash\x7f\n");
+    const auto catalogue = runCli({"catalogue", "--dir", workspace});
+    ASSERT_EQ(catalogue.exitCode, 0);
+    const std::string row = catalogue.out.substr(catalogue.out.find('\n') + 1);
+    EXPECT_EQ(row.rfind("0\ta.bin\ttab\\there\t\t\\x1b[31mred\\rback\\\\slash\\x7f\t", 0), 0u) << row;
+    EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 7);
+    EXPECT_EQ(std::count(row.begin(), row.end(), '\n'), 1);
+
+    const auto result = runCli({"validate", "--dir", workspace, code});
+    ASSERT_EQ(result.exitCode, 0);
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 9);
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\t'), 9);
+    EXPECT_NE(result.out.find("\nMODELO\ttab\\there\n"), std::string::npos) << result.out;
+}
+
+} // namespace
+} // namespace morvanex::test
