@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <sstream>
 
 namespace morvanex::test {
@@ -136,23 +138,15 @@ TEST_F(CliWorkspace, ExpectedCnpj)
     EXPECT_NE(other.out.find(R"("status":"CnpjMismatch","coo":"000041")"), std::string::npos);
 }
 
-// The 44 digit values of a code, and the code of 44 digit values.
-std::vector<std::uint8_t> digitValues(const std::string& code)
+// The 44 digit values of a code.
+std::array<std::uint8_t, 44> digitValues(const std::string& code)
 {
-    std::vector<std::uint8_t> values;
-    for (std::size_t p = 0; p < footerLength; ++p)
-        if (!isSeparatorPosition(p))
-            values.push_back(*footerDigitValue(static_cast<unsigned char>(code[p])));
-    return values;
-}
-
-std::string codeOf(const std::vector<std::uint8_t>& values)
-{
-    std::string code;
+    std::array<std::uint8_t, 44> values;
     auto v = values.begin();
     for (std::size_t p = 0; p < footerLength; ++p)
-        code += isSeparatorPosition(p) ? ' ' : footerSymbol(*v++);
-    return code;
+        if (!isSeparatorPosition(p))
+            *v++ = *footerDigitValue(static_cast<unsigned char>(code[p]));
+    return values;
 }
 
 constexpr std::size_t checksumDigit = 20, blockDigit = 24; // first of each among the 44 values
@@ -160,13 +154,13 @@ constexpr std::size_t checksumDigit = 20, blockDigit = 24; // first of each amon
 // Every mask digit "U" (30): the fields keep their values, the CNPJ deciphers to blanks whatever the key.
 std::string allMasksU(const std::string& genuine)
 {
-    std::vector<std::uint8_t> v = digitValues(genuine);
+    auto v = digitValues(genuine);
     for (std::size_t i = 0; i < blockDigit; ++i) {
         const std::size_t mask = blockDigit + (i < checksumDigit ? i : i - checksumDigit);
         v[i] = static_cast<std::uint8_t>(v[i] - v[mask] + 30);
     }
     std::fill(v.begin() + blockDigit, v.end(), std::uint8_t{30});
-    return codeOf(v);
+    return footerFromDigits(v);
 }
 
 // Groups 4 and 5 overwritten after the checksum's four mask digits, so the checksum still reads right.
@@ -181,12 +175,12 @@ std::string cnpjOverwritten(std::string genuine)
 // of this code allows it.
 std::string checksumWrapped(const std::string& genuine)
 {
-    std::vector<std::uint8_t> v = digitValues(genuine);
+    auto v = digitValues(genuine);
     for (std::size_t i = 0; i < 4; ++i) {
         const int mask = v[blockDigit + i], digit = v[checksumDigit + i] - mask;
         if (digit <= 6 && mask + digit >= 7) {
             v[checksumDigit + i] = static_cast<std::uint8_t>(mask + digit - 7);
-            return codeOf(v);
+            return footerFromDigits(v);
         }
     }
     return {};

@@ -41,23 +41,14 @@ struct Unmasked
 // The code a printer would print for these values: each field digit plus its mask digit.
 std::string codeOf(const Unmasked& u)
 {
-    constexpr std::size_t firstMask[24] = {0,  1,  2,  3,  4,  5,  6,  7,  8, 9, 10, 11,
-                                           12, 13, 14, 15, 16, 17, 18, 19, 0, 1, 2,  3};
-    std::string code;
-    std::size_t next = 0;
-    for (std::size_t p = 0; p < footerLength; ++p) {
-        if (isSeparatorPosition(p)) {
-            code += ' ';
-            continue;
-        }
-        const std::uint8_t value = next < 24
-                                       ? static_cast<std::uint8_t>(u.fields[next] + u.block[firstMask[next]])
-                                       : u.block[next - 24];
-        EXPECT_LT(value, 46) << "digit " << next;
-        code += footerSymbol(value);
-        ++next;
+    constexpr std::size_t firstMask[24] = {0, 1, 2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
+                                           12, 13, 14, 15, 16, 17, 18, 19, 0, 1, 2, 3};
+    std::array<std::uint8_t, 44> values;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = i < 24 ? static_cast<std::uint8_t>(u.fields[i] + u.block[firstMask[i]]) : u.block[i - 24];
+        EXPECT_LT(values[i], 46) << "digit " << i;
     }
-    return code;
+    return footerFromDigits(values);
 }
 
 TEST(Plausibility, EachFieldAtAndPastItsLargestGenuineDigit)
