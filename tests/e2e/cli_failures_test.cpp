@@ -41,53 +41,32 @@ TEST_F(CliFailures, InputOutputAndSetUpFailuresAreNoVerdict)
 {
     const std::string huge = (dir.path() / "huge.bin").string();
     std::filesystem::resize_file(dir.write("huge.bin", ""), std::uintmax_t{5} << 30); // sparse
-    const std::string typo = workspace + "/nope";
-    const std::string empty = workspace + "/empty";
-    const std::vector<std::string> encode = {"encode", "--coo", "1",      "--serial", "42020B",
-                                             "--time", "0",     "--cnpj", cnpj,       "--image"};
+    const std::string typo = workspace + "/nope", empty = workspace + "/empty";
+    const std::string plain = "exec \"$@\"", full = "exec \"$@\" >/dev/full";
+    const auto encode = [this](const std::string& image) {
+        return std::vector<std::string>{"encode", "--image", image, "--coo", "1", "--serial", "42020B",
+                                        "--time", "0",       "--cnpj", cnpj};
+    };
     struct Case
     {
         std::string script;
         std::vector<std::string> args;
-        std::string input;
         int status;
         std::string err;
+        std::string input = {};
     };
     const Case cases[] = {
-        {"exec \"$@\" <'" + workspace + "'",
-         {"validate", "--dir", workspace, "-"},
-         {},
-         74,
-         "read standard input"},
-        {"exec \"$@\" >/dev/full", {"validate", "--dir", workspace, code}, {}, 74, "write standard output"},
-        {"exec \"$@\" >/dev/full",
-         {"validate", "--dir", workspace, "-"},
-         code + "\n" + code + "\n",
-         74,
-         "write standard output"},
-        {"exec \"$@\" >/dev/full",
-         {"validate", "--json", "--dir", workspace, "-"},
-         code + "\n",
-         74,
-         "write standard output"},
-        {"exec \"$@\" >/dev/full", {"catalogue", "--dir", workspace}, {}, 74, "write standard output"},
-        {"exec \"$@\" >/dev/full",
-         {"encode", "--image", (dir.path() / "Bin/a.bin").string(), "--coo", "1", "--serial", "42020B",
-          "--time", "0", "--cnpj", cnpj},
-         {},
-         74,
-         "write standard output"},
-        {"exec \"$@\"", {"validate", "--dir", typo, code}, {}, 66, "no such folder"},
-        {"exec \"$@\"", {"catalogue", "--dir", typo}, {}, 66, "no such folder"},
-        {"exec \"$@\"", {"selftest", "--dir", typo, "--cycles", "1"}, {}, 66, "no such folder"},
-        {"exec \"$@\"", {"printer-sim", "--device", "/dev/null", "--dir", typo}, {}, 66, "no such folder"},
-        {"exec \"$@\"", {"validate", "--dir", empty, code}, {}, 66, "catalogue"},
-        {"exec \"$@\"", {"validate", "--dir", empty, "-"}, code + "\n", 66, "catalogue"},
-        {"exec prlimit --as=3221225472 \"$@\"",
-         {"encode", "--image", huge, "--coo", "1", "--serial", "42020B", "--time", "0", "--cnpj", cnpj},
-         {},
-         74,
-         "not enough memory"},
+        {plain + " <'" + workspace + "'", {"validate", "--dir", workspace, "-"}, 74, "read standard input"},
+        {full, {"validate", "--dir", workspace, code}, 74, "write standard output"},
+        {full, {"validate", "--dir", workspace, "-"}, 74, "write standard output", code + "\n" + code + "\n"},
+        {full, {"catalogue", "--dir", workspace}, 74, "write standard output"},
+        {full, encode((dir.path() / "Bin/a.bin").string()), 74, "write standard output"},
+        {plain, {"validate", "--dir", typo, code}, 66, "no such folder"},
+        {plain, {"catalogue", "--dir", typo}, 66, "no such folder"},
+        {plain, {"selftest", "--dir", typo, "--cycles", "1"}, 66, "no such folder"},
+        {plain, {"printer-sim", "--device", "/dev/null", "--dir", typo}, 66, "no such folder"},
+        {plain, {"validate", "--dir", empty, code}, 66, "catalogue"},
+        {"exec prlimit --as=3221225472 \"$@\"", encode(huge), 74, "not enough memory"},
     };
     for (const Case& c : cases) {
         const auto r = runShell(c.script, c.args, c.input);

@@ -223,18 +223,12 @@ TEST_F(CliWorkspace, ForgedCodesAreImplausible)
     EXPECT_EQ(batch.out, "Implausible\n");
 }
 
-TEST_F(CliWorkspace, DemoCodesStayValid)
+TEST(DemoWorkspace, GenuineCodesStayValid)
 {
-    const std::vector<std::vector<std::string>> demo = {
-        {"DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8"},
-        {"0EILODGA K95DSA8F HRCG4SVL 0EILKCC8 K752O26CGJ12"},
-        {"--row", "2", "8D8KYAT7 GIC4RBEH 5U9EEJ9R 8D8DR3H7 FHC4M2893F9E"},
-    };
-    for (std::vector<std::string> args : demo) {
-        args.insert(args.begin(), {"validate", "--dir", MORVANEX_DEMO_DIR});
-        const auto r = runCli(args);
-        EXPECT_EQ(r.exitCode, 0) << args.back() << r.err;
-    }
+    for (const char* c : {"DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8",
+                          "0EILODGA K95DSA8F HRCG4SVL 0EILKCC8 K752O26CGJ12",
+                          "8D8KYAT7 GIC4RBEH 5U9EEJ9R 8D8DR3H7 FHC4M2893F9E"}) // row 2 of two that match
+        EXPECT_EQ(runCli({"validate", "--dir", MORVANEX_DEMO_DIR, "--row", "2", c}).exitCode, 0) << c;
 }
 
 TEST_F(CliWorkspace, BatchFromStandardInput)
