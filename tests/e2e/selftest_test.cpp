@@ -385,7 +385,7 @@ TEST(SelfTestCommandLine, BadOptionsAreUsageErrors)
 {
     TempDir dir;
     EXPECT_EQ(runCli({"selftest", "--cycles", "many", "--dir", dir.path().string()}).exitCode, 64);
-    EXPECT_EQ(runCli({"selftest", "--dir", (dir.path() / "missing").string()}).exitCode, 64);
+    EXPECT_EQ(runCli({"selftest", "--dir", (dir.path() / "missing").string()}).exitCode, 66); // no such folder
     EXPECT_EQ(runCli({"selftest", "--speed", "9600"}).exitCode, 64);
     EXPECT_EQ(runCli({"printer-sim", "--dir", dir.path().string()}).exitCode, 64) << "--device is required";
     const auto noRow = runCli({"printer-sim", "--device", "/dev/null", "--dir", dir.path().string()});

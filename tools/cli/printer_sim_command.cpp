@@ -1,6 +1,7 @@
 #include "arguments.h"
 #include "cli_prompts.h"
 #include "commands.h"
+#include "image_reading.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/image_file.h"
 #include "firmware/workspace.h"
@@ -8,6 +9,7 @@
 #include "selftest/serial_port.h"
 #include "selftest/simulated_printer.h"
 #include "stop_signal.h"
+#include "workspace_checks.h"
 
 #include <array>
 #include <chrono>
@@ -54,10 +56,6 @@ int printerSimCommand(const std::vector<std::string>& args)
     const auto device = parsed->value("device");
     if (!device || device->empty())
         return fail("missing --device");
-    const std::filesystem::path dir = workspaceDir(*parsed);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec))
-        return fail("not a folder: '" + dir.string() + "'");
     std::size_t row = 0;
     if (const auto text = parsed->value("row")) {
         const auto number = parseNumber(*text, INT32_MAX);
@@ -65,6 +63,10 @@ int printerSimCommand(const std::vector<std::string>& args)
             return fail("--row must be a catalogue row number from 0: '" + *text + "'");
         row = static_cast<std::size_t>(*number);
     }
+    const auto existing = existingWorkspaceDir(*parsed, commandName);
+    if (!existing)
+        return noInput;
+    const std::filesystem::path dir = *existing;
 
     const Workspace workspace(dir);
     FirmwareCatalogue catalogue;
@@ -77,9 +79,11 @@ int printerSimCommand(const std::vector<std::string>& args)
     const FirmwareRecord& record = catalogue.rows[row];
     const std::string fileName = utf8(record.fileName);
     const auto path = workspace.imagePath(record.fileName);
-    auto image = path ? readWholeFile(*path) : std::nullopt;
+    std::string reason = "its name leaves the image folder";
+    auto image = path ? readImageFile(*path, reason) : std::nullopt;
     if (!image)
-        return fail("cannot read the image '" + fileName + "' of row " + std::to_string(row), 1);
+        return fail("cannot read the image '" + fileName + "' of row " + std::to_string(row) + ": " + reason,
+                    1);
     if (record.byteSwapped != 0)
         swapBytePairs(*image);
     SimulatedPrinter printer(std::move(*image));

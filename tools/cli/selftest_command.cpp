@@ -6,6 +6,7 @@
 #include "firmware/workspace.h"
 #include "selftest/batch_self_test.h"
 #include "stop_signal.h"
+#include "workspace_checks.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -91,10 +92,10 @@ int selfTestCommand(const std::vector<std::string>& args)
         return fail("unexpected argument '" + parsed->positional.front() + "'");
 
     SelfTestSettings settings;
-    const std::filesystem::path dir = workspaceDir(*parsed);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec))
-        return fail("not a folder: '" + dir.string() + "'");
+    const auto existing = existingWorkspaceDir(*parsed, commandName);
+    if (!existing)
+        return noInput;
+    const std::filesystem::path dir = *existing;
     settings.logFolder = dir;
     if (const auto device = parsed->value("device")) {
         if (device->empty())
