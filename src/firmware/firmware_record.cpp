@@ -4,6 +4,7 @@
 #include "firmware/operator_prompts.h"
 #include "firmware/text_encoding.h"
 #include "text/line_stream.h"
+#include "text/text_rules.h"
 
 #include <algorithm>
 #include <cstdio>
