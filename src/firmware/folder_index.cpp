@@ -36,6 +36,26 @@ std::filesystem::path entryPath(std::string_view bytes)
 #endif
 }
 
+void forEachEntry(const std::filesystem::path& folder,
+                  const std::function<void(std::string, const std::filesystem::directory_entry&)>& f)
+{
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string bytes;
+        try {
+            bytes = entryBytes(it->path());
+        } catch (const std::exception&) {
+            continue;
+        }
+        f(std::move(bytes), *it);
+    }
+}
+
+std::string foldedEntryName(std::string_view bytes)
+{
+    return foldCase(windows1252Name(bytes), CaseRule::Windows1252);
+}
+
 FolderIndex& FolderIndex::shared()
 {
     static FolderIndex index;
@@ -73,19 +93,11 @@ FolderIndex::Listing& FolderIndex::list(const std::filesystem::path& folder, con
     listing.stamp = stamp;
     listing.racy = !isSettled(stamp);
     listing.entries.clear();
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string bytes;
-        try {
-            bytes = entryBytes(it->path());
-        } catch (const std::exception&) {
-            continue; // a name the system cannot spell as UTF-8 cannot be named by a descriptor either
-        }
-        const std::string key = foldCase(windows1252Name(bytes), CaseRule::Windows1252);
-        auto [entry, added] = listing.entries.try_emplace(key, bytes);
+    forEachEntry(folder, [&](std::string bytes, const std::filesystem::directory_entry&) {
+        auto [entry, added] = listing.entries.try_emplace(foldedEntryName(bytes), bytes);
         if (!added && bytes < entry->second)
             entry->second = std::move(bytes);
-    }
+    });
     return listing;
 }
 

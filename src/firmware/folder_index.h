@@ -3,6 +3,7 @@
 #include "firmware/input_file.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -19,6 +20,12 @@ std::string entryBytes(const std::filesystem::path& path);
 std::filesystem::path entryPath(std::string_view bytes);
 // Whether path names an entry, a link that leads nowhere included.
 bool entryExists(const std::filesystem::path& path);
+// Calls f with the bytes of every entry of folder and the entry itself; nothing when the folder
+// cannot be read. Names the system cannot spell in UTF-8 are passed over: no descriptor names them.
+void forEachEntry(const std::filesystem::path& folder,
+                  const std::function<void(std::string, const std::filesystem::directory_entry&)>& f);
+// An entry's name as Windows-1252 with its letter case folded, as names are compared.
+std::string foldedEntryName(std::string_view bytes);
 
 // Each folder's entries by their folded Windows-1252 names, listed once and listed again when the
 // folder changes, so that resolving many names in one folder costs one listing, not one per name.

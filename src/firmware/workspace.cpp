@@ -43,12 +43,6 @@ std::filesystem::path utf8Path(std::string_view name)
     return entryPath(cp1252ToUtf8(name));
 }
 
-// Orders names ignoring letter case; std::string compares its bytes as unsigned values.
-std::string listingKey(std::string_view name)
-{
-    return foldCase(windows1252Name(name), CaseRule::Windows1252);
-}
-
 } // namespace
 
 std::filesystem::path Workspace::descriptorFolder() const
@@ -95,28 +89,19 @@ std::filesystem::path findEntry(const std::filesystem::path& folder, std::string
 
 std::vector<std::string> listFolder(const std::filesystem::path& folder, std::string_view extension)
 {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name;
-        try {
-            name = entryBytes(it->path());
-        } catch (const std::exception&) {
-            continue;
-        }
+    std::vector<std::pair<std::string, std::string>> keyed; // folded name, name
+    forEachEntry(folder, [&](std::string name, const std::filesystem::directory_entry& entry) {
         if (!endsWithIgnoringCase(name, extension, CaseRule::Windows1252))
-            continue;
-        std::error_code statError;
-        if (it->is_directory(statError))
-            names.push_back("[" + name + "]");
-        else if (it->is_regular_file(statError))
-            names.push_back(name);
-    }
-    std::vector<std::pair<std::string, std::string>> keyed;
-    for (std::string& name : names)
-        keyed.emplace_back(listingKey(name), std::move(name));
+            return;
+        std::error_code ec;
+        if (entry.is_directory(ec))
+            name = "[" + name + "]";
+        else if (!entry.is_regular_file(ec))
+            return;
+        keyed.emplace_back(foldedEntryName(name), std::move(name));
+    });
     std::sort(keyed.begin(), keyed.end());
-    names.clear();
+    std::vector<std::string> names;
     for (auto& entry : keyed)
         names.push_back(std::move(entry.second));
     return names;
@@ -124,7 +109,8 @@ std::vector<std::string> listFolder(const std::filesystem::path& folder, std::st
 
 bool listingLess(std::string_view a, std::string_view b)
 {
-    return std::pair(listingKey(a), a) < std::pair(listingKey(b), b);
+    // std::string compares its bytes as unsigned values.
+    return std::pair(foldedEntryName(a), a) < std::pair(foldedEntryName(b), b);
 }
 
 } // namespace morvanex
