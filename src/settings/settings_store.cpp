@@ -1,5 +1,7 @@
 #include "settings/settings_store.h"
 
+#include "text/text_rules.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -59,13 +61,9 @@ struct Location
 // The line starting at `begin`. CR LF, LF and CR alone each end a line, as for the platform's reader.
 Line lineStartingAt(std::string_view bytes, std::size_t begin)
 {
-    Line line{begin, bytes.size(), bytes.size()};
-    const auto lineEnd = bytes.find_first_of(kCrLf, begin);
-    if (lineEnd != std::string_view::npos) {
-        line.contentEnd = lineEnd;
-        line.end = lineEnd + (bytes.substr(lineEnd, kCrLf.size()) == kCrLf ? kCrLf.size() : 1);
-    }
-    return line;
+    const TextLine line = lineAt(bytes, begin, LineEnds::Any);
+    const std::size_t contentEnd = begin + line.content.size();
+    return {begin, contentEnd, contentEnd + line.ending.size()};
 }
 
 std::size_t firstLineBegin(std::string_view bytes)
@@ -80,22 +78,6 @@ std::string_view trimBlanks(std::string_view text)
         return {};
     const auto last = text.find_last_not_of(kBlanks);
     return text.substr(first, last - first + 1);
-}
-
-char asciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
 }
 
 // "[name]", blanks allowed before the bracket and around the name; text after "]" is ignored.
@@ -120,7 +102,7 @@ Location locate(std::string_view bytes, std::string_view section, std::string_vi
         if (const auto name = sectionNameOf(content)) {
             if (location.sectionFound)
                 break;
-            location.sectionFound = equalsIgnoringAsciiCase(*name, section);
+            location.sectionFound = equalsIgnoringCase(*name, section, CaseRule::Windows1252);
             location.insertAfter = line;
             continue;
         }
@@ -133,7 +115,7 @@ Location locate(std::string_view bytes, std::string_view section, std::string_vi
         location.insertAfter = line;
         // "key=value", or the key alone.
         const auto equals = std::min(content.find('='), content.size());
-        if (equalsIgnoringAsciiCase(trimBlanks(content.substr(0, equals)), key)) {
+        if (equalsIgnoringCase(trimBlanks(content.substr(0, equals)), key, CaseRule::Windows1252)) {
             location.keyLine = line;
             location.rawValue = content.substr(std::min(equals + 1, content.size()));
             return location;

@@ -9,6 +9,13 @@ void LineStream::append(std::string_view bytes)
         if (bytes.front() == '\n')
             bytes.remove_prefix(1);
     }
+    if (m_dropping) {
+        const auto end = bytes.find_first_of(lineEndBytes());
+        if (end == std::string_view::npos)
+            return;
+        bytes.remove_prefix(end);
+        m_dropping = false;
+    }
     // Drop what was given out before the buffer grows, so it never holds more than one line's worth.
     if (m_start > 0) {
         m_pending.erase(0, m_start);
@@ -21,19 +28,29 @@ void LineStream::append(std::string_view bytes)
 std::optional<std::string> LineStream::next()
 {
     const std::string_view pending = std::string_view(m_pending).substr(m_start);
-    const std::size_t at =
-        pending.find_first_of(m_rule == LineEnds::Any ? "\r\n" : "\n", m_scanned - m_start);
+    const std::size_t at = pending.find_first_of(lineEndBytes(), m_scanned - m_start);
     if (at == std::string_view::npos && !(m_closed && !pending.empty())) {
+        if (pending.size() > m_maxLineLength) {
+            m_pending.resize(m_start + m_maxLineLength);
+            m_dropping = true;
+        }
         m_scanned = m_pending.size();
         return std::nullopt;
     }
     const TextLine line = lineAt(pending, 0, m_rule);
     if (!m_closed && line.ending == "\r" && line.content.size() + 1 == pending.size())
         m_afterCr = true;
-    std::string content(line.content);
+    std::string content(line.content.substr(0, m_maxLineLength));
     m_start += line.content.size() + line.ending.size();
     m_scanned = m_start;
     return content;
+}
+
+bool LineStream::lineAtHand() const
+{
+    const std::string_view pending = std::string_view(m_pending).substr(m_start);
+    return pending.find_first_of(lineEndBytes(), m_scanned - m_start) != std::string_view::npos ||
+           (m_closed && !pending.empty());
 }
 
 } // namespace morvanex

@@ -10,25 +10,37 @@ namespace morvanex {
 
 // Splits text that arrives in pieces (a file read in chunks, standard input) into lines as soon as
 // each is complete. With LineEnds::Any a line ending at a CR is given out at once; a LF arriving
-// right after that CR, even in the next piece, is taken as part of the same line end.
+// right after that CR, even in the next piece, is taken as part of the same line end. With a
+// maxLineLength, a line's bytes past it are dropped as they arrive, so input of any shape needs
+// bounded memory.
 class LineStream
 {
 public:
-    explicit LineStream(LineEnds rule) : m_rule(rule) {}
+    explicit LineStream(LineEnds rule, std::size_t maxLineLength = std::string::npos)
+        : m_rule(rule), m_maxLineLength(maxLineLength)
+    {
+    }
 
     void append(std::string_view bytes);
     // No more bytes will come: what is left makes the last line.
     void close() { m_closed = true; }
+    bool closed() const { return m_closed; }
     // The next complete line without its line end, or nothing until more bytes (or the end) come.
     std::optional<std::string> next();
+    // Whether next gives a line without more bytes coming.
+    bool lineAtHand() const;
 
 private:
+    std::string_view lineEndBytes() const { return m_rule == LineEnds::Any ? "\r\n" : "\n"; }
+
     LineEnds m_rule;
+    std::size_t m_maxLineLength;
     std::string m_pending;
     std::size_t m_start = 0;   // m_pending before this offset has been given out
     std::size_t m_scanned = 0; // no line end between m_start and this offset
     bool m_closed = false;
     bool m_afterCr = false;
+    bool m_dropping = false; // the current line has reached maxLineLength
 };
 
 } // namespace morvanex

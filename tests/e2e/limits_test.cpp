@@ -70,6 +70,7 @@ TEST(Limits, AnImageTooLargeForMemoryIsNotFound)
     const auto r = runProcess(
         prlimit, {"--as=3221225472", MORVANEX_CLI, "validate", "--dir", dir.path().string(), code});
     EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_NE(r.err.find("cannot read image 'big.bin': not enough memory"), std::string::npos) << r.err;
 }
 
 } // namespace

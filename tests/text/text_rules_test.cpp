@@ -117,5 +117,26 @@ TEST(LineRules, AnyLineIsGivenOutBeforeMoreInputComes)
     EXPECT_EQ(stream.next(), std::nullopt);
 }
 
+// A line longer than the stream keeps is cut, however it arrives, and the next line is whole.
+TEST(LineRules, LongLinesAreCutAndTheNextLineIsWhole)
+{
+    for (const LineEnds rule : {LineEnds::Lf, LineEnds::Any}) {
+        for (const std::size_t piece : {1, 3, 7, 100}) {
+            LineStream stream(rule, 4);
+            const std::string text = "ABCDEFGHIJ\nAB\nXYZWV";
+            std::vector<std::string> got;
+            for (std::size_t at = 0; at < text.size(); at += piece) {
+                stream.append(std::string_view(text).substr(at, piece));
+                while (auto line = stream.next())
+                    got.push_back(*line);
+            }
+            stream.close();
+            while (auto line = stream.next())
+                got.push_back(*line);
+            EXPECT_EQ(got, (std::vector<std::string>{"ABCD", "AB", "XYZW"})) << "pieces of " << piece;
+        }
+    }
+}
+
 } // namespace
 } // namespace morvanex

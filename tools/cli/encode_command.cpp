@@ -1,6 +1,5 @@
 #include "arguments.h"
 #include "commands.h"
-#include "image_reading.h"
 
 #include "firmware/image_file.h"
 #include "footer/footer_encoder.h"
@@ -51,7 +50,7 @@ int encodeCommand(const std::vector<std::string>& args)
     if (!std::filesystem::is_regular_file(imagePath, ec))
         return fail("no image file '" + imagePath.string() + "'");
     std::string reason;
-    auto image = readImageFile(imagePath, reason);
+    auto image = readWholeFile(imagePath, &reason);
     if (!image)
         return fail("cannot read image '" + imagePath.string() + "': " + reason, ioFailure);
     if (parsed->has("swap"))

@@ -1,8 +1,8 @@
 #include "line_reader.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #ifdef _WIN32
 #include <io.h>
@@ -26,30 +26,15 @@ long readInput(char* buffer, std::size_t size)
 
 } // namespace
 
-bool LineReader::lineReady() const
-{
-    return m_ended || m_buffer.find('\n', m_start) != std::string::npos;
-}
-
 LineReader::Result LineReader::next(std::string& line)
 {
-    line.clear();
-    bool started = false;
     for (;;) {
-        if (m_start < m_buffer.size()) {
-            started = true;
-            const auto newline = m_buffer.find('\n', m_start);
-            const std::size_t end = newline == std::string::npos ? m_buffer.size() : newline;
-            const std::size_t room = maxKeptLength - std::min(line.size(), maxKeptLength);
-            line.append(m_buffer, m_start, std::min(end - m_start, room));
-            if (newline != std::string::npos) {
-                m_start = newline + 1;
-                return Result::Line;
-            }
-            m_start = m_buffer.size();
+        if (auto next = m_lines.next()) {
+            line = std::move(*next);
+            return Result::Line;
         }
-        if (m_ended)
-            return started ? Result::Line : Result::End;
+        if (m_lines.closed())
+            return Result::End;
         if (!fill())
             return Result::Failed;
     }
@@ -57,18 +42,19 @@ LineReader::Result LineReader::next(std::string& line)
 
 bool LineReader::fill()
 {
-    m_buffer.resize(blockSize);
-    m_start = 0;
+    char block[blockSize];
     for (;;) {
-        const long n = readInput(m_buffer.data(), m_buffer.size());
-        if (n >= 0) {
-            m_buffer.resize(static_cast<std::size_t>(n));
-            m_ended = n == 0;
+        const long n = readInput(block, sizeof block);
+        if (n > 0) {
+            m_lines.append(std::string_view(block, static_cast<std::size_t>(n)));
+            return true;
+        }
+        if (n == 0) {
+            m_lines.close();
             return true;
         }
         if (errno != EINTR) {
             m_error = std::strerror(errno);
-            m_buffer.clear();
             return false;
         }
     }

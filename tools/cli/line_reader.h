@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/line_stream.h"
+
 #include <cstddef>
 #include <string>
 
@@ -17,17 +19,16 @@ public:
     static constexpr std::size_t maxKeptLength = 4096;
 
     // Whether next returns without reading more input.
-    bool lineReady() const;
-    // The next line without its LF; the last line may lack one. Failed when a read fails (error says why).
+    bool lineReady() const { return m_lines.closed() || m_lines.lineAtHand(); }
+    // The next line without its line end (CR LF, LF or CR); the last line may lack one. Failed when a
+    // read fails (error says why).
     Result next(std::string& line);
     const std::string& error() const { return m_error; }
 
 private:
     bool fill();
 
-    std::string m_buffer;
-    std::size_t m_start = 0;
-    bool m_ended = false;
+    LineStream m_lines{LineEnds::Any, maxKeptLength};
     std::string m_error;
 };
 

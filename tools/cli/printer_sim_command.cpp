@@ -1,7 +1,6 @@
 #include "arguments.h"
 #include "cli_prompts.h"
 #include "commands.h"
-#include "image_reading.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/image_file.h"
 #include "firmware/workspace.h"
@@ -80,7 +79,7 @@ int printerSimCommand(const std::vector<std::string>& args)
     const std::string fileName = utf8(record.fileName);
     const auto path = workspace.imagePath(record.fileName);
     std::string reason = "its name leaves the image folder";
-    auto image = path ? readImageFile(*path, reason) : std::nullopt;
+    auto image = path ? readWholeFile(*path, &reason) : std::nullopt;
     if (!image)
         return fail("cannot read the image '" + fileName + "' of row " + std::to_string(row) + ": " + reason,
                     1);

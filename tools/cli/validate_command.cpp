@@ -120,6 +120,10 @@ Outcome Validator::validate(std::string_view code)
         else if (m_options.expectedCnpj && FooterDecoder::text(decoder.cnpj) != *m_options.expectedCnpj)
             verdict.outcome = Outcome::CnpjMismatch;
     }
+    // A set-up fault beside the verdict: the row's image is there in name but cannot be had.
+    if (const auto& failure = m_lookup.lastFailure(); failure && verdict.outcome == Outcome::FirmwareNotFound)
+        std::fprintf(stderr, "morvanex-cli validate: cannot read image '%s': %s\n",
+                     utf8(failure->fileName).c_str(), failure->reason.c_str());
     report(verdict, decoder);
     return verdict.outcome;
 }
@@ -232,8 +236,6 @@ int validateLines(Validator& validator)
             flushOut(); // the lines answered so far stay answered
             return ioFailure;
         }
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
         allValid = validator.validate(line) == Outcome::Valid && allValid;
         if (!validator.outputOk())
             return ioFailure;
