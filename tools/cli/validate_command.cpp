@@ -1,20 +1,20 @@
 #include "arguments.h"
 #include "cli_prompts.h"
 #include "commands.h"
-#include "firmware_json.h"
-#include "json_writer.h"
-#include "line_reader.h"
-#include "text_escape.h"
-#include "workspace_checks.h"
-
 #include "firmware/firmware_catalogue.h"
 #include "firmware/firmware_lookup.h"
+#include "firmware/kept_images.h"
 #include "firmware/workspace.h"
+#include "firmware_json.h"
 #include "footer/alphabet.h"
 #include "footer/calendar_time.h"
 #include "footer/footer_encoder.h"
 #include "footer/plausibility.h"
 #include "footer/validation_flow.h"
+#include "json_writer.h"
+#include "line_reader.h"
+#include "text_escape.h"
+#include "workspace_checks.h"
 
 #include <algorithm>
 #include <array>
@@ -71,7 +71,9 @@ public:
         : m_options(options), m_prompts(options.row), m_lookup(m_catalogue, workspace, m_prompts)
     {
         loadCatalogue(m_catalogue, workspace, m_prompts);
-        m_lookup.keepImages(true);
+        // A batch keeps its images prepared; one code reads its image afresh, as the desktop does.
+        if (options.batch)
+            m_kept.emplace(m_lookup);
     }
 
     bool catalogueEmpty() const { return m_catalogue.rows.empty(); }
@@ -93,6 +95,7 @@ private:
     CliPrompts m_prompts;
     FirmwareCatalogue m_catalogue;
     FirmwareLookup m_lookup;
+    std::optional<KeptImages> m_kept;
     bool m_outputOk = true;
 };
 
@@ -100,7 +103,7 @@ Outcome Validator::validate(std::string_view code)
 {
     m_prompts.reset();
     m_catalogue.selectedIndex = -1;
-    FooterDecoder decoder(&m_lookup);
+    FooterDecoder decoder = m_kept ? FooterDecoder(&*m_kept) : FooterDecoder(&m_lookup);
     const ValidationStatus status = decoder.decode(code);
 
     // The code's own checksum text, kept before a Valid decode turns the fields into text.
