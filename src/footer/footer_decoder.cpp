@@ -6,7 +6,6 @@
 #include "footer/prepared_image.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace morvanex {
@@ -129,11 +128,13 @@ ValidationStatus FooterDecoder::decodeWithPreparedImage()
 
 bool FooterDecoder::checksumMatches(std::uint16_t imageCrc) const
 {
-    // On the text: wrapped values 249-255 read as "0"-"6" and match those characters.
-    char imageText[5];
-    std::snprintf(imageText, sizeof imageText, "%04X", imageCrc);
-    const auto codeText = checksumText(checksum);
-    return std::memcmp(codeText.data(), imageText, 4) == 0;
+    // "%04X" of the CRC is its four nibbles made text the way digitsToAlnum makes them. The comparison
+    // is on the text: wrapped values 249-255 read as "0"-"6" and match those characters.
+    std::array<std::uint8_t, 4> imageText;
+    for (std::size_t i = 0; i < imageText.size(); ++i)
+        imageText[i] = static_cast<std::uint8_t>(imageCrc >> (12 - 4 * i) & 0xF);
+    digitsToAlnum(imageText);
+    return checksumText(checksum) == imageText;
 }
 
 KeyFields FooterDecoder::keyFields() const

@@ -1,13 +1,11 @@
 #include "footer/key_derivation.h"
 
-#include "footer/alphabet.h"
 #include "footer/checksum.h"
 #include "footer/little_endian.h"
 #include "footer/mix_block_simd.h"
 #include "footer/prepared_image.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #if defined(__x86_64__) || defined(_M_X64)
 #include <immintrin.h>
@@ -58,16 +56,18 @@ struct KeySums
     }
 };
 
+// The key text "%08lX%08lX%04lX" of the chained CRC, the CRC sum and the low half of the XOR of sums,
+// read back as digit values: upper-case hexadecimal reads back as its own nibbles, most significant first.
 KeyDigits keyDigits(const KeySums& sums)
 {
-    char text[keyDigitCount + 1];
-    std::snprintf(text, sizeof text, "%08lX%08lX%04lX", static_cast<unsigned long>(sums.chained),
-                  static_cast<unsigned long>(sums.crcSum),
-                  static_cast<unsigned long>(sums.xorOfSums & 0xFFFF));
     KeyDigits key;
-    for (std::size_t i = 0; i < keyDigitCount; ++i)
-        key[i] = static_cast<std::uint8_t>(text[i]);
-    hexTextToDigits(key);
+    auto put = [&key](std::size_t at, std::uint32_t value, std::size_t digits) {
+        for (std::size_t i = digits; i-- > 0; value >>= 4)
+            key[at + i] = static_cast<std::uint8_t>(value & 0xF);
+    };
+    put(0, sums.chained, 8);
+    put(8, sums.crcSum, 8);
+    put(16, sums.xorOfSums & 0xFFFF, 4);
     return key;
 }
 

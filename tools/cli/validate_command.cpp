@@ -56,6 +56,15 @@ std::string outcomeName(Outcome o)
     }
 }
 
+// Result rows as text, one "label<TAB>value" line each, in UTF-8 with control characters escaped.
+std::string rowLines(const std::vector<ResultRow>& rows)
+{
+    std::string lines;
+    for (const ResultRow& r : rows)
+        lines += utf8(r.label) + "\t" + escapeControls(utf8(r.value)) + "\n";
+    return lines;
+}
+
 struct Options
 {
     bool json = false;
@@ -89,6 +98,8 @@ private:
         std::vector<FooterField> implausible; // for Implausible
     };
     void report(const Verdict& verdict, const FooterDecoder& decoder);
+    // The lines of a catalogue row's five result rows, made once per row.
+    const std::string& firmwareLines(int row);
     void reportJson(const Verdict& verdict, const FooterDecoder& decoder, const FirmwareRecord* firmware);
 
     Options m_options;
@@ -96,6 +107,7 @@ private:
     FirmwareCatalogue m_catalogue;
     FirmwareLookup m_lookup;
     std::optional<KeptImages> m_kept;
+    std::vector<std::string> m_firmwareLines; // by catalogue row, empty until first needed
     bool m_outputOk = true;
 };
 
@@ -206,12 +218,20 @@ void Validator::report(const Verdict& verdict, const FooterDecoder& decoder)
     // on a line of its own, so a reader of stdout keeps track of which code it reads about.
     std::string out;
     if (outcome == Outcome::Valid || (outcome == Outcome::Implausible && !m_options.batch)) {
-        for (const ResultRow& r : resultRows(decoder, *firmware))
-            out += utf8(r.label) + "\t" + escapeControls(utf8(r.value)) + "\n";
+        out = rowLines(documentRows(decoder)) + firmwareLines(row);
     } else if (m_options.batch) {
         out = outcomeName(outcome) + "\n";
     }
     m_outputOk = writeOut(out);
+}
+
+const std::string& Validator::firmwareLines(int row)
+{
+    m_firmwareLines.resize(m_catalogue.rows.size());
+    std::string& lines = m_firmwareLines[static_cast<std::size_t>(row)];
+    if (lines.empty())
+        lines = rowLines(firmwareRows(m_catalogue.rows[static_cast<std::size_t>(row)]));
+    return lines;
 }
 
 int usage(const std::string& message)
