@@ -3,6 +3,7 @@
 #include "firmware/kept_images.h"
 #include "firmware/operator_prompts.h"
 #include "firmware/workspace.h"
+#include "footer/validation_flow.h"
 #include "synthetic_workspace.h"
 
 #include <benchmark/benchmark.h>
@@ -115,9 +116,28 @@ void BatchValidate(benchmark::State& state)
     state.counters["kept_MiB"] = static_cast<double>(kept.bytes()) / (1 << 20);
 }
 
+// The desktop flow's validation of one code: its 4 MiB image read afresh and decoded as a single
+// validation does, no image kept. The codes go to the images in turn.
+void SingleValidation(benchmark::State& state)
+{
+    const Workspace ws(workspace().root());
+    SilentPrompts prompts;
+    FirmwareCatalogue catalogue;
+    loadCatalogue(catalogue, ws, prompts);
+    const std::vector<std::string> codes = workspace().validCodes(imageCount);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const ValidationResult r = validateFooter(codes[next], catalogue, ws, prompts, "Morvanex");
+        if (!r.confirmed)
+            state.SkipWithError("a code did not validate");
+        next = (next + 1) % codes.size();
+    }
+}
+
 } // namespace
 
 BENCHMARK(PlainReadsOfTheImages)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(CatalogueLoad)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(CatalogueLoadPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BatchValidate)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(SingleValidation)->Unit(benchmark::kMicrosecond)->UseRealTime();

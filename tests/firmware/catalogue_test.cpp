@@ -2,6 +2,7 @@
 
 #include "e2e/temp_dir.h"
 #include "firmware/firmware_catalogue.h"
+#include "firmware/image_file.h"
 #include "firmware/text_encoding.h"
 #include "firmware/workspace.h"
 #include "footer/checksum.h"
@@ -228,6 +229,30 @@ TEST(WorkspacePaths, ExactNameFirstThenAnyCase)
     EXPECT_FALSE(ws.imagePath("."));
     EXPECT_FALSE(ws.imagePath(".."));
     EXPECT_FALSE(ws.imagePath("a\\"));
+    // Opening goes straight to the spelled name when it is there, else resolves as above.
+    auto content = [&](std::string_view name) {
+        auto file = ws.openImage(name);
+        auto bytes = file ? file->readAll() : std::nullopt;
+        return bytes ? std::string(bytes->begin(), bytes->end()) : "(none)";
+    };
+    EXPECT_EQ(content("f1.bin"), "lower");
+    EXPECT_EQ(content("F1.BIN"), "upper");
+    EXPECT_EQ(content("F1.bin"), "upper");
+    EXPECT_EQ(content("../x"), "(none)");
+}
+
+TEST(SwapBytePairs, AgreesWithPairByPairAtEveryLengthAndOffset)
+{
+    const auto bytes = randomBytes(70, 3);
+    for (std::size_t start = 0; start < 3; ++start)
+        for (std::size_t length = 0; start + length <= bytes.size(); ++length) {
+            auto swapped = bytes;
+            auto expected = bytes;
+            swapBytePairs(std::span(swapped).subspan(start, length));
+            for (std::size_t i = start; i + 1 < start + length; i += 2)
+                std::swap(expected[i], expected[i + 1]);
+            ASSERT_EQ(swapped, expected) << "start " << start << ", length " << length;
+        }
 }
 
 } // namespace
