@@ -49,15 +49,8 @@ PreparedImageRef KeptImages::loadPreparedImage(std::span<const std::uint8_t, 4> 
     return image;
 }
 
-std::size_t KeptImages::bytes() const
-{
-    const std::lock_guard lock(m_mutex);
-    return m_bytes;
-}
-
 PreparedImageRef KeptImages::find(const Key& key, const FileIdentity& identity)
 {
-    const std::lock_guard lock(m_mutex);
     const auto it = m_entries.find(key);
     if (it == m_entries.end())
         return nullptr;
@@ -71,7 +64,6 @@ PreparedImageRef KeptImages::find(const Key& key, const FileIdentity& identity)
 
 void KeptImages::keep(const Key& key, const FileIdentity& identity, const PreparedImageRef& image)
 {
-    const std::lock_guard lock(m_mutex);
     if (const auto it = m_entries.find(key); it != m_entries.end())
         drop(it);
     const std::size_t size = image->memoryBytes();

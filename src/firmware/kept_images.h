@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <list>
-#include <mutex>
 #include <unordered_map>
 
 namespace morvanex {
@@ -19,7 +18,7 @@ inline constexpr std::size_t keptImageBound = std::size_t{1} << 30;
 // byteBound bytes of them as PreparedImage::memoryBytes() counts; the least recently used go first.
 // The row and the file are found afresh for every code; a kept image counts only while its file has
 // the identity it was read with. An image that cannot be read or prepared for want of memory is not
-// found, with the reason in the lookup's lastFailure().
+// found, with the reason in the lookup's lastFailure(). For one thread, as the lookup is.
 class KeptImages : public PreparedFirmwareSource
 {
 public:
@@ -30,7 +29,8 @@ public:
 
     PreparedImageRef loadPreparedImage(std::span<const std::uint8_t, 4> checksumText,
                                        int& chosenRow) override;
-    std::size_t bytes() const;
+    // Bytes kept now, as the bound counts them.
+    std::size_t bytes() const { return m_bytes; }
 
 private:
     // One file as one model holds it: a file reached by other names is the same file.
@@ -60,7 +60,6 @@ private:
     FirmwareLookup& m_lookup;
     std::size_t m_bound;
     std::size_t m_bytes = 0;
-    mutable std::mutex m_mutex;
     Entries m_entries;
     std::list<Key> m_uses; // most recent first
 };
