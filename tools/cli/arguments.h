@@ -13,7 +13,8 @@ namespace morvanex::cli {
 // Exit status of a command line that cannot be used.
 inline constexpr int usageError = 64;
 
-// "--name value", "--name=value" and "--flag"; everything else is positional ("-" included).
+// "--name value", "--name=value" and "--flag". "-" alone (standard input), anything not starting with
+// "-", and everything after "--" are positional; any other "-x" is an unknown option.
 struct Arguments
 {
     std::map<std::string, std::string> values;
