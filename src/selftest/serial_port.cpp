@@ -40,7 +40,7 @@ constexpr uint64_t bitsPerCharacter = 11;
 constexpr Milliseconds drainSlack{500};
 constexpr Milliseconds drainPollStep{1};
 
-Milliseconds perByteTimeout(size_t count, uint32_t perByteMs, uint32_t constantMs)
+[[maybe_unused]] Milliseconds perByteTimeout(size_t count, uint32_t perByteMs, uint32_t constantMs)
 {
     // Saturates rather than wraps for absurd counts.
     const auto limit = static_cast<uint64_t>(std::numeric_limits<int64_t>::max() / 2 / perByteMs);
