@@ -20,8 +20,8 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, co
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--") {
-            parsed.positional.insert(parsed.positional.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                                     args.end());
+            while (++i < args.size())
+                parsed.positional.push_back(args[i]);
             break;
         }
         if (arg.size() < 2 || arg[0] != '-') {
