@@ -2,18 +2,14 @@
 #include "firmware/firmware_lookup.h"
 #include "firmware/operator_prompts.h"
 #include "firmware/workspace.h"
-#include "footer/footer_encoder.h"
+#include "synthetic_workspace.h"
 
 #include <benchmark/benchmark.h>
-
+#include <fstream>
+#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <random>
-#include <string>
 #include <vector>
 
 namespace {
@@ -21,7 +17,6 @@ namespace {
 using namespace morvanex;
 
 constexpr int imageCount = 200;
-constexpr std::size_t imageSize = 4u << 20;
 constexpr int batchCodes = 10000;
 
 class SilentPrompts : public OperatorPrompts
@@ -32,38 +27,10 @@ public:
     bool confirmCnpj(std::string_view) override { return true; }
 };
 
-// A synthetic workspace of 200 images of 4 MiB, made once per run and removed at exit.
-struct SyntheticWorkspace
+// Made once per run, on first use.
+const bench::SyntheticWorkspace& workspace()
 {
-    std::filesystem::path root;
-
-    SyntheticWorkspace()
-    {
-        root = std::filesystem::temp_directory_path() / ("morvanex-bench-" + std::to_string(getpid()));
-        std::filesystem::create_directories(root / "TXT");
-        std::filesystem::create_directories(root / "Bin");
-        std::mt19937_64 gen(1);
-        std::vector<std::uint64_t> chunk(imageSize / 8);
-        for (int i = 0; i < imageCount; ++i) {
-            for (auto& w : chunk)
-                w = gen();
-            const std::string name = "fw" + std::to_string(i) + ".bin";
-            std::ofstream(root / "Bin" / name, std::ios::binary)
-                .write(reinterpret_cast<const char*>(chunk.data()), static_cast<std::streamsize>(imageSize));
-            std::ofstream(root / "TXT" / ("fw" + std::to_string(i) + ".txt"))
-                << "ARQUIVO: " << name << "\nMODELO: " << (i % 10 == 0 ? "ZQ-101 ORBITA" : "BENCH") << "\n";
-        }
-    }
-    ~SyntheticWorkspace()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
-    }
-};
-
-const SyntheticWorkspace& workspace()
-{
-    static const SyntheticWorkspace w;
+    static const bench::SyntheticWorkspace w("bench", imageCount);
     return w;
 }
 
@@ -73,30 +40,32 @@ void PlainReadsOfTheImages(benchmark::State& state)
     std::vector<char> buffer(1 << 20);
     for (auto _ : state) {
         for (int i = 0; i < imageCount; ++i) {
-            std::ifstream in(w.root / "Bin" / ("fw" + std::to_string(i) + ".bin"), std::ios::binary);
+            std::ifstream in(w.imagePath(i), std::ios::binary);
             while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount())
                 benchmark::DoNotOptimize(buffer.data());
         }
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * imageCount * std::int64_t{imageSize});
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * imageCount *
+                            std::int64_t{bench::imageSize});
 }
 
 void CatalogueLoad(benchmark::State& state)
 {
-    const Workspace ws(workspace().root);
+    const Workspace ws(workspace().root());
     SilentPrompts prompts;
     for (auto _ : state) {
         FirmwareCatalogue catalogue;
         loadCatalogue(catalogue, ws, prompts);
         benchmark::DoNotOptimize(catalogue.rows.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * imageCount * std::int64_t{imageSize});
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * imageCount *
+                            std::int64_t{bench::imageSize});
 }
 
 // Peak resident memory of a catalogue load on its own, measured in a child process.
 void CatalogueLoadPeakMemory(benchmark::State& state)
 {
-    const auto& root = workspace().root;
+    const auto& root = workspace().root();
     long peakKiB = 0;
     for (auto _ : state) {
         const pid_t pid = fork();
@@ -114,33 +83,22 @@ void CatalogueLoadPeakMemory(benchmark::State& state)
     state.counters["peak_KiB"] = static_cast<double>(peakKiB);
 }
 
+// Distinct codes spread over all the images in turn, as a day's receipts from many printers; the
+// lookup keeps images between codes as a batch run does.
 void BatchValidate(benchmark::State& state)
 {
-    const Workspace ws(workspace().root);
+    const Workspace ws(workspace().root());
     SilentPrompts prompts;
     FirmwareCatalogue catalogue;
     loadCatalogue(catalogue, ws, prompts);
-    std::vector<std::string> codes;
-    std::mt19937 gen(2);
-    for (int i = 0; i < batchCodes; ++i) {
-        const int row = static_cast<int>(gen() % imageCount);
-        std::ifstream in(ws.root() / "Bin" / ("fw" + std::to_string(row) + ".bin"), std::ios::binary);
-        std::vector<std::uint8_t> image(imageSize);
-        in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(imageSize));
-        if (row % 10 == 0)
-            for (std::size_t k = 0; k + 1 < image.size(); k += 2)
-                std::swap(image[k], image[k + 1]);
-        codes.push_back(*encodeFooter(image, gen() % 1000000, "42020B", gen(), "0012.345.678/0001.95"));
-        if (codes.size() >= 200)
-            break; // 200 distinct codes, repeated to make the batch
-    }
+    const std::vector<std::string> codes = workspace().validCodes(batchCodes);
     for (auto _ : state) {
         FirmwareLookup lookup(catalogue, ws, prompts);
         lookup.keepImages(true);
         int valid = 0;
         for (int i = 0; i < batchCodes; ++i) {
             FooterDecoder decoder(&lookup);
-            valid += decoder.decode(codes[static_cast<std::size_t>(i) % codes.size()]) == ValidationStatus::Valid;
+            valid += decoder.decode(codes[static_cast<std::size_t>(i)]) == ValidationStatus::Valid;
         }
         if (valid != batchCodes)
             state.SkipWithError("a code did not validate");

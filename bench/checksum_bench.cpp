@@ -1,6 +1,7 @@
 #include "footer/checksum.h"
 #include "footer/checksum_detail.h"
 #include "footer/key_derivation.h"
+#include "footer/prepared_image.h"
 
 #include <benchmark/benchmark.h>
 #include <random>
@@ -44,12 +45,12 @@ void Crc16Fast(benchmark::State& state)
 // The portable path the public routine falls back to on CPUs without carry-less multiplication.
 void Crc16Slicing(benchmark::State& state)
 {
-    runOverImage(state, [](auto d) { return detail::crc16UpdateWith(detail::Crc16Kernel::Slicing, 0, d); });
+    runOverImage(state, [](auto d) { return detail::crc16UpdateWith(detail::CrcKernel::Slicing, 0, d); });
 }
 // The 128-bit folding kernel, which the public routine skips where the 512-bit one runs.
 void Crc16Pclmul(benchmark::State& state)
 {
-    runOverImage(state, [](auto d) { return detail::crc16UpdateWith(detail::Crc16Kernel::Pclmul, 0, d); });
+    runOverImage(state, [](auto d) { return detail::crc16UpdateWith(detail::CrcKernel::Pclmul, 0, d); });
 }
 void ByteSum16Reference(benchmark::State& state)
 {
@@ -87,26 +88,73 @@ void Crc32UpdateReference(benchmark::State& state)
     runOverImage(state, [](auto d) { return reference::crc32UpdateLong(0, d); });
 }
 // In 32 KiB pieces, since crc32Update takes a 16-bit length.
-void Crc32UpdateFast(benchmark::State& state)
+template <typename Update> std::uint32_t crc32InPieces(std::span<const std::uint8_t> d, Update update)
+{
+    std::uint32_t crc = 0;
+    for (std::size_t at = 0; at < d.size(); at += 32768)
+        crc = update(d.subspan(at, std::min<std::size_t>(32768, d.size() - at)), crc);
+    return crc;
+}
+void Crc32UpdateSlicing(benchmark::State& state)
 {
     runOverImage(state, [](auto d) {
-        std::uint32_t crc = 0;
-        for (std::size_t at = 0; at < d.size(); at += 32768)
-            crc = crc32Update(d.subspan(at, std::min<std::size_t>(32768, d.size() - at)), crc);
-        return crc;
+        return crc32InPieces(d, [](auto piece, std::uint32_t crc) {
+            return detail::crc32UpdateWith(detail::CrcKernel::Slicing, crc, piece);
+        });
     });
 }
-const std::uint8_t coo[6] = {0, 0, 0, 0, 4, 1};
-const std::uint8_t serial[6] = {4, 2, 0, 2, 0, 11};
-const std::uint8_t timestamp[8] = {4, 8, 2, 3, 1, 8, 11, 14};
-const std::uint8_t checksum[4] = {1, 2, 3, 4};
-
-void DeriveKey(benchmark::State& state)
+void Crc32UpdatePclmul(benchmark::State& state)
 {
     runOverImage(state, [](auto d) {
-        return deriveKeyDigits(
-            d, {std::span(coo), std::span(serial), std::span(timestamp), std::span(checksum)});
+        return crc32InPieces(d, [](auto piece, std::uint32_t crc) {
+            return detail::crc32UpdateWith(detail::CrcKernel::Pclmul, crc, piece);
+        });
     });
+}
+void Crc32UpdateFast(benchmark::State& state)
+{
+    runOverImage(state, [](auto d) { return crc32InPieces(d, crc32Update); });
+}
+// Key derivation over a 4 MiB image, the COO's last two digits (and so the sampling offset) changing
+// from one key to the next as in a batch of distinct codes.
+constexpr std::size_t keyImageSize = 4u << 20;
+
+template <typename Derive> void deriveKeys(benchmark::State& state, Derive derive)
+{
+    const std::uint8_t serial[6] = {4, 2, 0, 2, 0, 11};
+    const std::uint8_t timestamp[8] = {4, 8, 2, 3, 1, 8, 11, 14};
+    const std::uint8_t checksum[4] = {1, 2, 3, 4};
+    std::uint8_t coo[6] = {0, 0, 0, 0, 0, 0};
+    unsigned n = 0;
+    for (auto _ : state) {
+        coo[4] = static_cast<std::uint8_t>(n / 10 % 10);
+        coo[5] = static_cast<std::uint8_t>(n % 10);
+        ++n;
+        benchmark::DoNotOptimize(derive(KeyFields{coo, serial, timestamp, checksum}));
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+
+void DeriveKeyPlain(benchmark::State& state)
+{
+    const auto image = std::span(::image()).first(keyImageSize);
+    deriveKeys(state, [image](const KeyFields& f) { return deriveKeyDigits(image, f); });
+}
+
+void DeriveKeyPrepared(benchmark::State& state)
+{
+    const auto prepared = PreparedImage::prepare(std::span(image()).first(keyImageSize));
+    deriveKeys(state, [&prepared](const KeyFields& f) { return deriveKeyDigits(*prepared, f); });
+}
+
+// The one-off cost of the prepared form (transposition and CRC-16), per image.
+void PrepareImage(benchmark::State& state)
+{
+    const auto data = std::span(image()).first(keyImageSize);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PreparedImage::prepare(data));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(data.size()));
 }
 
 } // namespace
@@ -121,5 +169,9 @@ BENCHMARK(ByteSum16Sse2)->Unit(benchmark::kMillisecond);
 BENCHMARK(ByteSum16Fast)->Unit(benchmark::kMillisecond);
 BENCHMARK(ImageChecksumsInMebibyteChunks)->Unit(benchmark::kMillisecond);
 BENCHMARK(Crc32UpdateReference)->Unit(benchmark::kMillisecond);
+BENCHMARK(Crc32UpdateSlicing)->Unit(benchmark::kMillisecond);
+BENCHMARK(Crc32UpdatePclmul)->Unit(benchmark::kMillisecond);
 BENCHMARK(Crc32UpdateFast)->Unit(benchmark::kMillisecond);
-BENCHMARK(DeriveKey)->Unit(benchmark::kMillisecond);
+BENCHMARK(DeriveKeyPlain)->Unit(benchmark::kMicrosecond);
+BENCHMARK(DeriveKeyPrepared)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PrepareImage)->Unit(benchmark::kMillisecond);

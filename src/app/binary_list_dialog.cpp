@@ -3,6 +3,8 @@
 #include "app/gui_text.h"
 #include "firmware/workspace.h"
 #include "ui_binary_list_dialog.h"
+#include "widgets/dialog_frame.h"
+#include "widgets/fonts.h"
 
 namespace morvanex {
 namespace {
@@ -18,6 +20,7 @@ BinaryListDialog::BinaryListDialog(const Workspace& workspace, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::BinaryListDialog>())
 {
     m_ui->setupUi(this);
+    setUpModalDialog(*this);
     QListWidget* list = m_ui->binaryList;
     list->setFont(logicalFont(courierNew, listFontHeight, listFontWidth));
     // The listing comes sorted with letter case ignored; the widget's own sort would not ignore it.

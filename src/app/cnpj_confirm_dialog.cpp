@@ -1,7 +1,8 @@
 #include "app/cnpj_confirm_dialog.h"
 
-#include "app/gui_text.h"
 #include "ui_cnpj_confirm_dialog.h"
+#include "widgets/dialog_frame.h"
+#include "widgets/fonts.h"
 
 namespace morvanex {
 
@@ -9,6 +10,7 @@ CnpjConfirmDialog::CnpjConfirmDialog(QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CnpjConfirmDialog>())
 {
     m_ui->setupUi(this);
+    setUpModalDialog(*this);
     m_ui->cnpjLabel->setFont(logicalFont(courierNew, cnpjFontHeight, cnpjFontWidth, cnpjFontWeight));
     m_ui->yesButton->setFocus();
 }

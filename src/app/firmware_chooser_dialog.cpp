@@ -3,10 +3,10 @@
 #include "app/gui_text.h"
 #include "firmware/firmware_catalogue.h"
 #include "ui_firmware_chooser_dialog.h"
+#include "widgets/dialog_frame.h"
+#include "widgets/fonts.h"
 
-#include <QHeaderView>
 #include <algorithm>
-#include <array>
 
 namespace morvanex {
 namespace {
@@ -14,8 +14,6 @@ namespace {
 constexpr int listFontHeight = 16;
 constexpr int listFontWidth = 7;
 constexpr int columnWidth = 100;
-const std::array<QString, 4> headings{QStringLiteral("MODELO"), QStringLiteral("VERSÃO"),
-                                      QStringLiteral("CS"), QStringLiteral("ARQUIVO")};
 
 QTableWidgetItem* cell(const std::string& cp1252)
 {
@@ -30,14 +28,12 @@ FirmwareChooserDialog::FirmwareChooserDialog(const FirmwareCatalogue& catalogue,
       m_candidates(candidates.begin(), candidates.end())
 {
     m_ui->setupUi(this);
-    QTableWidget* list = m_ui->firmwareList;
+    setUpModalDialog(*this);
+    ReportList* list = m_ui->firmwareList;
     list->setFont(logicalFont(courierNew, listFontHeight, listFontWidth));
-    list->setColumnCount(static_cast<int>(headings.size()));
-    list->setHorizontalHeaderLabels({headings.begin(), headings.end()});
-    list->horizontalHeader()->setSectionsClickable(false);
-    for (int c = 0; c < list->columnCount(); ++c)
-        list->setColumnWidth(c, columnWidth);
-    fitRowsToFont(*list);
+    list->setColumns(
+        {QStringLiteral("MODELO"), QStringLiteral("VERSÃO"), QStringLiteral("CS"), QStringLiteral("ARQUIVO")},
+        {columnWidth, columnWidth, columnWidth, columnWidth});
 
     list->setRowCount(static_cast<int>(m_candidates.size()));
     for (int r = 0; r < list->rowCount(); ++r) {
@@ -50,7 +46,9 @@ FirmwareChooserDialog::FirmwareChooserDialog(const FirmwareCatalogue& catalogue,
     list->clearSelection();
 
     connect(m_ui->okButton, &QPushButton::clicked, this, &FirmwareChooserDialog::takeSelection);
-    connect(list, &QTableWidget::cellDoubleClicked, this, &FirmwareChooserDialog::takeSelection);
+    // On a row or on the empty space below the rows: the press before it has already selected
+    // that row, or nothing.
+    connect(list, &ReportList::doubleClickedAnywhere, this, &FirmwareChooserDialog::takeSelection);
 }
 
 FirmwareChooserDialog::~FirmwareChooserDialog() = default;

@@ -3,8 +3,9 @@
 #include "app/gui_text.h"
 #include "firmware/firmware_catalogue.h"
 #include "ui_firmware_description_dialog.h"
+#include "widgets/dialog_frame.h"
+#include "widgets/fonts.h"
 
-#include <QHeaderView>
 #include <algorithm>
 #include <array>
 
@@ -39,14 +40,10 @@ FirmwareDescriptionDialog::FirmwareDescriptionDialog(const FirmwareCatalogue& ca
       m_selectedFile(std::move(selectedFile))
 {
     m_ui->setupUi(this);
-    QTableWidget* list = m_ui->descriptionList;
+    setUpModalDialog(*this);
+    ReportList* list = m_ui->descriptionList;
     list->setFont(logicalFont(courierNew, listFontHeight, listFontWidth));
-    list->setColumnCount(2);
-    list->setHorizontalHeaderLabels({QStringLiteral(" "), QStringLiteral(" ")});
-    list->horizontalHeader()->setSectionsClickable(false);
-    list->setColumnWidth(0, labelColumnWidth);
-    list->setColumnWidth(1, valueColumnWidth);
-    fitRowsToFont(*list);
+    list->setColumns({QStringLiteral(" "), QStringLiteral(" ")}, {labelColumnWidth, valueColumnWidth});
 
     // Byte for byte, letter case significant: the first row that names exactly this file.
     const auto found = std::find_if(catalogue.rows.begin(), catalogue.rows.end(),

@@ -3,6 +3,7 @@
 #include "app/cnpj_confirm_dialog.h"
 #include "app/firmware_chooser_dialog.h"
 #include "app/gui_text.h"
+#include "widgets/dialog_frame.h"
 
 #include <QMessageBox>
 #include <QMetaObject>
@@ -57,6 +58,7 @@ void GuiPrompts::showErrorHere(std::string_view caption, std::string_view messag
 {
     QMessageBox box(QMessageBox::Critical, fromCp1252(caption), fromCp1252(message), QMessageBox::Ok,
                     dialogParent());
+    setUpMessageBox(box);
     box.exec();
 }
 

@@ -2,12 +2,6 @@
 
 #include "firmware/text_encoding.h"
 
-#include <QFontMetricsF>
-#include <QHeaderView>
-#include <QTableView>
-#include <algorithm>
-#include <cmath>
-
 namespace morvanex {
 
 QString fromCp1252(std::string_view bytes)
@@ -30,28 +24,6 @@ std::string toCp1252(const QString& text)
         i += length;
     }
     return bytes;
-}
-
-QFont logicalFont(const QString& face, int height, int width, int weight)
-{
-    QFont font(face);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPixelSize(height);
-    font.setWeight(static_cast<QFont::Weight>(weight));
-    const qreal natural = QFontMetricsF(font).averageCharWidth();
-    if (natural > 0) {
-        const int stretch = static_cast<int>(std::lround(100.0 * width / natural));
-        font.setStretch(std::clamp(stretch, 1, 4000));
-    }
-    return font;
-}
-
-void fitRowsToFont(QTableView& list)
-{
-    constexpr int rowPadding = 1;
-    const int height = list.fontMetrics().height() + rowPadding;
-    list.verticalHeader()->setMinimumSectionSize(height);
-    list.verticalHeader()->setDefaultSectionSize(height);
 }
 
 } // namespace morvanex

@@ -7,14 +7,14 @@
 #include "app/self_test_runner.h"
 #include "app/upper_case_validator.h"
 #include "firmware/firmware_catalogue.h"
-#include "settings/settings_store.h"
 #include "footer/validation_flow.h"
+#include "settings/settings_store.h"
 #include "ui_main_dialog.h"
+#include "widgets/dialog_frame.h"
+#include "widgets/fonts.h"
 
-#include <QHeaderView>
 #include <QIcon>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <filesystem>
 #include <system_error>
 
@@ -26,6 +26,7 @@ constexpr int fieldFontHeight = 16;
 constexpr int fieldFontWidth = 11;
 constexpr int listFontHeight = 16;
 constexpr int listFontWidth = 9;
+constexpr int fieldMarginTrim = 1;
 constexpr int labelColumnWidth = 100;
 constexpr int valueColumnWidth = 430;
 // Where each group starts in a stored code; the characters between groups are separators.
@@ -66,7 +67,7 @@ QLineEdit* MainDialog::field(int n) const
     return m_fields.at(static_cast<std::size_t>(n - 1));
 }
 
-QTableWidget* MainDialog::resultList() const
+ReportList* MainDialog::resultList() const
 {
     return m_ui->resultList;
 }
@@ -78,13 +79,7 @@ ImageButton* MainDialog::validateButton() const
 
 void MainDialog::initMainWindow()
 {
-    // A fixed dialog frame that can still be minimised and maximised.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    setSizeGripEnabled(false);
-    m_normalSize = size();
-    setMinimumSize(m_normalSize);
-
+    setUpMainWindowFrame(*this);
     exchangeFields(false);
     setWindowIcon(appIcon());
     setWindowTitle(windowTitleText);
@@ -99,18 +94,11 @@ void MainDialog::initMainWindow()
 
 void MainDialog::setUpResultList()
 {
-    QTableWidget* list = m_ui->resultList;
-    list->setColumnCount(2);
-    list->setHorizontalHeaderLabels({QStringLiteral(" "), QStringLiteral(" ")});
-    list->setColumnWidth(0, labelColumnWidth);
-    list->setColumnWidth(1, valueColumnWidth);
-    list->setShowGrid(true);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ReportList* list = m_ui->resultList;
+    list->setColumns({QStringLiteral(" "), QStringLiteral(" ")}, {labelColumnWidth, valueColumnWidth});
     list->setSortingEnabled(false);
-    list->horizontalHeader()->setSectionsClickable(false);
     m_listFont = logicalFont(courierNew, listFontHeight, listFontWidth);
     list->setFont(m_listFont);
-    fitRowsToFont(*list);
 }
 
 void MainDialog::setUpFields()
@@ -120,6 +108,9 @@ void MainDialog::setUpFields()
     for (int i = 0; i < fieldCount; ++i) {
         QLineEdit* edit = m_fields[static_cast<std::size_t>(i)];
         edit->setFont(m_fieldFont);
+        // Qt keeps one pixel more than the platform's edit between frame and text on either side;
+        // a full fifth field needs it.
+        edit->setTextMargins(-fieldMarginTrim, 0, -fieldMarginTrim, 0);
         edit->setValidator(upperCase);
         // textChanged comes with every change, typed, deleted, pasted or cut; transfers block it.
         connect(edit, &QLineEdit::textChanged, this, [this, i] { advanceWhenFull(i + 1); });
@@ -240,21 +231,6 @@ void MainDialog::startSelfTest()
 void MainDialog::stopSelfTests()
 {
     m_selfTests->stopAll();
-}
-
-void MainDialog::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    // The frame cannot be dragged to another size; only maximising (or full screen) enlarges it.
-    QTimer::singleShot(0, this, &MainDialog::keepNormalSize);
-}
-
-void MainDialog::keepNormalSize()
-{
-    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
-        return;
-    if (size() != m_normalSize)
-        resize(m_normalSize);
 }
 
 } // namespace morvanex

@@ -2,20 +2,19 @@
 
 #include <QDialog>
 #include <QFont>
-#include <QSize>
 #include <QString>
 #include <array>
 #include <memory>
 #include <string>
 
 class QLineEdit;
-class QTableWidget;
 
 namespace morvanex {
 
 class AppContext;
 class GuiPrompts;
 class ImageButton;
+class ReportList;
 class SelfTestRunner;
 struct ResultRow;
 
@@ -39,7 +38,7 @@ public:
     // The code as last joined or restored, Windows-1252.
     const std::string& footerString() const { return m_footerString; }
     QLineEdit* field(int n) const; // n from 1 to 5
-    QTableWidget* resultList() const;
+    ReportList* resultList() const;
     ImageButton* validateButton() const;
     GuiPrompts& prompts() const { return *m_prompts; }
     SelfTestRunner& selfTests() const { return *m_selfTests; }
@@ -55,9 +54,6 @@ public slots:
     // Ends the self-test threads; the application does so once the modal run is over.
     void stopSelfTests();
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void initMainWindow();
     void setUpResultList();
@@ -65,7 +61,6 @@ private:
     void setUpButtons();
     void restoreFooterString();
     void fillResultList(const std::vector<ResultRow>& rows);
-    void keepNormalSize();
 
     AppContext& m_context;
     std::unique_ptr<Ui::MainDialog> m_ui;
@@ -76,7 +71,6 @@ private:
     std::string m_footerString;
     std::array<QString, fieldCount> m_groups;
     std::array<QLineEdit*, fieldCount> m_fields{};
-    QSize m_normalSize;
 };
 
 } // namespace morvanex

@@ -1,29 +1,59 @@
 #include "app/screenshot_hook.h"
 
 #include "app/cnpj_confirm_dialog.h"
+#include "app/firmware_chooser_dialog.h"
 #include "app/main_dialog.h"
+#include "widgets/report_list.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTimer>
 
 namespace morvanex {
+namespace {
+
+constexpr int startDelayMs = 200;
+constexpr int answerIntervalMs = 50;
+
+void answer(QWidget* modal, const QDir& folder)
+{
+    if (auto* question = qobject_cast<CnpjConfirmDialog*>(modal)) {
+        question->grab().save(folder.filePath(QStringLiteral("cnpj-dialog.png")));
+        question->accept();
+    } else if (auto* chooser = qobject_cast<FirmwareChooserDialog*>(modal)) {
+        auto* list = chooser->findChild<ReportList*>();
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(list, &down);
+        chooser->grab().save(folder.filePath(QStringLiteral("firmware-chooser.png")));
+        chooser->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+    } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        dialog->reject();
+    }
+}
+
+} // namespace
 
 void armScreenshotHook(MainDialog& window)
 {
     const QString target = qEnvironmentVariable("MORVANEX_SCREENSHOT");
     if (target.isEmpty())
         return;
-    auto* answer = new QTimer(&window);
-    QObject::connect(answer, &QTimer::timeout, &window, [] {
-        if (auto* question = qobject_cast<CnpjConfirmDialog*>(QApplication::activeModalWidget()))
-            question->accept();
+    const QDir folder(target);
+    auto* answers = new QTimer(&window);
+    QObject::connect(answers, &QTimer::timeout, &window, [&window, folder] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != &window && modal->isVisible())
+            answer(modal, folder);
     });
-    QTimer::singleShot(200, &window, [&window, answer, target] {
-        answer->start(50);
+    QTimer::singleShot(startDelayMs, &window, [&window, answers, folder] {
+        answers->start(answerIntervalMs);
         window.validateFooter();
-        answer->stop();
-        window.grab().save(target);
+        answers->stop();
+        if (window.resultList()->rowCount() > 0)
+            window.grab().save(folder.filePath(QStringLiteral("main-window.png")));
         window.reject();
     });
 }

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <algorithm>
+#include <cstdio>
 
 namespace morvanex {
 namespace {
@@ -32,6 +33,12 @@ void SelfTestRunner::startOne()
     SelfTestSettings settings;
     settings.logFolder = m_workspace.root();
     auto test = std::make_unique<BatchSelfTest>(m_channels, m_workspace, m_catalogue, m_prompts, settings);
+    // The window has no place for it, but lost log lines must not go unnoticed.
+    test->onCycle([](const CycleReport& report) {
+        if (!report.logged)
+            std::fprintf(stderr, "Morvanex self-test: cycle %llu: %s\n",
+                         static_cast<unsigned long long>(report.number), report.logProblem.c_str());
+    });
     auto thread = std::make_unique<SelfTestThread>(std::move(test));
     thread->start();
     m_threads.push_back(std::move(thread));

@@ -2,6 +2,7 @@
 
 #include "firmware/firmware_catalogue.h"
 #include "firmware/image_file.h"
+#include "firmware/input_file.h"
 #include "firmware/operator_prompts.h"
 #include "firmware/workspace.h"
 
@@ -23,6 +24,7 @@ std::vector<int> matchingRows(const FirmwareCatalogue& catalogue, std::span<cons
 
 ImageBytes FirmwareLookup::loadFirmwareImage(std::span<const std::uint8_t, 4> checksumText, int& chosenRow)
 {
+    m_failure.reset();
     const std::vector<int> candidates = matchingRows(m_catalogue, checksumText);
     if (candidates.empty())
         return nullptr;
@@ -34,27 +36,45 @@ ImageBytes FirmwareLookup::loadFirmwareImage(std::span<const std::uint8_t, 4> ch
     if (index < 0)
         return nullptr;
     const FirmwareRecord& record = m_catalogue.rows[static_cast<std::size_t>(index)];
-    const auto path = m_workspace.imagePath(record.fileName);
-    if (!path)
-        return nullptr;
-    const bool swapped = record.byteSwapped != 0;
-    if (!m_keep)
-        return readImage(*path, swapped);
-    const std::lock_guard lock(m_keptMutex);
-    auto it = m_kept.find({*path, swapped});
-    if (it == m_kept.end())
-        it = m_kept.emplace(std::pair{*path, swapped}, readImage(*path, swapped)).first;
-    return it->second;
+    return readImage(record.fileName, record.byteSwapped != 0);
 }
 
-ImageBytes FirmwareLookup::readImage(const std::filesystem::path& path, bool swapped) const
+void FirmwareLookup::keepImages(bool keep, std::size_t byteBound)
 {
-    auto image = readWholeFile(path);
-    if (!image)
-        return nullptr;
+    m_kept = keep ? std::make_unique<KeptImages>(byteBound) : nullptr;
+}
+
+ImageBytes FirmwareLookup::readImage(const std::string& fileName, bool swapped)
+{
+    const auto path = m_workspace.imagePath(fileName);
+    if (!path)
+        return fail(fileName, "its name does not stay inside the image folder");
+    std::string reason;
+    auto file = InputFile::open(*path, &reason);
+    if (!file)
+        return fail(fileName, reason);
+    // Checked at every validation: a kept image counts only while its file is unchanged.
+    const KeptImages::Key key{*path, swapped};
+    if (m_kept) {
+        if (ImageBytes kept = m_kept->find(key, file->identity()))
+            return kept;
+    }
+    auto bytes = file->readAll(&reason);
+    if (!bytes)
+        return fail(fileName, reason);
     if (swapped)
-        swapBytePairs(*image);
-    return std::make_shared<const std::vector<std::uint8_t>>(std::move(*image));
+        swapBytePairs(*bytes);
+    auto image = std::make_shared<const std::vector<std::uint8_t>>(std::move(*bytes));
+    // A file changed within the clock tick of its time could change again unseen: not kept.
+    if (m_kept && file->settled())
+        m_kept->keep(key, file->identity(), image);
+    return image;
+}
+
+ImageBytes FirmwareLookup::fail(const std::string& fileName, std::string reason)
+{
+    m_failure = ImageReadFailure{fileName, std::move(reason)};
+    return nullptr;
 }
 
 } // namespace morvanex

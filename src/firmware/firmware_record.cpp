@@ -1,14 +1,14 @@
 #include "firmware/firmware_record.h"
 
+#include "firmware/input_file.h"
 #include "firmware/operator_prompts.h"
 #include "firmware/text_encoding.h"
-#include "firmware/workspace.h"
-#include "footer/checksum.h"
-#include "firmware/image_file.h"
+#include "text/line_stream.h"
+#include "text/text_rules.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
+#include <new>
 #include <vector>
 
 namespace morvanex {
@@ -16,16 +16,12 @@ namespace {
 
 constexpr std::string_view imageOpenFormat =
     "O arquivo %s não pôde ser aberto.\nVerifique se o arquivo não está sendo usado.";
-constexpr std::size_t chunkSize = 1 << 20; // even, so byte pairs never straddle two chunks
+constexpr std::size_t descriptorChunk = 65536;
 
-char upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-}
-
+// Line kinds go by ASCII letters only.
 bool isModelLine(std::string_view line)
 {
-    return line.size() >= 2 && upper(line[0]) == 'M' && upper(line[1]) == 'O';
+    return startsWithIgnoringCase(line, "mo", CaseRule::Ascii);
 }
 
 std::string hex4(std::uint16_t value)
@@ -35,24 +31,31 @@ std::string hex4(std::uint16_t value)
     return text;
 }
 
-// Calls f with every line of the file: a line ends at LF, a CR right before it is dropped.
+// Calls f with every line of the file, memory bounded by its longest line.
 template <typename F>
 bool forEachLine(const std::filesystem::path& path, F f)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    auto file = InputFile::open(path);
+    if (!file)
         return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::string line;
-    while (std::getline(in, line)) {
-        // Only a CR right before a LF ends a line; a last line without LF keeps its CR.
-        if (!in.eof() && !line.empty() && line.back() == '\r')
-            line.pop_back();
-        f(std::string_view(line));
+    try {
+        LineStream lines(LineEnds::Lf);
+        std::vector<std::uint8_t> chunk(descriptorChunk);
+        for (;;) {
+            const auto got = file->read(chunk);
+            if (!got)
+                return false;
+            if (*got == 0)
+                lines.close();
+            lines.append(std::string_view(reinterpret_cast<const char*>(chunk.data()), *got));
+            while (const auto line = lines.next())
+                f(std::string_view(*line));
+            if (*got == 0)
+                return true;
+        }
+    } catch (const std::bad_alloc&) {
+        return false; // a line longer than memory holds: the descriptor cannot be read
     }
-    return true;
 }
 
 } // namespace
@@ -73,28 +76,6 @@ std::string descriptorValue(std::string_view line)
     while (start < line.size() && line[start] == ' ')
         ++start;
     return std::string(line.substr(start));
-}
-
-ImageChecksums checksumImageFile(const std::filesystem::path& path, bool swapped)
-{
-    ImageChecksums result;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return result;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return result;
-    result.opened = true;
-    std::vector<std::uint8_t> chunk(chunkSize);
-    while (in) {
-        in.read(reinterpret_cast<char*>(chunk.data()), static_cast<std::streamsize>(chunk.size()));
-        const std::span<std::uint8_t> piece(chunk.data(), static_cast<std::size_t>(in.gcount()));
-        result.display = byteSum16Update(result.display, piece);
-        if (swapped)
-            swapBytePairs(piece);
-        result.footer = crc16Update(result.footer, piece);
-    }
-    return result;
 }
 
 int FirmwareRecord::loadDescriptor(const std::filesystem::path& path, ImageChecksumSource& images,
@@ -118,14 +99,14 @@ void FirmwareRecord::applyLine(std::string_view line, ImageChecksumSource& image
 {
     if (line.empty())
         return;
-    switch (upper(line[0])) {
-    case 'A':
+    switch (foldCase(line[0], CaseRule::Ascii)) {
+    case 'a':
         applyImageLine(descriptorValue(line), images, prompts);
         break;
-    case 'M':
+    case 'm':
         (isModelLine(line) ? model : brand) = descriptorValue(line);
         break;
-    case 'V':
+    case 'v':
         version = descriptorValue(line);
         break;
     default:
@@ -136,23 +117,18 @@ void FirmwareRecord::applyLine(std::string_view line, ImageChecksumSource& image
 void FirmwareRecord::applyImageLine(std::string_view name, ImageChecksumSource& images, OperatorPrompts& prompts)
 {
     fileName = name;
-    const ImageChecksums sums = images.checksums(fileName, byteSwapped == 1);
-    if (!sums.opened) {
-        // One message for each of the two checksums, as the operator has always seen it.
-        prompts.showError(imageMessageCaption, imageOpenMessage(fileName));
-        footerChecksum = "0000";
-        prompts.showError(imageMessageCaption, imageOpenMessage(fileName));
-        displayChecksum = "0000";
-        return;
-    }
-    footerChecksum = hex4(sums.footer);
-    displayChecksum = hex4(sums.display);
+    runChecksum(byteSwapped == 1 ? ImageChecksum::SwappedFooter : ImageChecksum::Footer, footerChecksum,
+                images, prompts);
+    runChecksum(ImageChecksum::Display, displayChecksum, images, prompts);
 }
 
-ImageChecksums WorkspaceImageChecksums::checksums(std::string_view fileName, bool swapped)
+void FirmwareRecord::runChecksum(ImageChecksum which, std::string& field, ImageChecksumSource& images,
+                                 OperatorPrompts& prompts)
 {
-    const auto path = m_workspace.imagePath(fileName);
-    return path ? checksumImageFile(*path, swapped) : ImageChecksums{};
+    const auto value = images.checksum(fileName, which);
+    if (!value)
+        prompts.showError(imageMessageCaption, imageOpenMessage(fileName));
+    field = hex4(value.value_or(0));
 }
 
 } // namespace morvanex

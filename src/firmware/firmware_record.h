@@ -3,13 +3,13 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace morvanex {
 
 class OperatorPrompts;
-class Workspace;
 
 // The printer models whose images are checksummed and decoded with every byte pair swapped.
 inline constexpr std::array<std::string_view, 5> byteSwappedModels{"ZQ-101 ORBITA", "XR-55-LQ", "ZQ-102 ORBITA",
@@ -23,23 +23,17 @@ std::string imageOpenMessage(std::string_view fileName);
 // skipped; empty when the line has no colon.
 std::string descriptorValue(std::string_view line);
 
-// The checksums of an image; nothing read when the image cannot be opened.
-struct ImageChecksums
-{
-    bool opened = false;
-    std::uint16_t footer = 0;  // CRC-16, of the swapped bytes when asked for
-    std::uint16_t display = 0; // byte sum of the bytes as stored
-};
-
-// Both checksums in one streamed read of the file, memory independent of its size.
-ImageChecksums checksumImageFile(const std::filesystem::path& path, bool swapped);
+// The three checksum procedures of an image line.
+enum class ImageChecksum { Footer, SwappedFooter, Display };
 
 // Where a record gets its image checksums while the catalogue loads.
 class ImageChecksumSource
 {
 public:
     virtual ~ImageChecksumSource() = default;
-    virtual ImageChecksums checksums(std::string_view fileName, bool swapped) = 0;
+    // One procedure's value, from the image as it is when the procedure runs; nothing when the
+    // image cannot be opened or read.
+    virtual std::optional<std::uint16_t> checksum(std::string_view fileName, ImageChecksum which) = 0;
 };
 
 // One approved image. Texts are Windows-1252 bytes as the descriptor holds them.
@@ -62,17 +56,9 @@ public:
 
 private:
     void applyImageLine(std::string_view name, ImageChecksumSource& images, OperatorPrompts& prompts);
-};
-
-// Reads images from the workspace's image folder as the catalogue loads.
-class WorkspaceImageChecksums : public ImageChecksumSource
-{
-public:
-    explicit WorkspaceImageChecksums(const Workspace& workspace) : m_workspace(workspace) {}
-    ImageChecksums checksums(std::string_view fileName, bool swapped) override;
-
-private:
-    const Workspace& m_workspace;
+    // One procedure: its message when the image cannot be opened, then its field.
+    void runChecksum(ImageChecksum which, std::string& field, ImageChecksumSource& images,
+                     OperatorPrompts& prompts);
 };
 
 } // namespace morvanex

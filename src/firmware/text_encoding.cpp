@@ -121,4 +121,10 @@ std::optional<std::string> utf8ToCp1252(std::string_view utf8)
     return out;
 }
 
+std::string windows1252Name(std::string_view entryBytes)
+{
+    auto converted = utf8ToCp1252(entryBytes);
+    return converted ? std::move(*converted) : std::string(entryBytes);
+}
+
 } // namespace morvanex

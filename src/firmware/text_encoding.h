@@ -14,4 +14,8 @@ std::string cp1252ToUtf8(std::string_view bytes);
 // gives nullopt.
 std::optional<std::string> utf8ToCp1252(std::string_view utf8);
 
+// A file name as the system's texts hold it: UTF-8 of Windows-1252 characters converted, any other
+// bytes taken as they are.
+std::string windows1252Name(std::string_view entryBytes);
+
 } // namespace morvanex

@@ -1,25 +1,46 @@
 #include "firmware/workspace.h"
 
+#include "firmware/folder_index.h"
+#include "firmware/text_encoding.h"
+#include "text/text_rules.h"
+
 #include <algorithm>
 
 namespace morvanex {
 namespace {
 
-unsigned char foldCase(unsigned char c)
+constexpr std::string_view separators = "/\\";
+
+bool isDrive(std::string_view name)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
+    return name.size() >= 2 && name[1] == ':' && foldCase(name[0], CaseRule::Ascii) >= 'a' &&
+           foldCase(name[0], CaseRule::Ascii) <= 'z';
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
+// The "\" or "/" separated components of a name that stays inside its folder; nothing otherwise.
+std::optional<std::vector<std::string_view>> components(std::string_view name)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return foldCase(static_cast<unsigned char>(x)) == foldCase(static_cast<unsigned char>(y));
-           });
+    if (name.empty() || separators.find(name.front()) != std::string_view::npos ||
+        separators.find(name.back()) != std::string_view::npos || isDrive(name) ||
+        name.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    std::vector<std::string_view> parts;
+    for (std::size_t from = 0; from <= name.size();) {
+        const std::size_t to = std::min(name.find_first_of(separators, from), name.size());
+        const std::string_view part = name.substr(from, to - from);
+        if (part == "." || part == "..")
+            return std::nullopt;
+        if (!part.empty()) // doubled separators count as one, as on the original platform
+            parts.push_back(part);
+        from = to + 1;
+    }
+    return parts;
 }
 
-bool endsWithIgnoringCase(std::string_view name, std::string_view suffix)
+// The component name (Windows-1252) in its UTF-8 spelling.
+std::filesystem::path utf8Path(std::string_view name)
 {
-    return name.size() >= suffix.size() && equalsIgnoringCase(name.substr(name.size() - suffix.size()), suffix);
+    return entryPath(cp1252ToUtf8(name));
 }
 
 } // namespace
@@ -36,55 +57,60 @@ std::filesystem::path Workspace::imageFolder() const
 
 std::optional<std::filesystem::path> Workspace::imagePath(std::string_view fileName) const
 {
-    if (fileName.find_first_of("/\\") != std::string_view::npos || fileName == "." || fileName == "..")
+    const auto parts = components(fileName);
+    if (!parts)
         return std::nullopt;
-    const auto folder = imageFolder();
-    if (fileName.empty())
-        return folder; // names the folder itself, which no open accepts
-    return findEntry(folder, fileName);
+    std::filesystem::path path = imageFolder();
+    for (const std::string_view part : *parts)
+        path = findEntry(path, part);
+    return path;
+}
+
+std::optional<std::filesystem::path> resolveEntry(const std::filesystem::path& folder, std::string_view name)
+{
+    const std::string utf8 = cp1252ToUtf8(name);
+#ifndef _WIN32
+    // The very bytes, as a copy that kept the Windows-1252 spelling holds them.
+    if (auto raw = folder / entryPath(name); utf8 != name && entryExists(raw))
+        return raw;
+#endif
+    if (auto spelled = folder / entryPath(utf8); entryExists(spelled))
+        return spelled;
+    if (const auto entry = FolderIndex::shared().find(folder, foldCase(name, CaseRule::Windows1252)))
+        return folder / entryPath(*entry);
+    return std::nullopt;
 }
 
 std::filesystem::path findEntry(const std::filesystem::path& folder, std::string_view name)
 {
-    const std::filesystem::path exact = folder / std::filesystem::path(std::string(name));
-    std::error_code ec;
-    if (std::filesystem::exists(std::filesystem::symlink_status(exact, ec)))
-        return exact;
-    std::optional<std::string> best;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string candidate = it->path().filename().string();
-        if (equalsIgnoringCase(candidate, name) && (!best || candidate < *best))
-            best = std::move(candidate);
-    }
-    return best ? folder / *best : exact;
+    auto found = resolveEntry(folder, name);
+    return found ? std::move(*found) : folder / utf8Path(name);
 }
 
 std::vector<std::string> listFolder(const std::filesystem::path& folder, std::string_view extension)
 {
+    std::vector<std::pair<std::string, std::string>> keyed; // folded name, name
+    forEachEntry(folder, [&](std::string name, const std::filesystem::directory_entry& entry) {
+        if (!endsWithIgnoringCase(name, extension, CaseRule::Windows1252))
+            return;
+        std::error_code ec;
+        if (entry.is_directory(ec))
+            name = "[" + name + "]";
+        else if (!entry.is_regular_file(ec))
+            return;
+        keyed.emplace_back(foldedEntryName(name), std::move(name));
+    });
+    std::sort(keyed.begin(), keyed.end());
     std::vector<std::string> names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (!endsWithIgnoringCase(name, extension))
-            continue;
-        std::error_code statError;
-        if (it->is_directory(statError))
-            names.push_back("[" + name + "]");
-        else if (it->is_regular_file(statError))
-            names.push_back(name);
-    }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return listingLess(a, b); });
+    for (auto& entry : keyed)
+        names.push_back(std::move(entry.second));
     return names;
 }
 
 bool listingLess(std::string_view a, std::string_view b)
 {
-    const auto folded = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return foldCase(static_cast<unsigned char>(x)) < foldCase(static_cast<unsigned char>(y));
-    });
-    if (folded || !equalsIgnoringCase(a, b))
-        return folded;
-    return a < b;
+    // std::string compares its bytes as unsigned values.
+    return std::pair(foldedEntryName(a), a) < std::pair(foldedEntryName(b), b);
 }
 
 } // namespace morvanex

@@ -8,9 +8,9 @@
 
 namespace morvanex {
 
-// The working directory holding the folders TXT and Bin. Names are matched without regard to ASCII
-// letter case, also on file systems that distinguish it: an exact name first, otherwise the first
-// entry that matches ignoring case.
+// The working directory holding the folders TXT and Bin. Names from the system's texts are
+// Windows-1252 bytes and are found as the original platform finds them, also where the file system
+// distinguishes letter case and spells names in UTF-8: see findEntry.
 class Workspace
 {
 public:
@@ -19,23 +19,30 @@ public:
     const std::filesystem::path& root() const { return m_root; }
     std::filesystem::path descriptorFolder() const;
     std::filesystem::path imageFolder() const;
-    // The path of an image named by a descriptor, or nothing for a name that would leave the image
-    // folder ("/", "\", "." or "..").
+    // The path of an image a descriptor names, each "\" or "/" separated component resolved with
+    // findEntry from the image folder down (a component not found is kept as spelled, so opening
+    // fails). Nothing for a name no open accepts: empty, absolute (a leading separator, a drive such
+    // as "C:"), ending in a separator, with a "." or ".." component or a zero byte.
     std::optional<std::filesystem::path> imagePath(std::string_view fileName) const;
 
 private:
     std::filesystem::path m_root;
 };
 
-// The entry of folder called name, exactly or else ignoring ASCII letter case; folder / name when none.
+// The entry of folder called name (Windows-1252): an entry spelled with exactly these bytes or
+// their UTF-8 form first, otherwise the first in byte order that matches ignoring the letter case
+// of every Windows-1252 letter. Nothing when none does.
+std::optional<std::filesystem::path> resolveEntry(const std::filesystem::path& folder, std::string_view name);
+// As resolveEntry, with folder / name (spelled in UTF-8) when nothing matches.
 std::filesystem::path findEntry(const std::filesystem::path& folder, std::string_view name);
 
 // The listing of "*<extension>" in folder: ordinary files and sub-folders whose names end in the
-// extension (ASCII letter case ignored), a sub-folder as its name in square brackets; sorted with
-// letter case ignored, ties by byte order. Empty when the folder cannot be read.
+// extension (letter case ignored), a sub-folder as its name in square brackets; sorted with letter
+// case ignored, ties by byte order. Names as the file system spells them (see entryBytes). Empty
+// when the folder cannot be read.
 std::vector<std::string> listFolder(const std::filesystem::path& folder, std::string_view extension);
 
-// ASCII case-insensitive ordering, ties broken by byte order.
+// Case-insensitive ordering of names as listFolder gives them, ties broken by byte order.
 bool listingLess(std::string_view a, std::string_view b);
 
 } // namespace morvanex

@@ -38,6 +38,16 @@ char footerSymbol(std::uint8_t value)
     return punctuationSymbols.at(value - 36);
 }
 
+std::string footerFromDigits(std::span<const std::uint8_t, footerLength - separatorPositions.size()> values)
+{
+    std::string footer;
+    footer.reserve(footerLength);
+    auto next = values.begin();
+    for (std::size_t position = 0; position < footerLength; ++position)
+        footer += isSeparatorPosition(position) ? ' ' : footerSymbol(*next++);
+    return footer;
+}
+
 std::optional<std::uint8_t> documentSymbolValue(unsigned char c)
 {
     const auto at = documentAlphabet.find(static_cast<char>(c));

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace morvanex {
 
@@ -18,6 +19,9 @@ bool isSeparatorPosition(std::size_t position);
 std::optional<std::uint8_t> footerDigitValue(unsigned char c);
 // The FooterCode character of a digit value 0..45.
 char footerSymbol(std::uint8_t value);
+
+// The FooterCode of 44 digit values 0..45 in position order, with a blank at each separator.
+std::string footerFromDigits(std::span<const std::uint8_t, footerLength - separatorPositions.size()> values);
 
 // Value 0..14 of a character of the document alphabet "0123456789ABC./", or nothing.
 std::optional<std::uint8_t> documentSymbolValue(unsigned char c);

@@ -2,6 +2,7 @@
 
 #include "footer/checksum_detail.h"
 #include "footer/checksum_simd.h"
+#include "footer/little_endian.h"
 
 #include <algorithm>
 #include <array>
@@ -36,16 +37,6 @@ constexpr auto crc16Tables = makeSlicedTables<std::uint16_t, crc16Polynomial>();
 constexpr auto crc32Tables = makeSlicedTables<std::uint32_t, crc32Polynomial>();
 static_assert(crc16Tables[0][1] == 0x1189 && crc16Tables[0][2] == 0x2312 && crc16Tables[0][3] == 0x329B);
 static_assert(crc32Tables[0][1] == 0x77073096);
-
-std::uint32_t loadLittle32(const std::uint8_t* p)
-{
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-}
-
-std::uint64_t loadLittle64(const std::uint8_t* p)
-{
-    return std::uint64_t{loadLittle32(p)} | std::uint64_t{loadLittle32(p + 4)} << 32;
-}
 
 // Slicing-by-16 over a reflected CRC of 16 or 32 bits: the register is folded into the first four bytes.
 template <typename T>
@@ -102,19 +93,19 @@ std::uint16_t portableByteSum16(std::uint16_t previous, std::span<const std::uin
 }
 
 using detail::ByteSumKernel;
-using detail::Crc16Kernel;
+using detail::CrcKernel;
 
 // Below this the tables and the word loop are as quick as any vector set-up.
 constexpr std::size_t shortInput = 128;
 
 struct Kernels
 {
-    std::array<Crc16Kernel, 3> crc16{};
-    std::size_t crc16Count = 0;
+    std::array<CrcKernel, 3> crc{};
+    std::size_t crcCount = 0;
     std::array<ByteSumKernel, 3> byteSum{};
     std::size_t byteSumCount = 0;
 
-    Crc16Kernel bestCrc16() const { return crc16[crc16Count - 1]; }
+    CrcKernel bestCrc() const { return crc[crcCount - 1]; }
     ByteSumKernel bestByteSum() const { return byteSum[byteSumCount - 1]; }
 };
 
@@ -123,13 +114,13 @@ const Kernels& kernels()
 {
     static const Kernels found = [] {
         Kernels k;
-        k.crc16[k.crc16Count++] = Crc16Kernel::Slicing;
+        k.crc[k.crcCount++] = CrcKernel::Slicing;
         k.byteSum[k.byteSumCount++] = ByteSumKernel::Portable;
 #ifdef MORVANEX_CHECKSUM_X86
         if (simd::cpuHasPclmul())
-            k.crc16[k.crc16Count++] = Crc16Kernel::Pclmul;
+            k.crc[k.crcCount++] = CrcKernel::Pclmul;
         if (simd::cpuHasVpclmul())
-            k.crc16[k.crc16Count++] = Crc16Kernel::Vpclmul;
+            k.crc[k.crcCount++] = CrcKernel::Vpclmul;
         k.byteSum[k.byteSumCount++] = ByteSumKernel::Sse2; // part of every x86-64
         if (simd::cpuHasAvx2())
             k.byteSum[k.byteSumCount++] = ByteSumKernel::Avx2;
@@ -140,35 +131,38 @@ const Kernels& kernels()
 }
 
 #ifdef MORVANEX_CHECKSUM_X86
-template <typename Fold>
-std::uint16_t crc16Folded(Fold fold, std::uint16_t previous, std::span<const std::uint8_t> data)
-{
-    simd::FoldedBlock block;
-    const std::size_t consumed = fold(previous, data, block);
-    const auto reg = slicedUpdate<std::uint16_t>(0, block, crc16Tables);
-    return slicedUpdate<std::uint16_t>(reg, data.subspan(consumed), crc16Tables);
-}
+// Which generator a register width folds with.
+template <typename T>
+constexpr auto foldedCrc = sizeof(T) == 2 ? simd::FoldedCrc::Crc16 : simd::FoldedCrc::Crc32;
 #endif
 
-std::uint16_t crc16Run(Crc16Kernel kernel, std::uint16_t previous, std::span<const std::uint8_t> data)
+// The reflected register reg (not complemented) run over data with the kernel.
+template <typename T>
+T crcRun(CrcKernel kernel, T reg, std::span<const std::uint8_t> data,
+         const std::array<std::array<T, 256>, slices>& tables)
 {
 #ifdef MORVANEX_CHECKSUM_X86
+    const auto folded = [&](auto fold) {
+        simd::FoldedBlock block;
+        const std::size_t consumed = fold(foldedCrc<T>, reg, data, block);
+        return slicedUpdate<T>(slicedUpdate<T>(0, block, tables), data.subspan(consumed), tables);
+    };
     switch (kernel) {
-    case Crc16Kernel::Vpclmul:
-        if (data.size() >= simd::crc16WideFoldMinimum)
-            return crc16Folded(simd::crc16FoldVpclmul, previous, data);
+    case CrcKernel::Vpclmul:
+        if (data.size() >= simd::wideFoldMinimum)
+            return folded(simd::foldVpclmul);
         [[fallthrough]];
-    case Crc16Kernel::Pclmul:
-        if (data.size() >= simd::crc16FoldMinimum)
-            return crc16Folded(simd::crc16FoldPclmul, previous, data);
+    case CrcKernel::Pclmul:
+        if (data.size() >= simd::foldMinimum)
+            return folded(simd::foldPclmul);
         break;
-    case Crc16Kernel::Slicing:
+    case CrcKernel::Slicing:
         break;
     }
 #else
     (void)kernel;
 #endif
-    return slicedUpdate<std::uint16_t>(previous, data, crc16Tables);
+    return slicedUpdate<T>(reg, data, tables);
 }
 
 std::uint16_t byteSum16Run(ByteSumKernel kernel, std::uint16_t previous, std::span<const std::uint8_t> data)
@@ -209,12 +203,14 @@ std::uint16_t crc16Update(std::uint16_t previous, std::span<const std::uint8_t> 
 {
     if (data.size() < shortInput)
         return slicedUpdate<std::uint16_t>(previous, data, crc16Tables);
-    return crc16Run(kernels().bestCrc16(), previous, data);
+    return crcRun<std::uint16_t>(kernels().bestCrc(), previous, data, crc16Tables);
 }
 
 std::uint32_t crc32UpdateLong(std::uint32_t previous, std::span<const std::uint8_t> data)
 {
-    return ~slicedUpdate<std::uint32_t>(~previous, data, crc32Tables);
+    if (data.size() < shortInput)
+        return ~slicedUpdate<std::uint32_t>(~previous, data, crc32Tables);
+    return ~crcRun<std::uint32_t>(kernels().bestCrc(), ~previous, data, crc32Tables);
 }
 
 std::uint16_t byteSum16Update(std::uint16_t previous, std::span<const std::uint8_t> data)
@@ -226,10 +222,10 @@ std::uint16_t byteSum16Update(std::uint16_t previous, std::span<const std::uint8
 
 namespace detail {
 
-std::span<const Crc16Kernel> supportedCrc16Kernels()
+std::span<const CrcKernel> supportedCrcKernels()
 {
     const Kernels& k = kernels();
-    return std::span(k.crc16).first(k.crc16Count);
+    return std::span(k.crc).first(k.crcCount);
 }
 
 std::span<const ByteSumKernel> supportedByteSumKernels()
@@ -238,14 +234,14 @@ std::span<const ByteSumKernel> supportedByteSumKernels()
     return std::span(k.byteSum).first(k.byteSumCount);
 }
 
-std::string_view kernelName(Crc16Kernel kernel)
+std::string_view kernelName(CrcKernel kernel)
 {
     switch (kernel) {
-    case Crc16Kernel::Slicing:
+    case CrcKernel::Slicing:
         return "slicing-by-16";
-    case Crc16Kernel::Pclmul:
+    case CrcKernel::Pclmul:
         return "pclmul";
-    case Crc16Kernel::Vpclmul:
+    case CrcKernel::Vpclmul:
         return "vpclmul-512";
     }
     return "?";
@@ -264,12 +260,25 @@ std::string_view kernelName(ByteSumKernel kernel)
     return "?";
 }
 
-std::uint16_t crc16UpdateWith(Crc16Kernel kernel, std::uint16_t previous, std::span<const std::uint8_t> data)
+namespace {
+
+CrcKernel supportedOrSlicing(CrcKernel kernel)
 {
-    const auto supported = supportedCrc16Kernels();
-    if (std::find(supported.begin(), supported.end(), kernel) == supported.end())
-        kernel = Crc16Kernel::Slicing;
-    return crc16Run(kernel, previous, data);
+    const auto supported = supportedCrcKernels();
+    return std::find(supported.begin(), supported.end(), kernel) != supported.end() ? kernel
+                                                                                    : CrcKernel::Slicing;
+}
+
+} // namespace
+
+std::uint16_t crc16UpdateWith(CrcKernel kernel, std::uint16_t previous, std::span<const std::uint8_t> data)
+{
+    return crcRun<std::uint16_t>(supportedOrSlicing(kernel), previous, data, crc16Tables);
+}
+
+std::uint32_t crc32UpdateWith(CrcKernel kernel, std::uint32_t previous, std::span<const std::uint8_t> data)
+{
+    return ~crcRun<std::uint32_t>(supportedOrSlicing(kernel), ~previous, data, crc32Tables);
 }
 
 std::uint16_t byteSum16UpdateWith(ByteSumKernel kernel, std::uint16_t previous,

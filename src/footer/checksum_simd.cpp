@@ -7,8 +7,15 @@
 namespace morvanex::simd {
 namespace {
 
-// CRC-16/KERMIT's generator x^16 + x^12 + x^5 + 1, bit k being the coefficient of x^k.
-constexpr std::uint32_t crc16Generator = 0x11021;
+// A generator polynomial with its x^width term, bit k being the coefficient of x^k.
+struct Generator
+{
+    std::uint64_t polynomial;
+    unsigned width;
+};
+
+constexpr Generator crc16Generator{0x11021, 16};     // CRC-16/KERMIT: x^16 + x^12 + x^5 + 1
+constexpr Generator crc32Generator{0x104C11DB7, 32}; // CRC-32/ISO-HDLC
 
 constexpr std::uint64_t reflect(std::uint64_t v, unsigned width)
 {
@@ -19,23 +26,24 @@ constexpr std::uint64_t reflect(std::uint64_t v, unsigned width)
 }
 
 // x^n mod the generator.
-constexpr std::uint16_t xPowerMod(unsigned n)
+constexpr std::uint64_t xPowerMod(Generator g, unsigned n)
 {
-    std::uint32_t r = 1;
+    std::uint64_t r = 1;
     for (unsigned i = 0; i < n; ++i) {
         r <<= 1;
-        if (r & 0x10000)
-            r ^= crc16Generator;
+        if ((r >> g.width) & 1)
+            r ^= g.polynomial;
     }
-    return static_cast<std::uint16_t>(r);
+    return r;
 }
 
 // A reflected 128-bit lane holds the coefficient of x^(127-i) in bit i, so its low qword is the
 // high-degree half. The carry-less product of two reflected qwords reads as the product times x,
-// hence n - 1: multiplying by foldConstant(n) multiplies by x^n mod the generator.
-constexpr std::uint64_t foldConstant(unsigned n)
+// hence n - 1: multiplying by foldConstant(n) multiplies by x^n mod the generator. A remainder of at
+// most 32 bits times a qword stays within the 128-bit lane, so one scheme serves both widths.
+constexpr std::uint64_t foldConstant(Generator g, unsigned n)
 {
-    return reflect(xPowerMod(n - 1), 64);
+    return reflect(xPowerMod(g, n - 1), 64);
 }
 
 // Multipliers that move a lane forward by distance bits: one per qword of the lane.
@@ -45,28 +53,31 @@ struct FoldPair
     std::uint64_t forHigh; // the low-degree qword: x^distance
 };
 
-constexpr FoldPair foldPair(unsigned distance)
+constexpr FoldPair foldPair(Generator g, unsigned distance)
 {
-    return {foldConstant(distance + 64), foldConstant(distance)};
+    return {foldConstant(g, distance + 64), foldConstant(g, distance)};
 }
 
 // Bit-serial register over the reflected polynomial: the definition the constants are checked against.
-template <std::size_t N> constexpr std::uint16_t bitwiseCrc16(const std::array<std::uint8_t, N>& bytes)
+template <std::size_t N>
+constexpr std::uint32_t bitwiseCrc(Generator g, const std::array<std::uint8_t, N>& bytes)
 {
-    constexpr auto reflected = static_cast<std::uint16_t>(reflect(crc16Generator & 0xFFFF, 16));
-    std::uint16_t reg = 0;
+    const auto reflected = static_cast<std::uint32_t>(reflect(g.polynomial, g.width));
+    std::uint32_t reg = 0;
     for (const std::uint8_t b : bytes) {
         reg ^= b;
         for (int bit = 0; bit < 8; ++bit)
-            reg = static_cast<std::uint16_t>((reg & 1) ? (reg >> 1) ^ reflected : reg >> 1);
+            reg = (reg & 1) ? (reg >> 1) ^ reflected : reg >> 1;
     }
     return reg;
 }
 
-static_assert(reflect(crc16Generator & 0xFFFF, 16) == 0x8408);
-static_assert(xPowerMod(16) == 0x1021 && xPowerMod(15) == 0x8000);
-// The byte 0x01 is the message x^7, so its table entry is x^23 reflected.
-static_assert(reflect(xPowerMod(23), 16) == 0x1189);
+static_assert(reflect(crc16Generator.polynomial, 16) == 0x8408);
+static_assert(reflect(crc32Generator.polynomial, 32) == 0xEDB88320);
+static_assert(xPowerMod(crc16Generator, 16) == 0x1021 && xPowerMod(crc16Generator, 15) == 0x8000);
+// The byte 0x01 is the message x^7, so its table entry is x^(7 + width) reflected.
+static_assert(reflect(xPowerMod(crc16Generator, 23), 16) == 0x1189);
+static_assert(reflect(xPowerMod(crc32Generator, 39), 32) == 0x77073096);
 
 struct Product
 {
@@ -96,7 +107,7 @@ constexpr std::uint64_t loadQword(const std::array<std::uint8_t, N>& bytes, std:
 
 // Model of one fold step as the kernels do it: a lane, distance bits of message, then a last lane;
 // the first lane folded onto the last must keep the CRC of the whole message.
-template <unsigned Distance> constexpr bool foldKeepsTheCrc()
+template <unsigned Distance> constexpr bool foldKeepsTheCrc(Generator g)
 {
     constexpr std::size_t size = Distance / 8 + 16;
     std::array<std::uint8_t, size> message{};
@@ -104,7 +115,7 @@ template <unsigned Distance> constexpr bool foldKeepsTheCrc()
         message[i] = static_cast<std::uint8_t>(i * 37 + 11);
         message[size - 16 + i] = static_cast<std::uint8_t>(i * 91 + 200);
     }
-    constexpr FoldPair k = foldPair(Distance);
+    const FoldPair k = foldPair(g, Distance);
     const Product a = carrylessMultiply(loadQword(message, 0), k.forLow);
     const Product b = carrylessMultiply(loadQword(message, 8), k.forHigh);
     const std::uint64_t low = a.low ^ b.low ^ loadQword(message, size - 16);
@@ -114,7 +125,7 @@ template <unsigned Distance> constexpr bool foldKeepsTheCrc()
         folded[i] = static_cast<std::uint8_t>(low >> (8 * i));
         folded[8 + i] = static_cast<std::uint8_t>(high >> (8 * i));
     }
-    return bitwiseCrc16(folded) == bitwiseCrc16(message);
+    return bitwiseCrc(g, folded) == bitwiseCrc(g, message);
 }
 
 // The four distances the kernels fold by.
@@ -122,16 +133,34 @@ constexpr unsigned lane = 128;
 constexpr unsigned wideLane = 512;
 constexpr unsigned narrowLanes = 8;
 constexpr unsigned wideLanes = 4;
-static_assert(foldKeepsTheCrc<lane>());
-static_assert(foldKeepsTheCrc<narrowLanes * lane>());
-static_assert(foldKeepsTheCrc<wideLane>());
-static_assert(foldKeepsTheCrc<wideLanes * wideLane>());
-static_assert(crc16FoldMinimum == narrowLanes * lane / 8 && crc16WideFoldMinimum == wideLanes * wideLane / 8);
+static_assert(foldMinimum == narrowLanes * lane / 8 && wideFoldMinimum == wideLanes * wideLane / 8);
 
-constexpr FoldPair byLane = foldPair(lane);
-constexpr FoldPair byNarrowLanes = foldPair(narrowLanes * lane);
-constexpr FoldPair byWideLane = foldPair(wideLane);
-constexpr FoldPair byWideLanes = foldPair(wideLanes * wideLane);
+struct FoldConstants
+{
+    FoldPair byLane, byNarrowLanes, byWideLane, byWideLanes;
+};
+
+template <unsigned... Distances> constexpr bool foldsKeepTheCrc(Generator g)
+{
+    return (foldKeepsTheCrc<Distances>(g) && ...);
+}
+
+constexpr FoldConstants foldConstants(Generator g)
+{
+    return {foldPair(g, lane), foldPair(g, narrowLanes * lane), foldPair(g, wideLane),
+            foldPair(g, wideLanes * wideLane)};
+}
+
+static_assert(foldsKeepTheCrc<lane, narrowLanes * lane, wideLane, wideLanes * wideLane>(crc16Generator));
+static_assert(foldsKeepTheCrc<lane, narrowLanes * lane, wideLane, wideLanes * wideLane>(crc32Generator));
+
+constexpr FoldConstants crc16Constants = foldConstants(crc16Generator);
+constexpr FoldConstants crc32Constants = foldConstants(crc32Generator);
+
+const FoldConstants& constantsFor(FoldedCrc crc)
+{
+    return crc == FoldedCrc::Crc16 ? crc16Constants : crc32Constants;
+}
 
 #define MORVANEX_TARGET_PCLMUL __attribute__((target("pclmul,sse4.1")))
 #define MORVANEX_TARGET_VPCLMUL __attribute__((target("pclmul,sse4.1,avx512f,vpclmulqdq")))
@@ -175,10 +204,10 @@ MORVANEX_TARGET_VPCLMUL inline __m512i load512(const std::uint8_t* p)
 }
 
 // Single lanes after the wide passes: whole 16-byte blocks, then the result.
-MORVANEX_TARGET_PCLMUL std::size_t finishLanes(__m128i acc, const std::uint8_t* start, const std::uint8_t* p,
-                                               std::size_t n, FoldedBlock& folded)
+MORVANEX_TARGET_PCLMUL std::size_t finishLanes(const FoldConstants& c, __m128i acc, const std::uint8_t* start,
+                                               const std::uint8_t* p, std::size_t n, FoldedBlock& folded)
 {
-    const __m128i k = foldVector(byLane);
+    const __m128i k = foldVector(c.byLane);
     for (; n >= 16; n -= 16, p += 16)
         acc = fold(acc, k, load128(p));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(folded.data()), acc);
@@ -187,50 +216,52 @@ MORVANEX_TARGET_PCLMUL std::size_t finishLanes(__m128i acc, const std::uint8_t* 
 
 } // namespace
 
-MORVANEX_TARGET_PCLMUL std::size_t crc16FoldPclmul(std::uint16_t previous, std::span<const std::uint8_t> data,
-                                                   FoldedBlock& folded)
+MORVANEX_TARGET_PCLMUL std::size_t foldPclmul(FoldedCrc crc, std::uint32_t reg,
+                                              std::span<const std::uint8_t> data, FoldedBlock& folded)
 {
+    const FoldConstants& c = constantsFor(crc);
     const std::uint8_t* p = data.data();
     std::size_t n = data.size();
-    // A starting register is the same as XOR-ing it into the first two bytes.
+    // A starting register is the same as XOR-ing it into the first bytes.
     __m128i acc[narrowLanes];
     for (unsigned i = 0; i < narrowLanes; ++i)
         acc[i] = load128(p + 16 * i);
-    acc[0] = _mm_xor_si128(acc[0], _mm_cvtsi32_si128(previous));
-    p += crc16FoldMinimum;
-    n -= crc16FoldMinimum;
+    acc[0] = _mm_xor_si128(acc[0], _mm_cvtsi32_si128(static_cast<int>(reg)));
+    p += foldMinimum;
+    n -= foldMinimum;
 
-    const __m128i far = foldVector(byNarrowLanes);
-    for (; n >= crc16FoldMinimum; n -= crc16FoldMinimum, p += crc16FoldMinimum)
+    const __m128i far = foldVector(c.byNarrowLanes);
+    for (; n >= foldMinimum; n -= foldMinimum, p += foldMinimum)
         for (unsigned i = 0; i < narrowLanes; ++i)
             acc[i] = fold(acc[i], far, load128(p + 16 * i));
 
-    const __m128i near = foldVector(byLane);
+    const __m128i near = foldVector(c.byLane);
     __m128i one = acc[0];
     for (unsigned i = 1; i < narrowLanes; ++i)
         one = fold(one, near, acc[i]);
-    return finishLanes(one, data.data(), p, n, folded);
+    return finishLanes(c, one, data.data(), p, n, folded);
 }
 
-MORVANEX_TARGET_VPCLMUL std::size_t crc16FoldVpclmul(std::uint16_t previous,
-                                                     std::span<const std::uint8_t> data, FoldedBlock& folded)
+MORVANEX_TARGET_VPCLMUL std::size_t foldVpclmul(FoldedCrc crc, std::uint32_t reg,
+                                                std::span<const std::uint8_t> data, FoldedBlock& folded)
 {
     constexpr std::size_t wideBytes = wideLane / 8;
+    const FoldConstants& c = constantsFor(crc);
     const std::uint8_t* p = data.data();
     std::size_t n = data.size();
     __m512i acc[wideLanes];
     for (unsigned i = 0; i < wideLanes; ++i)
         acc[i] = load512(p + wideBytes * i);
-    acc[0] = _mm512_xor_si512(acc[0], _mm512_set_epi64(0, 0, 0, 0, 0, 0, 0, previous));
-    p += crc16WideFoldMinimum;
-    n -= crc16WideFoldMinimum;
+    acc[0] = _mm512_xor_si512(acc[0], _mm512_set_epi64(0, 0, 0, 0, 0, 0, 0, reg));
+    p += wideFoldMinimum;
+    n -= wideFoldMinimum;
 
-    const __m512i far = wideFoldVector(byWideLanes);
-    for (; n >= crc16WideFoldMinimum; n -= crc16WideFoldMinimum, p += crc16WideFoldMinimum)
+    const __m512i far = wideFoldVector(c.byWideLanes);
+    for (; n >= wideFoldMinimum; n -= wideFoldMinimum, p += wideFoldMinimum)
         for (unsigned i = 0; i < wideLanes; ++i)
             acc[i] = fold(acc[i], far, load512(p + wideBytes * i));
 
-    const __m512i near = wideFoldVector(byWideLane);
+    const __m512i near = wideFoldVector(c.byWideLane);
     __m512i wide = acc[0];
     for (unsigned i = 1; i < wideLanes; ++i)
         wide = fold(wide, near, acc[i]);
@@ -240,11 +271,11 @@ MORVANEX_TARGET_VPCLMUL std::size_t crc16FoldVpclmul(std::uint16_t previous,
     // The four 128-bit lanes of the last vector, earliest first.
     std::array<std::uint8_t, wideBytes> lanes;
     _mm512_storeu_si512(lanes.data(), wide);
-    const __m128i k = foldVector(byLane);
+    const __m128i k = foldVector(c.byLane);
     __m128i one = load128(lanes.data());
     for (std::size_t at = 16; at < wideBytes; at += 16)
         one = fold(one, k, load128(lanes.data() + at));
-    return finishLanes(one, data.data(), p, n, folded);
+    return finishLanes(c, one, data.data(), p, n, folded);
 }
 
 // The sums of absolute differences against zero add up eight bytes into each 64-bit lane; those lanes

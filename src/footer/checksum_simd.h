@@ -16,18 +16,23 @@ namespace morvanex::simd {
 
 #ifdef MORVANEX_CHECKSUM_X86
 
-// Sixteen bytes whose CRC-16/KERMIT from register 0 equals that of all the bytes folded into them.
+// The reflected CRCs the fold kernels serve; each folds with its own generator's constants.
+enum class FoldedCrc { Crc16, Crc32 };
+
+// Sixteen bytes whose CRC from register 0 equals that of all the bytes folded into them.
 using FoldedBlock = std::array<std::uint8_t, 16>;
 
 // Shortest inputs each fold kernel takes: eight 16-byte lanes, resp. four 64-byte lanes.
-inline constexpr std::size_t crc16FoldMinimum = 128;
-inline constexpr std::size_t crc16WideFoldMinimum = 256;
+inline constexpr std::size_t foldMinimum = 128;
+inline constexpr std::size_t wideFoldMinimum = 256;
 
-// Fold the whole 16-byte blocks at the front of data, starting from register previous, into folded;
-// returns the bytes consumed, a multiple of 16 that leaves fewer than 16. The caller finishes folded
-// and the rest with the table.
-std::size_t crc16FoldPclmul(std::uint16_t previous, std::span<const std::uint8_t> data, FoldedBlock& folded);
-std::size_t crc16FoldVpclmul(std::uint16_t previous, std::span<const std::uint8_t> data, FoldedBlock& folded);
+// Fold the whole 16-byte blocks at the front of data, starting from the reflected register reg (for
+// CRC-32 the complement of the chained value), into folded; returns the bytes consumed, a multiple of
+// 16 that leaves fewer than 16. The caller finishes folded, from register 0, and the rest with the table.
+std::size_t foldPclmul(FoldedCrc crc, std::uint32_t reg, std::span<const std::uint8_t> data,
+                       FoldedBlock& folded);
+std::size_t foldVpclmul(FoldedCrc crc, std::uint32_t reg, std::span<const std::uint8_t> data,
+                        FoldedBlock& folded);
 
 std::uint16_t byteSum16Sse2(std::uint16_t previous, std::span<const std::uint8_t> data);
 std::uint16_t byteSum16Avx2(std::uint16_t previous, std::span<const std::uint8_t> data);

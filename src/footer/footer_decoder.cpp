@@ -2,6 +2,7 @@
 
 #include "footer/alphabet.h"
 #include "footer/checksum.h"
+#include "footer/footer_layout.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,12 +10,6 @@
 
 namespace morvanex {
 namespace {
-
-constexpr std::array<std::size_t, 6> serialPositions{6, 7, 9, 10, 11, 12};
-constexpr std::array<std::size_t, 8> timestampPositions{13, 14, 15, 16, 18, 19, 20, 21};
-constexpr std::size_t checksumPosition = 22;
-constexpr std::array<std::size_t, 20> cnpjBlockPositions{27, 28, 29, 30, 31, 32, 33, 34, 36, 37,
-                                                          38, 39, 40, 41, 42, 43, 44, 45, 46, 47};
 
 template <std::size_t N>
 std::span<const std::uint8_t, N> digits(const std::array<std::uint8_t, N + 1>& field)
@@ -64,13 +59,15 @@ ValidationStatus FooterDecoder::decode(std::string_view input)
     for (std::size_t i = 0; i < cnpjBlock.size(); ++i)
         cnpjBlock[i] = code[cnpjBlockPositions[i]];
     for (std::size_t i = 0; i < 6; ++i) {
-        coo[i] = static_cast<std::uint8_t>(code[i] - cnpjBlock[i]);
-        serial[i] = static_cast<std::uint8_t>(code[serialPositions[i]] - cnpjBlock[6 + i]);
+        coo[i] = static_cast<std::uint8_t>(code[cooPositions[i]] - cnpjBlock[cooFirstMask + i]);
+        serial[i] = static_cast<std::uint8_t>(code[serialPositions[i]] - cnpjBlock[serialFirstMask + i]);
     }
     for (std::size_t i = 0; i < 8; ++i)
-        timestamp[i] = static_cast<std::uint8_t>(code[timestampPositions[i]] - cnpjBlock[12 + i]);
+        timestamp[i] =
+            static_cast<std::uint8_t>(code[timestampPositions[i]] - cnpjBlock[timestampFirstMask + i]);
     for (std::size_t i = 0; i < 4; ++i)
-        checksum[i] = static_cast<std::uint8_t>(code[checksumPosition + i] - cnpjBlock[i]);
+        checksum[i] =
+            static_cast<std::uint8_t>(code[checksumPositions[i]] - cnpjBlock[checksumFirstMask + i]);
 
     const ImageBytes image = loadFirmwareImage();
     if (!image)
@@ -110,8 +107,8 @@ std::uint32_t FooterDecoder::dateValue() const
 
 void FooterDecoder::deriveKey(std::span<const std::uint8_t> image)
 {
-    const KeyDigits key = deriveKeyDigits(image, {digits<6>(coo), digits<6>(serial), digits<8>(timestamp),
-                                                  digits<4>(checksum)});
+    const KeyDigits key = deriveKeyDigits(
+        image, {digits<6>(coo), digits<6>(serial), digits<8>(timestamp), digits<4>(checksum)});
     std::copy(key.begin(), key.end(), keyDigits.begin());
 }
 

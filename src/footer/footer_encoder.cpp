@@ -68,13 +68,7 @@ std::optional<std::string> encodeFooter(std::span<const std::uint8_t> image, std
     for (std::size_t i = 0; i < 4; ++i)
         *out++ = static_cast<std::uint8_t>(crcDigits[i] + block[i]);
     std::copy(block.begin(), block.end(), out);
-
-    std::string footer;
-    footer.reserve(footerLength);
-    auto next = values.begin();
-    for (std::size_t position = 0; position < footerLength; ++position)
-        footer += isSeparatorPosition(position) ? ' ' : footerSymbol(*next++);
-    return footer;
+    return footerFromDigits(values);
 }
 
 } // namespace morvanex

@@ -6,6 +6,8 @@
 
 namespace morvanex {
 
+class PreparedImage;
+
 inline constexpr std::size_t keyDigitCount = 20;
 using KeyDigits = std::array<std::uint8_t, keyDigitCount>;
 
@@ -20,6 +22,8 @@ struct KeyFields
 
 inline constexpr std::size_t seedSize = 32;
 inline constexpr std::size_t sampleSize = 1024;
+inline constexpr std::size_t sampleStride = 64;                     // one image byte in 64 is sampled
+inline constexpr std::size_t blockSpan = sampleSize * sampleStride; // image bytes one block covers
 using Seed = std::array<std::uint8_t, seedSize>;
 using SampleBlock = std::array<std::uint8_t, sampleSize>;
 
@@ -29,5 +33,12 @@ void mixBlock(SampleBlock& sample, const Seed& seed);
 // Twenty key digits 0..15 drawn from every 64th byte of the image. Samples at or past the end of
 // the image count as the byte 0; nothing outside the image is read.
 KeyDigits deriveKeyDigits(std::span<const std::uint8_t> image, const KeyFields& fields);
+// The same digits from the image's prepared form, reading only the samples of the code's offset.
+KeyDigits deriveKeyDigits(const PreparedImage& image, const KeyFields& fields);
+
+// The byte-at-a-time form that mixBlock must agree with bit for bit.
+namespace reference {
+void mixBlock(SampleBlock& sample, const Seed& seed);
+} // namespace reference
 
 } // namespace morvanex

@@ -52,29 +52,28 @@ SelfTestOutcome BatchSelfTest::run(const std::atomic<bool>& stop)
 {
     SelfTestRandom random;
     SelfTestOutcome outcome;
+    m_deviceFailing = false;
+    const auto stopped = [&outcome] {
+        outcome.end = SelfTestOutcome::End::Stopped;
+        return outcome;
+    };
     while (m_settings.cycleLimit == 0 || outcome.cycles < m_settings.cycleLimit) {
-        if (stop.load()) {
-            outcome.end = SelfTestOutcome::End::Stopped;
-            return outcome;
-        }
+        if (stop.load())
+            return stopped();
         // Drawn once per cycle: a retried cycle sends the same data.
         const FooterRequest request = FooterRequest::draw(random);
         for (std::uint64_t failedOpens = 0;;) {
-            const Attempt attempt = runCycle(request, outcome.cycles + 1, stop);
-            if (attempt == Attempt::Done)
+            if (const std::unique_ptr<SerialChannel> channel = openChannel()) {
+                if (!runCycle(*channel, request, outcome.cycles + 1, stop))
+                    return stopped();
                 break;
-            if (attempt == Attempt::Stopped) {
-                outcome.end = SelfTestOutcome::End::Stopped;
-                return outcome;
             }
             if (m_settings.openAttemptLimit != 0 && ++failedOpens >= m_settings.openAttemptLimit) {
                 outcome.end = SelfTestOutcome::End::DeviceUnavailable;
                 return outcome;
             }
-            if (!waitUnlessStopped(m_settings.openRetryDelay, stop)) {
-                outcome.end = SelfTestOutcome::End::Stopped;
-                return outcome;
-            }
+            if (!waitUnlessStopped(m_settings.openRetryDelay, stop))
+                return stopped();
         }
         ++outcome.cycles;
     }
@@ -82,31 +81,42 @@ SelfTestOutcome BatchSelfTest::run(const std::atomic<bool>& stop)
     return outcome;
 }
 
-BatchSelfTest::Attempt BatchSelfTest::runCycle(const FooterRequest& request, std::uint64_t number,
-                                               const std::atomic<bool>& stop)
+std::unique_ptr<SerialChannel> BatchSelfTest::openChannel()
+{
+    std::unique_ptr<SerialChannel> channel = m_channels ? m_channels(m_settings.deviceName) : nullptr;
+    std::string problem;
+    if (channel && !channel->open(SelfTestSettings::baudRate)) {
+        problem = channel->openFailure();
+        // A failed open may still hold the device.
+        channel->close();
+        channel.reset();
+    }
+    // Only changes are told, so a device that stays away is not reported at every retry.
+    const bool failing = channel == nullptr;
+    if (failing != m_deviceFailing) {
+        m_deviceFailing = failing;
+        if (m_deviceObserver)
+            m_deviceObserver({!failing, problem});
+    }
+    return channel;
+}
+
+bool BatchSelfTest::runCycle(SerialChannel& channel, const FooterRequest& request, std::uint64_t number,
+                             const std::atomic<bool>& stop)
 {
     std::array<std::uint8_t, replyBufferSize> reply{};
     PrinterFrame frame;
     frame.append(request.bytes());
     frame.seal();
 
-    const std::unique_ptr<SerialChannel> channel = m_channels ? m_channels(m_settings.deviceName) : nullptr;
-    if (!channel)
-        return Attempt::NotOpened;
-    if (!channel->open(SelfTestSettings::baudRate)) {
-        // A failed open may still hold the device.
-        channel->close();
-        return Attempt::NotOpened;
-    }
-
     // Neither the write nor the first byte of the answer is examined: the printer's status byte
     // carries nothing the test uses, and a lost frame shows as a reply that never comes.
-    channel->write(frame.bytes());
+    channel.write(frame.bytes());
     if (!waitUnlessStopped(m_settings.replyDelay, stop)) {
-        channel->close();
-        return Attempt::Stopped;
+        channel.close();
+        return false;
     }
-    channel->read(std::span(reply).first(1));
+    channel.read(std::span(reply).first(1));
     // Dropped unseen, also when no FooterCode character comes to overwrite it.
     reply[0] = 0;
 
@@ -114,17 +124,17 @@ BatchSelfTest::Attempt BatchSelfTest::runCycle(const FooterRequest& request, std
     for (unsigned failedReads = 0;
          received < replyCodeLength && failedReads < SelfTestSettings::maxFailedReads;) {
         if (stop.load()) {
-            channel->close();
-            return Attempt::Stopped;
+            channel.close();
+            return false;
         }
-        if (channel->read(std::span(reply).subspan(received, 1))) {
+        if (channel.read(std::span(reply).subspan(received, 1))) {
             ++received;
             failedReads = 0;
         } else {
             ++failedReads;
         }
     }
-    channel->close();
+    channel.close();
 
     FirmwareLookup lookup(m_catalogue, m_workspace, m_prompts);
     FooterDecoder decoder(&lookup);
@@ -133,13 +143,14 @@ BatchSelfTest::Attempt BatchSelfTest::runCycle(const FooterRequest& request, std
         decoder.decode(std::string_view(reinterpret_cast<const char*>(reply.data()), replyCodeLength + 1));
 
     const TestLog log(m_settings.logFolder);
+    std::string logProblem;
     bool logged = true;
     for (const std::string& line : cycleLogLines(request, reply, decoder, status))
-        logged = log.appendLine(line) && logged;
+        logged = log.appendLine(line, logged ? &logProblem : nullptr) && logged;
 
     if (m_observer)
-        m_observer({number, request, received, status, compareCycle(request, decoder), logged});
-    return Attempt::Done;
+        m_observer({number, request, received, status, compareCycle(request, decoder), logged, logProblem});
+    return true;
 }
 
 } // namespace morvanex

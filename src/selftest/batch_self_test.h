@@ -52,7 +52,15 @@ struct CycleReport
     std::size_t replyBytes = 0; // FooterCode characters that arrived, at most 48
     ValidationStatus status = ValidationStatus::InvalidString;
     CycleComparison comparison;
-    bool logged = false; // every line reached the log
+    bool logged = false;    // every line reached the log
+    std::string logProblem; // why the first lost line was lost, empty when logged
+};
+
+// A change in whether the device opens: the first failed open of a series, or the first open after one.
+struct DeviceReport
+{
+    bool opened = false;
+    std::string problem; // why it failed, when the channel can tell
 };
 
 struct SelfTestOutcome
@@ -71,6 +79,7 @@ struct SelfTestOutcome
 // FooterCode that comes back and logs sent against decoded values. A cycle whose device cannot be
 // opened sends, reads and logs nothing; it is retried with the same data after openRetryDelay. A
 // stop request is seen between reads and during the waits; a cycle cut short by it is not logged.
+// A read on a line that hung up fails at once, so such a cycle ends after its reply delay.
 class BatchSelfTest
 {
 public:
@@ -79,6 +88,11 @@ public:
 
     // Told of every finished cycle, on the thread that runs the test.
     void onCycle(std::function<void(const CycleReport&)> observer) { m_observer = std::move(observer); }
+    // Told when the device stops or starts opening again, on the thread that runs the test.
+    void onDevice(std::function<void(const DeviceReport&)> observer)
+    {
+        m_deviceObserver = std::move(observer);
+    }
 
     // Runs cycles from a freshly started generator until the cycle limit, a stop request or the
     // device stays unavailable.
@@ -87,9 +101,11 @@ public:
     const SelfTestSettings& settings() const { return m_settings; }
 
 private:
-    enum class Attempt { Done, NotOpened, Stopped };
-
-    Attempt runCycle(const FooterRequest& request, std::uint64_t number, const std::atomic<bool>& stop);
+    // Opens the channel for one cycle, telling the device observer of a change; null when it did not open.
+    std::unique_ptr<SerialChannel> openChannel();
+    // False when a stop request cut the cycle short.
+    bool runCycle(SerialChannel& channel, const FooterRequest& request, std::uint64_t number,
+                  const std::atomic<bool>& stop);
 
     SerialChannelFactory m_channels;
     const Workspace& m_workspace;
@@ -97,6 +113,8 @@ private:
     OperatorPrompts& m_prompts;
     SelfTestSettings m_settings;
     std::function<void(const CycleReport&)> m_observer;
+    std::function<void(const DeviceReport&)> m_deviceObserver;
+    bool m_deviceFailing = false;
 };
 
 // Waits for duration unless stop is requested first; false when it was.

@@ -1,5 +1,7 @@
 #include "selftest/device_name.h"
 
+#include "text/text_rules.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <optional>
@@ -18,20 +20,12 @@ constexpr std::string_view devicePathPrefix = "/dev/ttyS";
 constexpr unsigned devicePathFirstNumber = 0;
 #endif
 
-char upper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // The port number of "COMn" or "COMn:", n >= 1; nothing for any other name.
 std::optional<unsigned> portNumber(std::string_view name)
 {
-    if (name.size() <= portPrefix.size())
+    // Port names are ASCII: no other letter stands for C, O or M.
+    if (name.size() <= portPrefix.size() || !startsWithIgnoringCase(name, portPrefix, CaseRule::Ascii))
         return std::nullopt;
-    for (size_t i = 0; i < portPrefix.size(); ++i) {
-        if (upper(name[i]) != portPrefix[i])
-            return std::nullopt;
-    }
     std::string_view digits = name.substr(portPrefix.size());
     if (digits.back() == ':')
         digits.remove_suffix(1);

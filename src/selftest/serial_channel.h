@@ -27,6 +27,8 @@ public:
     virtual bool read(std::span<uint8_t> bytes) = 0;
     // Clears the error state and discards both queues.
     virtual bool purge() = 0;
+    // Why the last open failed, when the channel can tell; empty otherwise.
+    virtual std::string openFailure() const { return {}; }
 
     const std::string& deviceName() const { return name; }
 

@@ -57,6 +57,11 @@ Milliseconds drainBound(uint64_t queuedBytes, uint32_t baudRate)
 
 } // namespace
 
+std::string SerialPort::openFailure() const
+{
+    return openError ? openError.message() : std::string();
+}
+
 #ifndef _WIN32
 
 namespace {
@@ -100,7 +105,8 @@ std::optional<speed_t> speedFor(uint32_t baudRate)
 }
 
 // Waits until fd reports one of events or the deadline passes. Returns the reported
-// events, 0 on time-out, -1 on failure.
+// events, 0 on time-out, -1 on failure or when a signal interrupts the wait: the caller
+// decides whether that signal was a stop request.
 int waitReady(int fd, short events, Clock::time_point deadline)
 {
     for (;;) {
@@ -113,9 +119,15 @@ int waitReady(int fd, short events, Clock::time_point deadline)
         const int ready = ::poll(&entry, 1, timeout);
         if (ready > 0)
             return entry.revents;
-        if (ready < 0 && errno != EINTR)
+        if (ready < 0)
             return -1;
     }
+}
+
+bool hungUp(int fd)
+{
+    pollfd entry{fd, 0, 0};
+    return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 // Pseudo-terminals and some adapters have no modem lines; that is no reason to refuse the port.
@@ -140,7 +152,8 @@ void drainOutput(int fd, uint32_t baudRate)
     if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
         return;
     const auto deadline = Clock::now() + drainBound(static_cast<uint64_t>(queued), baudRate);
-    while (queued > 0 && Clock::now() < deadline) {
+    // Output to a line that hung up never leaves: it is dropped at once.
+    while (queued > 0 && Clock::now() < deadline && !hungUp(fd)) {
         ::poll(nullptr, 0, static_cast<int>(drainPollStep.count()));
         if (::ioctl(fd, TIOCOUTQ, &queued) != 0)
             break;
@@ -180,26 +193,33 @@ bool SerialPort::isOpen() const
 
 bool SerialPort::open(uint32_t baudRate)
 {
-    if (isOpen())
+    // errno is taken before the clean-up that could change it.
+    const auto failed = [this](int error) {
+        openError = std::error_code(error, std::generic_category());
         return false;
+    };
+    if (isOpen())
+        return failed(EBUSY);
     const std::optional<speed_t> speed = speedFor(baudRate);
     if (!speed)
-        return false;
+        return failed(EINVAL);
 
     const std::string path = resolveDeviceName(deviceName());
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return failed(errno);
     // TIOCEXCL does not stop root, the advisory lock does.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
         ::close(fd);
-        return false;
+        return failed(error);
     }
 
     termios saved{};
     if (::tcgetattr(fd, &saved) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        const int error = errno;
         releaseDevice(fd);
-        return false;
+        return failed(error);
     }
 
     termios line = saved;
@@ -218,15 +238,17 @@ bool SerialPort::open(uint32_t baudRate)
                             ::tcsetattr(fd, TCSANOW, &line) == 0 && setModemLine(fd, TIOCMBIC, TIOCM_DTR) &&
                             setModemLine(fd, TIOCMBIS, TIOCM_RTS) && ::tcflush(fd, TCIOFLUSH) == 0;
     if (!configured) {
+        const int error = errno;
         ::tcsetattr(fd, TCSANOW, &saved);
         releaseDevice(fd);
-        return false;
+        return failed(error);
     }
 
     native->fd = fd;
     native->saved = saved;
     native->baudRate = baudRate;
     openedName = deviceName();
+    openError.clear();
     return true;
 }
 
@@ -256,10 +278,9 @@ bool SerialPort::write(std::span<const uint8_t> bytes)
             sent += static_cast<size_t>(done);
             continue;
         }
-        if (done < 0 && errno == EINTR)
-            continue;
         if (done < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return false;
+        // Hang-up and error end the write too, as does a signal.
         const int events = waitReady(native->fd, POLLOUT, deadline);
         if (events <= 0 || (events & POLLOUT) == 0)
             return false;
@@ -275,23 +296,28 @@ bool SerialPort::read(std::span<uint8_t> bytes)
         Clock::now() + perByteTimeout(bytes.size(), readTotalTimeoutPerByteMs, readTotalTimeoutConstantMs);
     const Milliseconds interval{readIntervalTimeoutMs};
     std::optional<Clock::time_point> lastArrival;
+    bool lineGone = false;
     size_t received = 0;
     while (received < bytes.size()) {
+        // With no time-out in the line settings, a read that finds nothing returns 0 at once.
         const ssize_t done = ::read(native->fd, bytes.data() + received, bytes.size() - received);
         if (done > 0) {
             received += static_cast<size_t>(done);
             lastArrival = Clock::now();
             continue;
         }
-        if (done < 0 && errno == EINTR)
-            continue;
         if (done < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return false;
+        // What was left after a hang-up has been read; polling again would only report it again.
+        if (lineGone)
             return false;
         // The gap timer runs only once the first byte is in.
         const auto deadline = lastArrival ? std::min(totalDeadline, *lastArrival + interval) : totalDeadline;
         const int events = waitReady(native->fd, POLLIN, deadline);
-        // Hang-up or error with nothing left to read ends the transfer too.
-        if (events <= 0 || (events & POLLIN) == 0)
+        if (events <= 0)
+            return false;
+        lineGone = (events & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+        if (!lineGone && (events & POLLIN) == 0)
             return false;
     }
     return true;

@@ -7,13 +7,15 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace morvanex {
 
 // The serial line to the printer: 8 data bits, no parity, 2 stop bits, no
 // hardware handshake, DTR low and RTS high. The device is held exclusively while
 // open. Reads end after 1000 ms per byte plus 5 ms, or once more than 10 ms pass
-// between two received bytes; writes end after 1000 ms per byte plus 1 ms.
+// between two received bytes; writes end after 1000 ms per byte plus 1 ms. A line that
+// hangs up or reports an error, or a signal, ends a transfer at once with false.
 class SerialPort : public SerialChannel
 {
 public:
@@ -34,6 +36,7 @@ public:
     bool write(std::span<const uint8_t> bytes) override;
     bool read(std::span<uint8_t> bytes) override;
     bool purge() override;
+    std::string openFailure() const override;
 
     // The device name while open, empty otherwise.
     const std::string& openName() const { return openedName; }
@@ -43,6 +46,7 @@ private:
     struct Native;
 
     std::string openedName;
+    std::error_code openError;
     std::unique_ptr<Native> native;
 };
 

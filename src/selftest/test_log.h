@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace morvanex {
@@ -14,9 +15,11 @@ public:
 
     explicit TestLog(std::filesystem::path folder) : m_folder(std::move(folder)) {}
 
-    // Appends every byte of line, zero bytes included, then CR LF. When the file can be neither
-    // opened nor created the line is dropped and false returned; the next line tries again.
-    bool appendLine(std::string_view line) const;
+    // Appends every byte of line, zero bytes included, then CR LF. Only a regular file takes the log:
+    // a FIFO, a device or a folder of that name is refused at once, never waited on. When the line
+    // cannot be written it is dropped, false is returned and problem (if given) says why; the next
+    // line tries again.
+    bool appendLine(std::string_view line, std::string* problem = nullptr) const;
 
     std::filesystem::path path() const;
 

@@ -24,8 +24,8 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kCrLf = "\r\n";
-constexpr std::string_view kLf = "\n";
-constexpr char kQuote = '"';
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kQuotes = "\"'";
 // A settings file is a few lines; anything far larger is not ours and is not loaded into memory.
 constexpr std::uintmax_t kMaxSettingsFileSize = 64u * 1024u * 1024u;
 constexpr int kTemporaryNameAttempts = 100;
@@ -33,32 +33,44 @@ constexpr int kTemporaryNameAttempts = 100;
 struct Line
 {
     std::size_t begin = 0;
-    std::size_t contentEnd = 0; // before CR LF or LF
+    std::size_t contentEnd = 0; // before the line end
     std::size_t end = 0;        // after the line end
     bool hasLineEnd() const { return end > contentEnd; }
+    std::string_view contentIn(std::string_view bytes) const
+    {
+        return bytes.substr(begin, contentEnd - begin);
+    }
+    std::string_view lineEndIn(std::string_view bytes) const
+    {
+        return bytes.substr(contentEnd, end - contentEnd);
+    }
 };
 
 struct Location
 {
     bool sectionFound = false;
-    std::size_t insertAt = 0; // after the last non-empty line of the section
-    bool insertNeedsLineEnd = false;
     std::optional<Line> keyLine;
-    std::size_t valueBegin = 0; // just after the "=" of keyLine
+    std::string_view rawValue; // what follows the "=" of keyLine, if anything
+    // A missing key goes after this line: the section's last non-empty line, or without the section the
+    // file's last line (none when the file holds nothing beyond a byte-order mark).
+    std::optional<Line> insertAfter;
 };
 
-Line lineAt(std::string_view bytes, std::size_t begin)
+// The line starting at `begin`. CR LF, LF and CR alone each end a line, as for the platform's reader.
+Line lineStartingAt(std::string_view bytes, std::size_t begin)
 {
-    Line line;
-    line.begin = begin;
-    const auto newline = bytes.find('\n', begin);
-    if (newline == std::string_view::npos) {
-        line.contentEnd = line.end = bytes.size();
-        return line;
+    Line line{begin, bytes.size(), bytes.size()};
+    const auto lineEnd = bytes.find_first_of(kCrLf, begin);
+    if (lineEnd != std::string_view::npos) {
+        line.contentEnd = lineEnd;
+        line.end = lineEnd + (bytes.substr(lineEnd, kCrLf.size()) == kCrLf ? kCrLf.size() : 1);
     }
-    line.end = newline + 1;
-    line.contentEnd = newline > begin && bytes[newline - 1] == '\r' ? newline - 1 : newline;
     return line;
+}
+
+std::size_t firstLineBegin(std::string_view bytes)
+{
+    return bytes.starts_with(kUtf8ByteOrderMark) ? kUtf8ByteOrderMark.size() : 0;
 }
 
 std::string_view trimBlanks(std::string_view text)
@@ -98,50 +110,50 @@ std::optional<std::string_view> sectionNameOf(std::string_view content)
     return trimBlanks(content.substr(first + 1, close - first - 1));
 }
 
-// Only the first section of a name is searched, and the first line of its key in it.
 Location locate(std::string_view bytes, std::string_view section, std::string_view key)
 {
     Location location;
-    bool inSection = false;
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        const Line line = lineAt(bytes, pos);
+    for (std::size_t pos = firstLineBegin(bytes); pos < bytes.size();) {
+        const Line line = lineStartingAt(bytes, pos);
         pos = line.end;
-        const std::string_view content = bytes.substr(line.begin, line.contentEnd - line.begin);
+        const std::string_view content = line.contentIn(bytes);
         if (const auto name = sectionNameOf(content)) {
-            if (inSection)
+            if (location.sectionFound)
                 break;
-            if (equalsIgnoringAsciiCase(*name, section)) {
-                inSection = true;
-                location.sectionFound = true;
-                location.insertAt = line.end;
-                location.insertNeedsLineEnd = !line.hasLineEnd();
-            }
+            location.sectionFound = equalsIgnoringAsciiCase(*name, section);
+            location.insertAfter = line;
             continue;
         }
-        if (!inSection)
+        if (!location.sectionFound) {
+            location.insertAfter = line;
             continue;
-        if (!trimBlanks(content).empty()) {
-            location.insertAt = line.end;
-            location.insertNeedsLineEnd = !line.hasLineEnd();
         }
-        const auto equals = content.find('=');
-        if (equals != std::string_view::npos &&
-            equalsIgnoringAsciiCase(trimBlanks(content.substr(0, equals)), key)) {
+        if (trimBlanks(content).empty())
+            continue;
+        location.insertAfter = line;
+        // "key=value", or the key alone.
+        const auto equals = std::min(content.find('='), content.size());
+        if (equalsIgnoringAsciiCase(trimBlanks(content.substr(0, equals)), key)) {
             location.keyLine = line;
-            location.valueBegin = line.begin + equals + 1;
+            location.rawValue = content.substr(std::min(equals + 1, content.size()));
             return location;
         }
     }
     return location;
 }
 
-std::string_view dominantLineEnd(std::string_view bytes)
+// The line end most lines of the file have; ties go to CR LF, the platform's own, then LF.
+std::string_view mostCommonLineEnd(std::string_view bytes)
 {
-    std::size_t crLf = 0;
-    std::size_t lf = 0;
-    for (auto pos = bytes.find('\n'); pos != std::string_view::npos; pos = bytes.find('\n', pos + 1))
-        ++(pos > 0 && bytes[pos - 1] == '\r' ? crLf : lf);
-    return lf > crLf ? kLf : kCrLf;
+    constexpr std::string_view kinds[] = {kCrLf, "\n", "\r"};
+    std::size_t counts[std::size(kinds)] = {};
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const Line line = lineStartingAt(bytes, pos);
+        pos = line.end;
+        for (std::size_t i = 0; i < std::size(kinds); ++i)
+            counts[i] += line.lineEndIn(bytes) == kinds[i] ? 1 : 0;
+    }
+    return kinds[std::max_element(std::begin(counts), std::end(counts)) - std::begin(counts)];
 }
 
 bool isStorableName(std::string_view name, std::string_view forbidden)
@@ -294,9 +306,10 @@ std::optional<std::string> findProfileValue(std::string_view fileBytes, std::str
     const Location location = locate(fileBytes, section, key);
     if (!location.keyLine)
         return std::nullopt;
-    std::string_view value =
-        trimBlanks(fileBytes.substr(location.valueBegin, location.keyLine->contentEnd - location.valueBegin));
-    if (value.size() >= 2 && value.front() == kQuote && value.back() == kQuote)
+    std::string_view value = trimBlanks(location.rawValue);
+    value = value.substr(0, value.find('\0'));
+    if (value.size() >= 2 && kQuotes.find(value.front()) != std::string_view::npos &&
+        value.back() == value.front())
         value = value.substr(1, value.size() - 2);
     return std::string(value.substr(0, kMaxProfileValueLength));
 }
@@ -309,42 +322,36 @@ std::optional<std::string> applyProfileWrite(std::string_view fileBytes, std::st
         return std::nullopt;
 
     const Location location = locate(fileBytes, section, key);
-    const std::string_view lineEnd = dominantLineEnd(fileBytes);
+    std::string entry(key);
+    entry += '=';
+    entry.append(value);
     std::string result;
-    result.reserve(fileBytes.size() + section.size() + key.size() + value.size() + 8);
+    result.reserve(fileBytes.size() + section.size() + entry.size() + 8);
 
     if (location.keyLine) {
-        // Keep the line's own spelling of the key and its blanks up to the value.
-        const std::string_view rest =
-            fileBytes.substr(location.valueBegin, location.keyLine->contentEnd - location.valueBegin);
-        const auto valueOffset = std::min(rest.find_first_not_of(kBlanks), rest.size());
-        result.append(fileBytes.substr(0, location.valueBegin + valueOffset));
-        result.append(value);
+        result.append(fileBytes.substr(0, location.keyLine->begin));
+        result.append(entry);
         result.append(fileBytes.substr(location.keyLine->contentEnd));
         return result;
     }
 
-    std::string entry(key);
-    entry += '=';
-    entry += value;
-    entry += lineEnd;
-    if (location.sectionFound) {
-        result.append(fileBytes.substr(0, location.insertAt));
-        if (location.insertNeedsLineEnd)
-            result.append(lineEnd);
-        result.append(entry);
-        result.append(fileBytes.substr(location.insertAt));
-        return result;
-    }
-
-    result.append(fileBytes);
-    if (!fileBytes.empty() && fileBytes.back() != '\n')
+    // Taking the line end of the line before keeps a CR added here from joining an LF that follows.
+    const auto& after = location.insertAfter;
+    const std::string_view lineEnd =
+        after && after->hasLineEnd() ? after->lineEndIn(fileBytes) : mostCommonLineEnd(fileBytes);
+    const std::size_t insertAt = after ? after->end : fileBytes.size();
+    result.append(fileBytes.substr(0, insertAt));
+    if (after && !after->hasLineEnd())
         result.append(lineEnd);
-    result += '[';
-    result.append(section);
-    result += ']';
-    result.append(lineEnd);
+    if (!location.sectionFound) {
+        result += '[';
+        result.append(section);
+        result += ']';
+        result.append(lineEnd);
+    }
     result.append(entry);
+    result.append(lineEnd);
+    result.append(fileBytes.substr(insertAt));
     return result;
 }
 

@@ -1,8 +1,6 @@
 #include "widgets/gui_resources.h"
 
-#include <QFont>
-#include <QString>
-#include <QStringList>
+#include <QtGlobal>
 
 // Q_INIT_RESOURCE declares the initialiser in the enclosing namespace, so it must run outside ours.
 static void initMorvanexResources()
@@ -15,10 +13,6 @@ namespace morvanex {
 void initGuiResources()
 {
     initMorvanexResources();
-    // Without the original bitmap font, fontconfig picks a much wider face and
-    // the captions overflow the fixed dialog geometry; these come close to its widths.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
 }
 
 } // namespace morvanex

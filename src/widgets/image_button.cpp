@@ -13,9 +13,6 @@ namespace morvanex {
 
 namespace {
 
-// Caption layout: word-wrapped, every line centred, '&' marks a mnemonic.
-constexpr int captionFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic;
-
 // Scalable icons have no size of their own; they are shown as a standard large icon.
 constexpr QSize standardIconSize{32, 32};
 
@@ -58,13 +55,17 @@ void ImageButton::init()
     // comes back on the next movement after focus loss or deactivation.
     setMouseTracking(true);
     setFlat(true);
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    // What lies behind the button shows through its face (see resetColours).
+    setBackgroundRole(QPalette::Window);
     resetColours();
 }
 
 void ImageButton::resetColours()
 {
-    const QColor face = systemColour(this, QPalette::Button);
+    // The platform's button face is the colour of the dialog surface the button sits on. Qt has no
+    // such colour: its Button role is lighter, and a group box tints the window colour. So the
+    // face is left clear, and the surface behind it (the group box, the window) is the face.
+    const QColor face(Qt::transparent);
     const QColor text = systemColour(this, QPalette::ButtonText);
     m_colours = {face, face, face, text, text, text};
 }
@@ -278,6 +279,22 @@ ImageButton::ImagePlacement ImageButton::placeImage(bool hasCaption, const QRect
     if (pressed)
         at += m_pressedOffset;
     return {QRect(at, imageSize), text};
+}
+
+QRect ImageButton::captionRect() const
+{
+    const QRect whole = rect();
+    QSize image;
+    if (hasIcon())
+        image =
+            m_icons[chooseImage(false, !m_icons[1].pixmap.isNull())].pixmap.deviceIndependentSize().toSize();
+    else if (hasBitmap())
+        image = m_bitmaps[chooseImage(false, !m_bitmaps[1].image.isNull())]
+                    .image.deviceIndependentSize()
+                    .toSize();
+    if (!image.isValid() || text().isEmpty())
+        return whole;
+    return placeImage(true, whole, whole, false, image).caption;
 }
 
 // ---- drawing

@@ -72,6 +72,11 @@ public:
     // button), and the caption rectangle narrowed to leave room for it.
     ImagePlacement placeImage(bool hasCaption, const QRect& rect, const QRect& caption, bool pressed,
                               QSize imageSize) const;
+    // Where the caption is laid out while the button is not pressed.
+    QRect captionRect() const;
+    // How the caption is laid out there: word-wrapped, every line centred, '&' marks a mnemonic.
+    static constexpr int captionFlags =
+        Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -20,6 +20,7 @@ public:
     BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
     bool started() const { return m_pid > 0; }
+    pid_t pid() const { return m_pid; }
     bool stillRunning();
     // Whether stderr came to hold text within limit.
     bool waitForError(const std::string& text, std::chrono::milliseconds limit);

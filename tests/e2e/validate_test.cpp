@@ -2,10 +2,13 @@
 #include "temp_dir.h"
 
 #include "firmware/image_file.h"
+#include "footer/alphabet.h"
 #include "footer/footer_encoder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <sstream>
 
 namespace morvanex::test {
@@ -127,10 +130,105 @@ TEST_F(CliWorkspace, ExpectedCnpj)
 {
     const std::string c = code(plain);
     EXPECT_EQ(validate({"--expect-cnpj", cnpj, c}).exitCode, 0);
-    EXPECT_EQ(validate({"--expect-cnpj", cnpj + "   ", c}).exitCode, 0); // trailing blanks ignored
+    for (const std::string& bad : {cnpj + " ", std::string(), std::string("0012.345.678/0001.9 "),
+                                   std::string("0012.345.678/0001.9a")})
+        EXPECT_EQ(validate({"--expect-cnpj", bad, c}).exitCode, 64) << bad;
     const auto other = validate({"--json", "--expect-cnpj", "0012.345.678/0001.96", c});
     EXPECT_EQ(other.exitCode, 5);
     EXPECT_NE(other.out.find(R"("status":"CnpjMismatch","coo":"000041")"), std::string::npos);
+}
+
+// The 44 digit values of a code.
+std::array<std::uint8_t, 44> digitValues(const std::string& code)
+{
+    std::array<std::uint8_t, 44> values;
+    auto v = values.begin();
+    for (std::size_t p = 0; p < footerLength; ++p)
+        if (!isSeparatorPosition(p))
+            *v++ = *footerDigitValue(static_cast<unsigned char>(code[p]));
+    return values;
+}
+
+constexpr std::size_t checksumDigit = 20, blockDigit = 24; // first of each among the 44 values
+
+// Every mask digit "U" (30): the fields keep their values, the CNPJ deciphers to blanks whatever the key.
+std::string allMasksU(const std::string& genuine)
+{
+    auto v = digitValues(genuine);
+    for (std::size_t i = 0; i < blockDigit; ++i) {
+        const std::size_t mask = blockDigit + (i < checksumDigit ? i : i - checksumDigit);
+        v[i] = static_cast<std::uint8_t>(v[i] - v[mask] + 30);
+    }
+    std::fill(v.begin() + blockDigit, v.end(), std::uint8_t{30});
+    return footerFromDigits(v);
+}
+
+// Groups 4 and 5 overwritten after the checksum's four mask digits, so the checksum still reads right.
+std::string cnpjOverwritten(std::string genuine)
+{
+    for (std::size_t p = 31; p < footerLength; ++p)
+        genuine[p] = p == 35 ? ' ' : '=';
+    return genuine;
+}
+
+// A checksum digit d of 0-6 moved to 249 + d, which reads as the same character; empty when no digit
+// of this code allows it.
+std::string checksumWrapped(const std::string& genuine)
+{
+    auto v = digitValues(genuine);
+    for (std::size_t i = 0; i < 4; ++i) {
+        const int mask = v[blockDigit + i], digit = v[checksumDigit + i] - mask;
+        if (digit <= 6 && mask + digit >= 7) {
+            v[checksumDigit + i] = static_cast<std::uint8_t>(mask + digit - 7);
+            return footerFromDigits(v);
+        }
+    }
+    return {};
+}
+
+TEST_F(CliWorkspace, ForgedCodesAreImplausible)
+{
+    std::string wrapped;
+    for (std::uint32_t coo = 0; wrapped.empty(); ++coo)
+        wrapped = checksumWrapped(code(plain, false, coo));
+    struct Case
+    {
+        std::string code;
+        std::vector<std::string> extra;
+        std::string fields; // the start of the implausibleFields array
+    };
+    const Case cases[] = {
+        {allMasksU(code(plain)), {}, R"(["cnpj"])"},
+        {allMasksU(code(plain)), {"--expect-cnpj", "00000000000000000000"}, R"(["cnpj"])"},
+        {cnpjOverwritten(code(plain)), {}, R"(["coo","serial","timestamp","cnpj"])"},
+        {wrapped, {"--expect-cnpj", cnpj}, R"(["checksum")"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.extra;
+        args.push_back(c.code);
+        const auto text = validate(args);
+        EXPECT_EQ(text.exitCode, 6) << c.code << text.err;
+        EXPECT_EQ(std::count(text.out.begin(), text.out.end(), '\n'), 9) << c.code;
+        EXPECT_NE(text.err.find("no genuine printer makes this code"), std::string::npos) << text.err;
+
+        args.insert(args.begin(), "--json");
+        const auto json = validate(args);
+        EXPECT_EQ(json.exitCode, 6);
+        EXPECT_NE(json.out.find(R"({"status":"Implausible","coo":")"), std::string::npos) << json.out;
+        EXPECT_NE(json.out.find(R"("implausibleFields":)" + c.fields), std::string::npos) << json.out;
+    }
+    // In a batch the answer is the outcome's name, so stdout never reads as a valid document.
+    const auto batch = validate({"-"}, cases[0].code + "\n");
+    EXPECT_EQ(batch.exitCode, 10);
+    EXPECT_EQ(batch.out, "Implausible\n");
+}
+
+TEST(DemoWorkspace, GenuineCodesStayValid)
+{
+    for (const char* c : {"DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8",
+                          "0EILODGA K95DSA8F HRCG4SVL 0EILKCC8 K752O26CGJ12",
+                          "8D8KYAT7 GIC4RBEH 5U9EEJ9R 8D8DR3H7 FHC4M2893F9E"}) // row 2 of two that match
+        EXPECT_EQ(runCli({"validate", "--dir", MORVANEX_DEMO_DIR, "--row", "2", c}).exitCode, 0) << c;
 }
 
 TEST_F(CliWorkspace, BatchFromStandardInput)
@@ -147,6 +245,14 @@ TEST_F(CliWorkspace, BatchFromStandardInput)
     const auto allGood = validate({"-"}, code(plain) + "\n" + code(plain, false, 7) + "\n");
     EXPECT_EQ(allGood.exitCode, 0);
     EXPECT_NE(allGood.out.find("COO\t000007"), std::string::npos);
+
+    // Text form: nine rows for a valid code, the outcome's name on a line of its own for any other.
+    const std::string otherCnpj = *encodeFooter(plain, 41, "42020B", 0, "00000000000000000000");
+    const auto text = validate({"--expect-cnpj", cnpj, "-"}, code(plain) + "\nnot a code\n" + otherCnpj + "\n" +
+                                                                 code(shared) + "\n" + code(randomBytes(10, 9)));
+    EXPECT_EQ(text.exitCode, 10);
+    EXPECT_EQ(text.out.substr(text.out.find("ARQUIVO")),
+              "ARQUIVO\tplain.bin\nInvalidString\nCnpjMismatch\nAmbiguous\nFirmwareNotFound\n");
 }
 
 TEST_F(CliWorkspace, UsageErrors)

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
+
 namespace morvanex::test {
 namespace {
 
@@ -160,19 +163,77 @@ TEST_F(Lookup, MatchingNeedsFourCharacters)
     EXPECT_EQ(matchingRows(catalogue, std::span<const std::uint8_t, 4>(text)), (std::vector<int>{1, 2}));
 }
 
-TEST_F(Lookup, KeptImagesAreReadOnce)
+// Rewrites a file in place with other bytes of the same length, keeping its modification time: to
+// whoever goes by identity the file is unchanged.
+void tamperUnseen(const std::filesystem::path& path)
+{
+    const auto time = std::filesystem::last_write_time(path);
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    const char first = static_cast<char>(file.get());
+    file.seekp(0);
+    file.put(static_cast<char>(~first));
+    file.close();
+    std::filesystem::last_write_time(path, time);
+}
+
+void settle(const std::filesystem::path& path)
+{
+    std::filesystem::last_write_time(path,
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+}
+
+TEST_F(Lookup, KeptImagesCountWhileTheFileIsUnchanged)
 {
     addFirmware("a.txt", "fw.bin", "X", image);
+    const auto other = randomBytes(100001, 5);
+    addFirmware("b.txt", "other.bin", "Y", other);
+    load();
+    settle(dir.path() / "Bin/fw.bin");
+    settle(dir.path() / "Bin/other.bin");
+    const Workspace ws(dir.path());
+    FirmwareLookup lookup(catalogue, ws, prompts);
+    lookup.keepImages(true, 150000); // room for one of the two images
+    auto decode = [&](const std::string& code) { return FooterDecoder(&lookup).decode(code); };
+    const std::string code = codeFor(image);
+
+    ASSERT_EQ(decode(code), ValidationStatus::Valid);
+    tamperUnseen(dir.path() / "Bin/fw.bin");
+    EXPECT_EQ(decode(code), ValidationStatus::Valid); // the kept image: the file's identity is the same
+    auto changed = image;
+    changed.push_back(1);
+    dir.write("Bin/fw.bin", changed);
+    EXPECT_EQ(decode(code), ValidationStatus::ChecksumMismatch); // read again: the file changed
+    dir.write("Bin/fw.bin", image);
+    EXPECT_EQ(decode(code), ValidationStatus::Valid); // not settled yet, so read but not kept
+
+    // Only one image fits: keeping the other evicts this one, which is then read again.
+    settle(dir.path() / "Bin/fw.bin");
+    ASSERT_EQ(decode(code), ValidationStatus::Valid);
+    ASSERT_EQ(decode(codeFor(other)), ValidationStatus::Valid);
+    tamperUnseen(dir.path() / "Bin/fw.bin");
+    tamperUnseen(dir.path() / "Bin/other.bin");
+    EXPECT_EQ(decode(codeFor(other)), ValidationStatus::Valid);
+    EXPECT_EQ(decode(code), ValidationStatus::ChecksumMismatch);
+}
+
+TEST_F(Lookup, FailuresNameTheFileAndTheReason)
+{
+    dir.write("TXT/a.txt", "ARQUIVO: gone.bin\n");
+    dir.write("TXT/b.txt", "ARQUIVO: ../x.bin\n");
     load();
     const Workspace ws(dir.path());
     FirmwareLookup lookup(catalogue, ws, prompts);
-    lookup.keepImages(true);
-    const std::string code = codeFor(image);
-    FooterDecoder first(&lookup);
-    ASSERT_EQ(first.decode(code), ValidationStatus::Valid);
-    std::filesystem::remove(dir.path() / "Bin/fw.bin");
-    FooterDecoder second(&lookup);
-    EXPECT_EQ(second.decode(code), ValidationStatus::Valid);
+    prompts.choice = 1;
+    ASSERT_EQ(FooterDecoder(&lookup).decode(codeFor({})), ValidationStatus::FirmwareNotFound);
+    ASSERT_TRUE(lookup.lastFailure());
+    EXPECT_EQ(lookup.lastFailure()->fileName, "../x.bin");
+    prompts.choice = 0;
+    ASSERT_EQ(FooterDecoder(&lookup).decode(codeFor({})), ValidationStatus::FirmwareNotFound);
+    EXPECT_EQ(lookup.lastFailure()->fileName, "gone.bin");
+    EXPECT_NE(lookup.lastFailure()->reason, "");
+    dir.write("Bin/gone.bin", "");
+    EXPECT_EQ(FooterDecoder(&lookup).decode(codeFor({})), ValidationStatus::Valid);
+    EXPECT_FALSE(lookup.lastFailure());
 }
 
 TEST(JoinFields, OneBlankBetweenNeighbours)

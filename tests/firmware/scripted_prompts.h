@@ -2,6 +2,7 @@
 
 #include "firmware/operator_prompts.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,13 @@ public:
     std::vector<std::string> confirmations;
     int choice = -1;
     bool confirm = true;
+    std::function<void()> whileShown; // runs while a message is shown, as the operator reads it
 
     void showError(std::string_view caption, std::string_view message) override
     {
         messages.push_back({std::string(caption), std::string(message)});
+        if (whileShown)
+            whileShown();
     }
     int chooseFirmware(const FirmwareCatalogue&, std::span<const int> candidates) override
     {

@@ -96,9 +96,9 @@ TEST(Checksum, StreamingInPiecesEqualsOneCall)
 class ChecksumKernels : public ::testing::Test
 {
 protected:
-    template <typename F> static void forEachCrc16Kernel(F f)
+    template <typename F> static void forEachCrcKernel(F f)
     {
-        for (const detail::Crc16Kernel kernel : detail::supportedCrc16Kernels()) {
+        for (const detail::CrcKernel kernel : detail::supportedCrcKernels()) {
             SCOPED_TRACE(std::string(detail::kernelName(kernel)));
             f(kernel);
         }
@@ -112,20 +112,24 @@ protected:
         }
     }
 
-    // Both checksums of piece through the given kernels, from a start register, against the reference.
-    static void expectAgreement(detail::Crc16Kernel crcKernel, detail::ByteSumKernel sumKernel,
-                                std::span<const std::uint8_t> piece, std::uint16_t start)
+    // The three checksums of piece through the given kernels, from a start register (its low 16 bits
+    // for the 16-bit ones), against the reference.
+    static void expectAgreement(detail::CrcKernel crcKernel, detail::ByteSumKernel sumKernel,
+                                std::span<const std::uint8_t> piece, std::uint32_t start)
     {
-        ASSERT_EQ(detail::crc16UpdateWith(crcKernel, start, piece), reference::crc16Update(start, piece))
+        const auto start16 = static_cast<std::uint16_t>(start);
+        ASSERT_EQ(detail::crc16UpdateWith(crcKernel, start16, piece), reference::crc16Update(start16, piece))
             << "length " << piece.size() << ", start " << start;
-        ASSERT_EQ(detail::byteSum16UpdateWith(sumKernel, start, piece),
-                  reference::byteSum16Update(start, piece))
+        ASSERT_EQ(detail::crc32UpdateWith(crcKernel, start, piece), reference::crc32UpdateLong(start, piece))
+            << "length " << piece.size() << ", start " << start;
+        ASSERT_EQ(detail::byteSum16UpdateWith(sumKernel, start16, piece),
+                  reference::byteSum16Update(start16, piece))
             << "length " << piece.size() << ", start " << start;
     }
 
-    static void expectAgreement(std::span<const std::uint8_t> piece, std::uint16_t start)
+    static void expectAgreement(std::span<const std::uint8_t> piece, std::uint32_t start)
     {
-        const auto crcKernels = detail::supportedCrc16Kernels();
+        const auto crcKernels = detail::supportedCrcKernels();
         const auto sumKernels = detail::supportedByteSumKernels();
         for (std::size_t i = 0; i < std::max(crcKernels.size(), sumKernels.size()); ++i) {
             const auto crcKernel = crcKernels[std::min(i, crcKernels.size() - 1)];
@@ -139,16 +143,19 @@ protected:
 
 TEST_F(ChecksumKernels, PortableKernelsComeFirstAndThePublicRoutinesUseTheLast)
 {
-    ASSERT_FALSE(detail::supportedCrc16Kernels().empty());
+    ASSERT_FALSE(detail::supportedCrcKernels().empty());
     ASSERT_FALSE(detail::supportedByteSumKernels().empty());
-    EXPECT_EQ(detail::supportedCrc16Kernels().front(), detail::Crc16Kernel::Slicing);
+    EXPECT_EQ(detail::supportedCrcKernels().front(), detail::CrcKernel::Slicing);
     EXPECT_EQ(detail::supportedByteSumKernels().front(), detail::ByteSumKernel::Portable);
     // The kernels differ only in speed, so the public result must equal the chosen kernel's and the
     // reference.
     const auto data = randomBytes(70000, 20);
     EXPECT_EQ(crc16Update(0x1D0F, data),
-              detail::crc16UpdateWith(detail::supportedCrc16Kernels().back(), 0x1D0F, data));
+              detail::crc16UpdateWith(detail::supportedCrcKernels().back(), 0x1D0F, data));
     EXPECT_EQ(crc16Update(0x1D0F, data), reference::crc16Update(0x1D0F, data));
+    EXPECT_EQ(crc32UpdateLong(0x1D0F, data),
+              detail::crc32UpdateWith(detail::supportedCrcKernels().back(), 0x1D0F, data));
+    EXPECT_EQ(crc32UpdateLong(0x1D0F, data), reference::crc32UpdateLong(0x1D0F, data));
     EXPECT_EQ(byteSum16Update(0x1D0F, data), reference::byteSum16Update(0x1D0F, data));
 }
 
@@ -159,8 +166,7 @@ TEST_F(ChecksumKernels, AgreeAtRandomLengthsFromEveryOffset)
     for (std::size_t offset = 0; offset < 64; ++offset)
         for (int round = 0; round < 12; ++round) {
             const std::size_t length = gen() % 5001;
-            expectAgreement(std::span<const std::uint8_t>(data).subspan(offset, length),
-                            static_cast<std::uint16_t>(gen()));
+            expectAgreement(std::span<const std::uint8_t>(data).subspan(offset, length), gen());
         }
 }
 
@@ -172,7 +178,7 @@ TEST_F(ChecksumKernels, AgreeAtEveryLengthAroundTheFoldingThresholds)
     for (std::size_t length = 0; length <= 600; ++length) {
         expectAgreement(std::span<const std::uint8_t>(data).first(length), 0);
         expectAgreement(std::span<const std::uint8_t>(data).subspan(3, length),
-                        static_cast<std::uint16_t>(length * 977));
+                        static_cast<std::uint32_t>(length * 0x9E3779B1u));
     }
 }
 
@@ -190,10 +196,10 @@ TEST_F(ChecksumKernels, AgreeOnRunsOfZerosAndOfOnes)
         for (const std::size_t n : {16u, 127u, 128u, 255u, 256u, 4096u, 65536u + 7u, 1u << 20}) {
             const std::vector<std::uint8_t> run(n, fill);
             expectAgreement(run, 0);
-            expectAgreement(run, 0xFFFF);
+            expectAgreement(run, 0xFFFFFFFF);
             expectAgreement(run, 0x0001);
         }
-    forEachCrc16Kernel([](detail::Crc16Kernel kernel) {
+    forEachCrcKernel([](detail::CrcKernel kernel) {
         EXPECT_EQ(detail::crc16UpdateWith(kernel, 0, std::vector<std::uint8_t>(1u << 20, 0)), 0);
     });
     // 2^20 bytes of 0xFF sum to 255 * 2^20, which is 0 modulo 65536; one byte fewer leaves -255.
@@ -209,16 +215,20 @@ TEST_F(ChecksumKernels, ChainAcrossPiecesOfRandomSizes)
     const auto data = randomBytes(300000, 25);
     const std::span<const std::uint8_t> all(data);
     const std::uint16_t wholeCrc = reference::crc16Update(0, all);
+    const std::uint32_t wholeCrc32 = reference::crc32UpdateLong(0, all);
     const std::uint16_t wholeSum = reference::byteSum16Update(0, all);
     std::mt19937 gen(26);
-    forEachCrc16Kernel([&](detail::Crc16Kernel kernel) {
+    forEachCrcKernel([&](detail::CrcKernel kernel) {
         std::uint16_t crc = 0;
+        std::uint32_t crc32 = 0;
         for (std::size_t at = 0; at < all.size();) {
             const std::size_t size = std::min<std::size_t>(gen() % 3000, all.size() - at);
             crc = detail::crc16UpdateWith(kernel, crc, all.subspan(at, size));
+            crc32 = detail::crc32UpdateWith(kernel, crc32, all.subspan(at, size));
             at += size;
         }
         EXPECT_EQ(crc, wholeCrc);
+        EXPECT_EQ(crc32, wholeCrc32);
     });
     forEachByteSumKernel([&](detail::ByteSumKernel kernel) {
         std::uint16_t sum = 0;
@@ -237,15 +247,18 @@ TEST_F(ChecksumKernels, RegisterPassesBetweenDifferentKernels)
     // one kernel leaves must mean the same to every other.
     const auto data = randomBytes(200000, 27);
     const std::span<const std::uint8_t> all(data);
-    const auto kernels = detail::supportedCrc16Kernels();
+    const auto kernels = detail::supportedCrcKernels();
     std::mt19937 gen(28);
     std::uint16_t crc = 0;
+    std::uint32_t crc32 = 0;
     for (std::size_t at = 0; at < all.size();) {
         const std::size_t size = std::min<std::size_t>(gen() % 2000, all.size() - at);
         crc = detail::crc16UpdateWith(kernels[gen() % kernels.size()], crc, all.subspan(at, size));
+        crc32 = detail::crc32UpdateWith(kernels[gen() % kernels.size()], crc32, all.subspan(at, size));
         at += size;
     }
     EXPECT_EQ(crc, reference::crc16Update(0, all));
+    EXPECT_EQ(crc32, reference::crc32UpdateLong(0, all));
 }
 
 TEST_F(ChecksumKernels, ImageInMebibyteChunksAsTheCatalogueReadsIt)

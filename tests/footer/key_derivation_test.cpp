@@ -1,9 +1,9 @@
-#include "footer/key_derivation.h"
-
 #include "e2e/temp_dir.h"
+#include "footer/checksum.h"
+#include "footer/key_derivation.h"
+#include "footer/prepared_image.h"
 
 #include <gtest/gtest.h>
-
 #include <random>
 #include <vector>
 
@@ -132,6 +132,74 @@ TEST(KeyDerivation, MixBlockCarriesAndDropsTheLastCarry)
     for (std::size_t k = 32; k < sampleSize; k += 32)
         expected[k] = 1;
     EXPECT_EQ(full, expected);
+}
+
+TEST(KeyDerivation, MixBlockAgreesWithTheByteLoop)
+{
+    // Random blocks, and blocks of 0xFF under sparse seeds of 0 and 1, whose carries run through whole
+    // words of zeros.
+    std::mt19937 gen(8);
+    for (int round = 0; round < 200; ++round) {
+        const auto bytes = randomBytes(sampleSize + seedSize, static_cast<unsigned>(round));
+        SampleBlock sample, expected;
+        Seed seed;
+        std::copy_n(bytes.begin(), sampleSize, sample.begin());
+        std::copy_n(bytes.begin() + sampleSize, seedSize, seed.begin());
+        if (round % 2) {
+            sample.fill(0xFF);
+            for (auto& b : seed)
+                b = gen() % 5 == 0;
+        }
+        expected = sample;
+        mixBlock(sample, seed);
+        reference::mixBlock(expected, seed);
+        ASSERT_EQ(sample, expected) << "round " << round;
+    }
+}
+
+// Lengths around every boundary the prepared form has: a 64-byte chunk, a 16-chunk group, a block.
+constexpr std::size_t preparedLengths[] = {
+    0,    1,    7,    63,    64,    65,    511,         512,           513,       1023,
+    1024, 1025, 4097, 65535, 65536, 65537, 65536 + 511, 2 * 65536 - 1, 3 * 65536, 3 * 65536 + 999};
+
+TEST(KeyDerivation, PreparedStreamsHoldEvery64thByteThenZeros)
+{
+    const auto bytes = randomBytes(3 * 65536 + 1000 + 3, 10);
+    for (const std::size_t start : {0u, 3u}) // the image need not be aligned
+        for (const std::size_t length : preparedLengths) {
+            const auto image = std::span<const std::uint8_t>(bytes).subspan(start, length);
+            const auto prepared = PreparedImage::prepare(image);
+            ASSERT_TRUE(prepared);
+            ASSERT_EQ(prepared->blockCount(), (length + blockSpan - 1) / blockSpan);
+            for (std::size_t offset = 0; offset < sampleStride; ++offset) {
+                const auto stream = prepared->stream(offset);
+                ASSERT_EQ(stream.size(), prepared->blockCount() * sampleSize);
+                for (std::size_t k = 0; k < stream.size(); ++k) {
+                    const std::size_t at = offset + sampleStride * k;
+                    ASSERT_EQ(stream[k], at < length ? image[at] : 0)
+                        << "length " << length << ", offset " << offset << ", sample " << k;
+                }
+            }
+        }
+}
+
+TEST(KeyDerivation, PreparedImageGivesThePlainKeyAtEveryLengthAndOffset)
+{
+    const auto bytes = randomBytes(3 * 65536 + 1000, 9);
+    for (const std::size_t length : preparedLengths) {
+        const auto image = std::span<const std::uint8_t>(bytes).first(length);
+        const auto prepared = PreparedImage::prepare(image);
+        ASSERT_TRUE(prepared);
+        EXPECT_EQ(prepared->length(), length);
+        EXPECT_EQ(prepared->crc16(), ChecksumCalculator().crc16(image));
+        Fields f;
+        for (std::uint8_t offset = 0; offset < sampleStride; ++offset) {
+            f.coo = {
+                0, 0, 0, 1, static_cast<std::uint8_t>(offset / 10), static_cast<std::uint8_t>(offset % 10)};
+            ASSERT_EQ(deriveKeyDigits(*prepared, {f.coo, f.serial, f.timestamp, f.checksum}), f.key(image))
+                << "length " << length << ", COO 0001" << int{offset};
+        }
+    }
 }
 
 } // namespace

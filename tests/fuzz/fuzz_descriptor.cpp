@@ -1,4 +1,4 @@
-// Any bytes as a descriptor: the reader never crashes, asks for at most one image per line and keeps
+// Any bytes as a descriptor: the reader never crashes, asks for at most two checksums per line and keeps
 // every value a byte-exact piece of one line.
 #include "firmware/firmware_record.h"
 #include "firmware/operator_prompts.h"
@@ -15,10 +15,12 @@ class Recorder : public morvanex::ImageChecksumSource, public morvanex::Operator
 {
 public:
     std::size_t requests = 0;
-    morvanex::ImageChecksums checksums(std::string_view, bool) override
+    std::optional<std::uint16_t> checksum(std::string_view, morvanex::ImageChecksum which) override
     {
         ++requests;
-        return {requests % 2 == 0, 0x1234, 0xABCD};
+        if (requests % 3 == 0)
+            return std::nullopt;
+        return which == morvanex::ImageChecksum::Display ? 0xABCD : 0x1234;
     }
     void showError(std::string_view, std::string_view) override {}
     int chooseFirmware(const morvanex::FirmwareCatalogue&, std::span<const int>) override { return -1; }
@@ -41,9 +43,11 @@ bool isPieceOfALine(const std::string& bytes, const std::string& value)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("morvanex-fuzz-descriptor-" + std::to_string(getpid()) + ".txt");
+        std::filesystem::temp_directory_path() /
+        ("morvanex-fuzz-descriptor-" + std::to_string(getpid()) + ".txt");
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(size));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(size));
 
     Recorder recorder;
     morvanex::FirmwareRecord record;
@@ -51,10 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t lines = 1;
     for (const char c : bytes)
         lines += c == '\n';
-    check(recorder.requests <= lines);
+    check(recorder.requests <= 2 * lines); // two procedures per image line
     for (const std::string* value : {&record.fileName, &record.model, &record.version, &record.brand})
         check(isPieceOfALine(bytes, *value));
-    check(record.footerChecksum.empty() || record.footerChecksum == "1234" || record.footerChecksum == "0000");
+    check(record.footerChecksum.empty() || record.footerChecksum == "1234" ||
+          record.footerChecksum == "0000");
+    check(record.displayChecksum.empty() || record.displayChecksum == "ABCD" ||
+          record.displayChecksum == "0000");
     check(record.byteSwapped == 0 || record.byteSwapped == 1);
     return 0;
 }

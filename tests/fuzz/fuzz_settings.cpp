@@ -1,10 +1,11 @@
 // Any INI bytes, any section, key and value: reading never crashes, a stored entry reads back, and
-// every byte outside the one written line survives the write.
+// every line of the file but the one written keeps its bytes and its line end.
 #include "settings/settings_store.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -14,12 +15,36 @@ void check(bool condition)
         std::abort();
 }
 
-std::string_view trimmed(std::string_view s)
+// What a read returns for a stored value: without blanks at either end, cut at a zero byte, without a
+// pair of enclosing quotes of one kind.
+std::string_view readingOf(std::string_view value)
 {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+    const auto first = value.find_first_not_of(" \t");
+    value = first == std::string_view::npos ? std::string_view{}
+                                            : value.substr(first, value.find_last_not_of(" \t") - first + 1);
+    value = value.substr(0, value.find('\0'));
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+struct Line
+{
+    std::string_view content;
+    std::string_view lineEnd; // CR LF, LF, CR or none
+    bool operator==(const Line&) const = default;
+};
+
+std::vector<Line> linesOf(std::string_view bytes)
+{
+    std::vector<Line> lines;
+    while (!bytes.empty()) {
+        const auto at = std::min(bytes.find_first_of("\r\n"), bytes.size());
+        const auto endSize = bytes.substr(at, 2) == "\r\n" ? 2 : std::min<std::size_t>(1, bytes.size() - at);
+        lines.push_back({bytes.substr(0, at), bytes.substr(at, endSize)});
+        bytes.remove_prefix(at + endSize);
+    }
+    return lines;
 }
 
 } // namespace
@@ -47,20 +72,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!written)
         return 0;
     const auto readBack = morvanex::findProfileValue(*written, section, key);
-    check(readBack.has_value());
-    if (value.find('"') == std::string_view::npos && value.size() <= morvanex::kMaxProfileValueLength)
-        check(*readBack == trimmed(value));
+    check(readBack == readingOf(value));
 
-    // Outside the common head and tail, the old file may only have lost one line.
-    const std::string& out = *written;
+    // Lines are only added, at one place, except one old line that may change: its content, keeping its
+    // line end, or (the last line) gaining a line end.
+    // A byte-order mark stays where it is, ahead of the first line.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    const std::size_t mark = file.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    check(std::string_view(*written).substr(0, mark) == file.substr(0, mark));
+    const auto before = linesOf(file.substr(mark));
+    const auto after = linesOf(std::string_view(*written).substr(mark));
+    check(after.size() >= before.size());
     std::size_t head = 0;
-    while (head < file.size() && head < out.size() && file[head] == out[head])
+    while (head < before.size() && before[head] == after[head])
         ++head;
     std::size_t tail = 0;
-    while (tail < file.size() - head && tail < out.size() - head &&
-           file[file.size() - 1 - tail] == out[out.size() - 1 - tail])
+    while (tail < before.size() - head && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
         ++tail;
-    const auto removed = file.substr(head, file.size() - head - tail);
-    check(std::count(removed.begin(), removed.end(), '\n') <= 1);
+    const std::size_t changed = before.size() - head - tail;
+    check(changed <= 1);
+    if (changed == 1) {
+        const Line& old = before[head];
+        const Line& now = after[head];
+        check((now.lineEnd == old.lineEnd && after.size() == before.size()) ||
+              (now.content == old.content && old.lineEnd.empty()));
+    }
     return 0;
 }

@@ -1,7 +1,9 @@
 #include "app_dialogs_test.h"
 
+#include "app/binary_list_dialog.h"
 #include "app/cnpj_confirm_dialog.h"
 #include "app/firmware_chooser_dialog.h"
+#include "app/firmware_description_dialog.h"
 #include "app/firmware_list.h"
 #include "app/gui_prompts.h"
 #include "app/self_test_runner.h"
@@ -9,12 +11,12 @@
 #include "firmware/firmware_catalogue.h"
 #include "firmware/workspace.h"
 #include "selftest/serial_channel.h"
+#include "widgets/fonts.h"
 #include "widgets/gui_resources.h"
+#include "widgets/report_list.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFontInfo>
-#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -121,10 +123,6 @@ void AppDialogsTest::cnpjDialogAnswers()
     dialog.setCnpjText(QStringLiteral("0012.345.678/0001.95"));
     auto* label = dialog.findChild<QLabel*>(QStringLiteral("cnpjLabel"));
     QCOMPARE(label->text(), QStringLiteral("0012.345.678/0001.95"));
-    QCOMPARE(label->font().pixelSize(), 35);
-    QCOMPARE(label->font().weight(), QFont::ExtraBold);
-    QVERIFY(QFontInfo(label->font()).fixedPitch());
-    QVERIFY(qAbs(QFontMetricsF(label->font()).averageCharWidth() - 20) < 1.0);
 
     ModalAnswerer answerer;
     QWidget* focused = nullptr;
@@ -189,6 +187,78 @@ void AppDialogsTest::chooserListsCandidatesAndTakesTheFirstSelected()
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
     QCOMPARE(dialog.chosenIndex(), 2);
     QCOMPARE(answerer.unexpected(), 0);
+}
+
+void AppDialogsTest::chooserStartsWithoutACurrentRow_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<bool>("doubleClickBelowRows"); // instead of Enter
+    QTest::addColumn<int>("chosen");
+    QTest::newRow("Down, Enter") << QList<int>{Qt::Key_Down} << false << 0;
+    QTest::newRow("Up, Enter") << QList<int>{Qt::Key_Up} << false << 0;
+    QTest::newRow("Home, Enter") << QList<int>{Qt::Key_Home} << false << 0;
+    QTest::newRow("Down, Down, Enter") << QList<int>{Qt::Key_Down, Qt::Key_Down} << false << 2;
+    QTest::newRow("Enter") << QList<int>{} << false << -1;
+    // The press below the rows takes the selection away; the double-click is OK.
+    QTest::newRow("Down, double-click below the rows") << QList<int>{Qt::Key_Down} << true << -1;
+}
+
+void AppDialogsTest::chooserStartsWithoutACurrentRow()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(bool, doubleClickBelowRows);
+    QFETCH(int, chosen);
+    FirmwareCatalogue catalogue;
+    fillCatalogue(catalogue);
+    FirmwareChooserDialog dialog(catalogue, std::vector<int>{0, 2});
+    ModalAnswerer answerer;
+    bool focusedWithoutCurrent = false;
+    answerer.then([&](QWidget* w) {
+        auto* list = w->findChild<ReportList*>(QStringLiteral("firmwareList"));
+        QTRY_VERIFY(list->hasFocus());
+        focusedWithoutCurrent = !list->currentIndex().isValid();
+        for (const int key : keys)
+            QTest::keyClick(list, Qt::Key(key));
+        if (doubleClickBelowRows)
+            test::doubleClick(list->viewport(), QPoint(20, list->viewport()->height() - 5));
+        else
+            QTest::keyClick(list, Qt::Key_Return);
+        // If that does not close the dialog, this does: the test fails instead of hanging.
+        QTimer::singleShot(2000, w, [w] { qobject_cast<QDialog*>(w)->reject(); });
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QCOMPARE(dialog.chosenIndex(), chosen);
+    QVERIFY(focusedWithoutCurrent);
+}
+
+void AppDialogsTest::dialogsHaveTitleAndCloseBoxOnly()
+{
+    TestWorkspace workspace;
+    const Workspace files(workspace.root());
+    FirmwareCatalogue catalogue;
+    fillCatalogue(catalogue);
+    CnpjConfirmDialog cnpj;
+    FirmwareChooserDialog chooser(catalogue, std::vector<int>{0, 1});
+    BinaryListDialog binaries(files);
+    FirmwareDescriptionDialog description(catalogue, "A.BIN");
+    for (const QDialog* dialog : {static_cast<QDialog*>(&cnpj), static_cast<QDialog*>(&chooser),
+                                  static_cast<QDialog*>(&binaries), static_cast<QDialog*>(&description)}) {
+        const Qt::WindowFlags flags = dialog->windowFlags();
+        const QByteArray name = dialog->metaObject()->className();
+        QVERIFY2(flags.testFlag(Qt::WindowTitleHint) && flags.testFlag(Qt::WindowCloseButtonHint), name);
+        QVERIFY2(!flags.testFlag(Qt::WindowMinimizeButtonHint) &&
+                     !flags.testFlag(Qt::WindowMaximizeButtonHint),
+                 name);
+        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+        QCOMPARE(dialog->font(), dialogFont());
+    }
+    // Headings are left-aligned.
+    const QHeaderView* header = chooser.findChild<ReportList*>()->horizontalHeader();
+    for (int c = 0; c < header->count(); ++c) {
+        const QVariant own = header->model()->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole);
+        const auto alignment = own.isValid() ? Qt::Alignment(own.toInt()) : header->defaultAlignment();
+        QCOMPARE(alignment & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    }
 }
 
 void AppDialogsTest::chooserCancelChoosesNothing()
@@ -347,10 +417,23 @@ void AppDialogsTest::errorMessageKeepsEveryByte()
 {
     GuiPrompts prompts(nullptr);
     ModalAnswerer answerer;
-    answerer.thenAcknowledge();
+    QFont font;
+    QIcon okIcon;
+    answerer.then([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        font = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->font();
+        okIcon = box->button(QMessageBox::Ok)->icon();
+        box->button(QMessageBox::Ok)->click();
+    });
     // 0x81 is one of the bytes the code page leaves undefined: it must not vanish.
     prompts.showError("Morvanex", "A\x81\xC9\xE7\x80");
     QVERIFY(answerer.done());
+    // The dialogs' font, the error icon and a plain OK button.
+    QCOMPARE(font.family(), dialogFont().family());
+    QCOMPARE(font.pixelSize(), dialogFont().pixelSize());
+    QCOMPARE(answerer.seen()[0].icon, QMessageBox::Critical);
+    QVERIFY(okIcon.isNull());
     QCOMPARE(answerer.messages(), QStringList{QStringLiteral("A\u0081Éç€")});
     QCOMPARE(answerer.seen()[0].title, QStringLiteral("Morvanex"));
     QCOMPARE(answerer.seen()[0].buttons, QStringList{QStringLiteral("OK")});

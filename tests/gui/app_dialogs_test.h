@@ -12,13 +12,16 @@ class AppDialogsTest : public QObject
 private slots:
     void cnpjDialogAnswers();
     void chooserListsCandidatesAndTakesTheFirstSelected();
+    void chooserStartsWithoutACurrentRow_data();
+    void chooserStartsWithoutACurrentRow();
+    void dialogsHaveTitleAndCloseBoxOnly();
     void chooserCancelChoosesNothing();
     void binaryListShowsTheImageFolder();
     void catalogueDialogsDescribeTheChosenFile();
     void catalogueDialogsFindNoDescription_data();
     void catalogueDialogsFindNoDescription();
     void cancelInTheListOpensNothingElse();
-    void errorMessageKeepsEveryByte();
+    void errorMessageKeepsEveryByte(); // and looks like the dialogs
     void workerRequestsRunOnTheGuiThread();
     void refusedWorkerRequestsAskNobody();
     void selfTestThreadsStopWithTheWindow();

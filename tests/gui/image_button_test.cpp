@@ -28,10 +28,12 @@ constexpr int xMargin = 3;
 const QString bitmapPath = QStringLiteral(":/images/validate_bitmap_32.png");
 const QString twoLineCaption = QStringLiteral("Verifica Autenticidade\ndo Documento");
 
+// The face takes the colour of the surface behind the button, not Qt's (lighter) button colour.
 QPalette testPalette(const QColor& faceColour = face)
 {
     QPalette palette;
-    palette.setColor(QPalette::Button, faceColour);
+    palette.setColor(QPalette::Window, faceColour);
+    palette.setColor(QPalette::Button, QColor(255, 255, 250));
     palette.setColor(QPalette::Light, light);
     palette.setColor(QPalette::Dark, dark);
     palette.setColor(QPalette::ButtonText, captionColour);
@@ -406,6 +408,15 @@ void ImageButtonTest::paletteChangeChangesFaceColour()
     QCOMPARE(image.pixelColor(100, 2), other);
     // The see-through pixels of the bitmap follow too.
     QCOMPARE(image.pixelColor(xMargin, bitmapTop()), other);
+
+    // A surface colour given to the window behind the button reaches its face.
+    QWidget surface;
+    auto* inside = new ImageButton(QStringLiteral("Sair"), &surface);
+    inside->resize(buttonSize);
+    QPalette behind = surface.palette();
+    behind.setColor(QPalette::Window, other);
+    surface.setPalette(behind);
+    QCOMPARE(snapshot(*inside).pixelColor(2, 2), other);
 }
 
 void ImageButtonTest::disabledButtonIsEmbossedAndUnlit()

@@ -27,7 +27,7 @@ private slots:
     void restoreAtNextStart_data();
     void restoreAtNextStart();
     void imageMessagesComeBeforeTheWindow();
-    void frameKeepsItsSizeAndControls();
+    void frameIsFixedAndMinimises();
     void resultListHasNoHandlers();
     void applicationRunsTheWindowModally();
 };

@@ -75,6 +75,7 @@ public:
         return true;
     }
     bool purge() override { return true; }
+    std::string openFailure() const override { return "refused"; }
 
 private:
     Line& m_line;
@@ -109,6 +110,7 @@ protected:
             [this](const std::string& name) { return std::make_unique<FakeChannel>(name, line); }, workspace,
             catalogue, prompts, settings);
         test->onCycle([this](const CycleReport& r) { reports.push_back(r); });
+        test->onDevice([this](const DeviceReport& r) { deviceReports.push_back(r); });
         return test;
     }
 
@@ -122,6 +124,7 @@ protected:
     SelfTestSettings settings;
     Line line;
     std::vector<CycleReport> reports;
+    std::vector<DeviceReport> deviceReports;
     std::atomic<bool> stop{false};
 };
 
@@ -168,6 +171,11 @@ TEST_F(BatchRun, AnUnopenableDeviceIsRetriedWithTheSameDataAndNothingLogged)
     EXPECT_EQ(reports[0].sent.coo, 41u) << "the retried cycle keeps the data drawn first";
     EXPECT_EQ(reports[0].status, ValidationStatus::Valid);
     EXPECT_EQ(log().find("COO enc: 000041"), 50u) << "failed attempts leave no trace in the log";
+    // Four failures in a row are one series: told once, and once when it ends.
+    ASSERT_EQ(deviceReports.size(), 2u);
+    EXPECT_FALSE(deviceReports[0].opened);
+    EXPECT_EQ(deviceReports[0].problem, "refused");
+    EXPECT_TRUE(deviceReports[1].opened);
 }
 
 TEST_F(BatchRun, OpenAttemptLimitEndsTheRunWithoutLogging)

@@ -18,6 +18,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <system_error>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -227,6 +228,7 @@ TEST_F(SerialPairTest, DeviceIsHeldExclusivelyUntilClosed)
     ASSERT_TRUE(first.open(lineRate));
 
     EXPECT_FALSE(second.open(lineRate));
+    EXPECT_EQ(second.openFailure(), std::generic_category().message(EBUSY));
     EXPECT_FALSE(second.isOpen());
     EXPECT_TRUE(second.openName().empty());
     // The holder is not disturbed by the refused open.
@@ -261,6 +263,7 @@ TEST_F(SerialPairTest, FailedOpenLeavesNameEmptyAndDeviceFree)
 {
     SerialPort missing((dir / "nothing-here").string());
     EXPECT_FALSE(missing.open(lineRate));
+    EXPECT_EQ(missing.openFailure(), std::generic_category().message(ENOENT));
     EXPECT_FALSE(missing.isOpen());
     EXPECT_TRUE(missing.openName().empty());
 
@@ -442,6 +445,33 @@ TEST_F(SerialPairTest, GapTimerWaitsForTheFirstByte)
     EXPECT_TRUE(result);
     EXPECT_GE(elapsed, delay - milliseconds(50));
     EXPECT_EQ(buffer, sent);
+    port.close();
+}
+
+extern "C" void onTestSignal(int) {}
+
+// As the command-line tool installs its stop handlers: no automatic restart, so the wait ends.
+TEST_F(SerialPairTest, ASignalEndsAWaitingRead)
+{
+    SerialPort port(endB);
+    ASSERT_TRUE(port.open(lineRate));
+    struct sigaction action = {};
+    struct sigaction previous = {};
+    action.sa_handler = onTestSignal;
+    sigemptyset(&action.sa_mask);
+    ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
+    const pthread_t reader = ::pthread_self();
+    std::thread signaller([reader] {
+        std::this_thread::sleep_for(milliseconds(200));
+        ::pthread_kill(reader, SIGUSR1);
+    });
+    std::array<uint8_t, 1> byte{0};
+    bool result = true;
+    const milliseconds elapsed = timed([&] { result = port.read(byte); });
+    signaller.join();
+    ::sigaction(SIGUSR1, &previous, nullptr);
+    EXPECT_FALSE(result);
+    EXPECT_LT(elapsed, milliseconds(700));
     port.close();
 }
 

@@ -1,7 +1,9 @@
 #include "arguments.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace morvanex::cli {
 
@@ -90,9 +92,36 @@ std::filesystem::path workspaceDir(const Arguments& args)
     return args.value("dir").value_or(".");
 }
 
-void writeOut(std::string_view text)
+namespace {
+
+bool outputFailed = false;
+
+bool outputFailure()
 {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (!outputFailed)
+        std::fprintf(stderr, "morvanex-cli: cannot write standard output: %s\n", std::strerror(errno));
+    outputFailed = true;
+    return false;
+}
+
+} // namespace
+
+bool writeOut(std::string_view text)
+{
+    if (outputFailed)
+        return false;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
+        return outputFailure();
+    return true;
+}
+
+bool flushOut()
+{
+    if (outputFailed)
+        return false;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return outputFailure();
+    return true;
 }
 
 } // namespace morvanex::cli

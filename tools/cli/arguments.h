@@ -12,6 +12,10 @@ namespace morvanex::cli {
 
 // Exit status of a command line that cannot be used.
 inline constexpr int usageError = 64;
+// Exit status when the workspace folder does not exist, or its catalogue is empty.
+inline constexpr int noInput = 66;
+// Exit status when standard input cannot be read or standard output cannot be written.
+inline constexpr int ioFailure = 74;
 
 // "--name value", "--name=value" and "--flag". "-" alone (standard input), anything not starting with
 // "-", and everything after "--" are positional; any other "-x" is an unknown option.
@@ -41,7 +45,10 @@ std::optional<unsigned long long> parseNumber(const std::string& text, unsigned 
 // The working directory a command works in: --dir, else the current one.
 std::filesystem::path workspaceDir(const Arguments& args);
 
-// Writes every byte to standard output, zero bytes included.
-void writeOut(std::string_view text);
+// Writes every byte to standard output, zero bytes included. False once standard output has failed;
+// the first failure is said on stderr.
+bool writeOut(std::string_view text);
+// Flushes standard output; false when this or an earlier write failed.
+bool flushOut();
 
 } // namespace morvanex::cli

@@ -2,6 +2,8 @@
 #include "cli_prompts.h"
 #include "commands.h"
 #include "firmware_json.h"
+#include "text_escape.h"
+#include "workspace_checks.h"
 
 #include "firmware/firmware_catalogue.h"
 #include "firmware/workspace.h"
@@ -20,29 +22,34 @@ int catalogueCommand(const std::vector<std::string>& args)
                      parsed ? ("unexpected argument '" + parsed->positional.front() + "'").c_str() : error.c_str());
         return usageError;
     }
-    const Workspace workspace(workspaceDir(*parsed));
+    const auto dir = existingWorkspaceDir(*parsed, "catalogue");
+    if (!dir)
+        return noInput;
+    const Workspace workspace(*dir);
     CliPrompts prompts;
     FirmwareCatalogue catalogue;
     loadCatalogue(catalogue, workspace, prompts);
+    if (catalogue.rows.empty())
+        std::fprintf(stderr, "morvanex-cli catalogue: warning: %s\n", emptyCatalogueMessage(*dir).c_str());
 
+    std::string out;
     if (parsed->has("json")) {
-        std::string out = "[";
+        out = "[";
         for (int i = 0; i < catalogue.count(); ++i)
             out += (i ? ",\n " : "") + firmwareJson(catalogue.rows[static_cast<std::size_t>(i)], i);
-        writeOut(out + "]\n");
-        return 0;
+        out += "]\n";
+    } else {
+        out = "index\tfileName\tmodel\tversion\tbrand\tfooterChecksum\tdisplayChecksum\tbyteSwapped\n";
+        for (int i = 0; i < catalogue.count(); ++i) {
+            const FirmwareRecord& r = catalogue.rows[static_cast<std::size_t>(i)];
+            out += std::to_string(i);
+            for (const std::string* field :
+                 {&r.fileName, &r.model, &r.version, &r.brand, &r.footerChecksum, &r.displayChecksum})
+                out += "\t" + escapeControls(utf8(*field));
+            out += "\t" + std::to_string(r.byteSwapped) + "\n";
+        }
     }
-    std::string out = "index\tfileName\tmodel\tversion\tbrand\tfooterChecksum\tdisplayChecksum\tbyteSwapped\n";
-    for (int i = 0; i < catalogue.count(); ++i) {
-        const FirmwareRecord& r = catalogue.rows[static_cast<std::size_t>(i)];
-        out += std::to_string(i);
-        for (const std::string* field :
-             {&r.fileName, &r.model, &r.version, &r.brand, &r.footerChecksum, &r.displayChecksum})
-            out += "\t" + utf8(*field);
-        out += "\t" + std::to_string(r.byteSwapped) + "\n";
-    }
-    writeOut(out);
-    return 0;
+    return writeOut(out) && flushOut() ? 0 : ioFailure;
 }
 
 } // namespace morvanex::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvanex::cli {
@@ -11,5 +12,8 @@ int catalogueCommand(const std::vector<std::string>& args);
 int validateCommand(const std::vector<std::string>& args);
 int printerSimCommand(const std::vector<std::string>& args);
 int selfTestCommand(const std::vector<std::string>& args);
+
+// What validate's exit statuses mean, for its help text.
+extern const std::string_view validateExitStatuses;
 
 } // namespace morvanex::cli

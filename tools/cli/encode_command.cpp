@@ -1,19 +1,21 @@
 #include "arguments.h"
 #include "commands.h"
+#include "image_reading.h"
 
 #include "firmware/image_file.h"
 #include "footer/footer_encoder.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 
 namespace morvanex::cli {
 namespace {
 
-int fail(const std::string& message)
+int fail(const std::string& message, int status = usageError)
 {
     std::fprintf(stderr, "morvanex-cli encode: %s\n", message.c_str());
-    return usageError;
+    return status;
 }
 
 } // namespace
@@ -44,16 +46,20 @@ int encodeCommand(const std::vector<std::string>& args)
     if (cnpj.size() != cnpjLength || !isDocumentText(cnpj))
         return fail("CNPJ must be 20 characters of \"0123456789ABC./\": '" + cnpj + "'");
 
-    auto image = readWholeFile(*parsed->value("image"));
+    const std::filesystem::path imagePath = *parsed->value("image");
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(imagePath, ec))
+        return fail("no image file '" + imagePath.string() + "'");
+    std::string reason;
+    auto image = readImageFile(imagePath, reason);
     if (!image)
-        return fail("cannot read image '" + *parsed->value("image") + "'");
+        return fail("cannot read image '" + imagePath.string() + "': " + reason, ioFailure);
     if (parsed->has("swap"))
         swapBytePairs(*image);
 
     const auto footer = encodeFooter(*image, static_cast<std::uint32_t>(*coo), serial,
                                      static_cast<std::uint32_t>(*seconds), cnpj);
-    std::printf("%s\n", footer->c_str());
-    return 0;
+    return writeOut(*footer + "\n") && flushOut() ? 0 : ioFailure;
 }
 
 } // namespace morvanex::cli

@@ -3,6 +3,10 @@
 #include "commands.h"
 
 #include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <ios>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -16,25 +20,31 @@ namespace {
 
 using morvanex::cli::CommandHelp;
 using morvanex::cli::ExitStatusHelp;
+using morvanex::cli::ioFailure;
+using morvanex::cli::noInput;
 using morvanex::cli::OptionHelp;
 using morvanex::cli::usageError;
+// Exit status when a command failed in a way it did not foresee.
+constexpr int internalFailure = 70;
 
 constexpr std::string_view program = "morvanex-cli";
-// Exit status when the help or the version cannot be written.
-constexpr int outputFailure = 74;
 
 constexpr OptionHelp workspaceOption{"dir", "DIR",
                                      "the workspace: the folder holding TXT and Bin (default: .)"};
 constexpr ExitStatusHelp usageStatus{usageError, "usage error"};
-constexpr ExitStatusHelp noWorkspaceStatus{66, "DIR is no folder"};
-constexpr ExitStatusHelp outputStatus{outputFailure, "input/output failure"};
+constexpr ExitStatusHelp noWorkspaceStatus{noInput, "DIR is no folder"};
+constexpr ExitStatusHelp outputStatus{ioFailure, "input/output failure"};
+constexpr ExitStatusHelp internalStatus{internalFailure, "an unforeseen internal failure"};
 
 constexpr OptionHelp catalogueOptions[] = {
     workspaceOption,
     {"json", "", "a JSON array of rows instead of tab-separated lines"},
 };
-constexpr ExitStatusHelp catalogueStatuses[] = {
-    {0, "listed (an empty catalogue too, with a warning)"}, usageStatus, noWorkspaceStatus, outputStatus};
+constexpr ExitStatusHelp catalogueStatuses[] = {{0, "listed (an empty catalogue too, with a warning)"},
+                                                usageStatus,
+                                                noWorkspaceStatus,
+                                                internalStatus,
+                                                outputStatus};
 
 constexpr OptionHelp validateOptions[] = {
     workspaceOption,
@@ -52,7 +62,8 @@ constexpr ExitStatusHelp validateStatuses[] = {
     {6, "Implausible: the code decodes, but no genuine printer makes it"},
     {10, "reading codes from standard input: some line was not Valid"},
     usageStatus,
-    {66, "no such workspace, or its catalogue is empty"},
+    {noInput, "no such workspace, or its catalogue is empty"},
+    internalStatus,
     outputStatus,
 };
 
@@ -65,7 +76,11 @@ constexpr OptionHelp encodeOptions[] = {
     {"cnpj", "C", "the CNPJ: 20 characters of \"0123456789ABC./\"", true},
 };
 constexpr ExitStatusHelp encodeStatuses[] = {
-    {0, "the code was printed"}, usageStatus, {outputFailure, "the image cannot be read, or output failure"}};
+    {0, "the code was printed"},
+    usageStatus,
+    internalStatus,
+    {ioFailure, "the image cannot be read, or output failure"},
+};
 
 constexpr OptionHelp selfTestOptions[] = {
     {"dir", "DIR", "the workspace, where TestEncript.txt is appended to (default: .)"},
@@ -80,7 +95,8 @@ constexpr ExitStatusHelp selfTestStatuses[] = {
     {1, "the device could not be opened"},
     usageStatus,
     noWorkspaceStatus,
-    {outputFailure, "log lines were lost, or output failure"},
+    internalStatus,
+    {ioFailure, "log lines were lost (ahead of 1), or output failure"},
 };
 
 constexpr OptionHelp printerSimOptions[] = {
@@ -90,9 +106,11 @@ constexpr OptionHelp printerSimOptions[] = {
 };
 constexpr ExitStatusHelp printerSimStatuses[] = {
     {0, "stopped by SIGINT or SIGTERM"},
-    {1, "the device cannot be opened, or the row or its image cannot be used"},
+    {1, "the device cannot be opened at start, or the row or its image cannot be used"},
     usageStatus,
     noWorkspaceStatus,
+    internalStatus,
+    outputStatus,
 };
 
 struct Command
@@ -160,8 +178,34 @@ int usage(const std::string& problem)
 // Help and version go to standard output; writing them is the whole job, so a failure is reported.
 int printOut(const std::string& text)
 {
-    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-    return written && std::fflush(stdout) == 0 ? 0 : outputFailure;
+    return morvanex::cli::writeOut(text) && morvanex::cli::flushOut() ? 0 : ioFailure;
+}
+
+// Runs a command to its end: whatever it throws ends it with one line, never an abort, and output it
+// left unflushed is checked too.
+int runCommand(const Command& c, const std::vector<std::string>& args)
+{
+    int status = internalFailure;
+    const auto failed = [&c](const char* what) {
+        std::fprintf(stderr, "%s %.*s: %s\n", program.data(), static_cast<int>(c.help.name.size()),
+                     c.help.name.data(), what);
+    };
+    try {
+        status = c.run(args);
+    } catch (const std::bad_alloc&) {
+        failed("not enough memory");
+    } catch (const std::ios_base::failure& e) {
+        failed(e.what());
+        status = ioFailure;
+    } catch (const std::filesystem::filesystem_error& e) {
+        failed(e.what());
+        status = ioFailure;
+    } catch (const std::exception& e) {
+        failed(e.what());
+    } catch (...) {
+        failed("unexpected failure");
+    }
+    return morvanex::cli::flushOut() ? status : ioFailure;
 }
 
 } // namespace
@@ -190,7 +234,7 @@ int main(int argc, char** argv)
             continue;
         if (morvanex::cli::asksForHelp(args, c.help))
             return printOut(morvanex::cli::helpText(c.help));
-        return c.run(args);
+        return runCommand(c, args);
     }
     return usage("unknown command '" + std::string(first) + "'");
 }

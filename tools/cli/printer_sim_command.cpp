@@ -1,6 +1,7 @@
 #include "arguments.h"
 #include "cli_prompts.h"
 #include "commands.h"
+#include "image_reading.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/image_file.h"
 #include "firmware/workspace.h"
@@ -8,6 +9,7 @@
 #include "selftest/serial_port.h"
 #include "selftest/simulated_printer.h"
 #include "stop_signal.h"
+#include "workspace_checks.h"
 
 #include <array>
 #include <chrono>
@@ -15,16 +17,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 namespace morvanex::cli {
 namespace {
 
 constexpr const char* commandName = "printer-sim";
-// A read that fails sooner than this did not wait for data (a line that hung up); pause instead of
-// spinning on it.
+// A read that fails sooner than this did not wait for data: the line hung up or failed.
 constexpr std::chrono::milliseconds quickFailure{100};
-constexpr std::chrono::milliseconds hangUpPause{100};
+// Between closing a line that hung up and opening it again, and between two failed opens.
+constexpr std::chrono::milliseconds reopenDelay{1000};
 
 int fail(const std::string& message, int status = usageError)
 {
@@ -55,10 +56,6 @@ int printerSimCommand(const std::vector<std::string>& args)
     const auto device = parsed->value("device");
     if (!device || device->empty())
         return fail("missing --device");
-    const std::filesystem::path dir = workspaceDir(*parsed);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec))
-        return fail("not a folder: '" + dir.string() + "'");
     std::size_t row = 0;
     if (const auto text = parsed->value("row")) {
         const auto number = parseNumber(*text, INT32_MAX);
@@ -66,6 +63,10 @@ int printerSimCommand(const std::vector<std::string>& args)
             return fail("--row must be a catalogue row number from 0: '" + *text + "'");
         row = static_cast<std::size_t>(*number);
     }
+    const auto existing = existingWorkspaceDir(*parsed, commandName);
+    if (!existing)
+        return noInput;
+    const std::filesystem::path dir = *existing;
 
     const Workspace workspace(dir);
     FirmwareCatalogue catalogue;
@@ -78,16 +79,20 @@ int printerSimCommand(const std::vector<std::string>& args)
     const FirmwareRecord& record = catalogue.rows[row];
     const std::string fileName = utf8(record.fileName);
     const auto path = workspace.imagePath(record.fileName);
-    auto image = path ? readWholeFile(*path) : std::nullopt;
+    std::string reason = "its name leaves the image folder";
+    auto image = path ? readImageFile(*path, reason) : std::nullopt;
     if (!image)
-        return fail("cannot read the image '" + fileName + "' of row " + std::to_string(row), 1);
+        return fail("cannot read the image '" + fileName + "' of row " + std::to_string(row) + ": " + reason,
+                    1);
     if (record.byteSwapped != 0)
         swapBytePairs(*image);
     SimulatedPrinter printer(std::move(*image));
 
     SerialPort port(*device);
-    if (!port.open(SelfTestSettings::baudRate))
-        return fail("cannot open device '" + *device + "'", 1);
+    if (!port.open(SelfTestSettings::baudRate)) {
+        const std::string reason = port.openFailure();
+        return fail("cannot open device '" + *device + "'" + (reason.empty() ? "" : ": " + reason), 1);
+    }
     installStopSignals();
     std::fprintf(stderr, "morvanex-cli %s: ready on %s with %s\n", commandName, device->c_str(),
                  fileName.c_str());
@@ -96,15 +101,25 @@ int printerSimCommand(const std::vector<std::string>& args)
     while (!stop.load()) {
         std::array<std::uint8_t, 1> byte{};
         const auto started = std::chrono::steady_clock::now();
-        if (!port.read(byte)) {
-            if (std::chrono::steady_clock::now() - started < quickFailure)
-                std::this_thread::sleep_for(hangUpPause);
+        if (port.read(byte)) {
+            for (const SimulatedPrinter::Answer& answer : printer.feed(byte)) {
+                port.write(answer.bytes);
+                reportAnswer(answer);
+            }
             continue;
         }
-        for (const SimulatedPrinter::Answer& answer : printer.feed(byte)) {
-            port.write(answer.bytes);
-            reportAnswer(answer);
-        }
+        if (stop.load() || std::chrono::steady_clock::now() - started >= quickFailure)
+            continue;
+        // The peer went away: give the device back and wait for it to come again (a new pty pair
+        // at the same path, a cable plugged in again), never spinning on the dead line.
+        port.close();
+        std::fprintf(stderr, "morvanex-cli %s: line on %s lost; reopening\n", commandName, device->c_str());
+        do {
+            if (!waitUnlessStopped(reopenDelay, stop))
+                break;
+        } while (!port.open(SelfTestSettings::baudRate));
+        if (port.isOpen())
+            std::fprintf(stderr, "morvanex-cli %s: ready again on %s\n", commandName, device->c_str());
     }
     port.close();
     return 0;

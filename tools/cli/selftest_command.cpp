@@ -6,6 +6,7 @@
 #include "firmware/workspace.h"
 #include "selftest/batch_self_test.h"
 #include "stop_signal.h"
+#include "workspace_checks.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,9 @@ constexpr const char* commandName = "selftest";
 // A bounded run is a check that should end: a device that stays closed ends it after this many
 // attempts. An endless run keeps waiting for the device.
 constexpr std::uint64_t boundedRunOpenAttempts = 3;
+// Exit statuses besides 0 and the usage error.
+constexpr int deviceUnavailable = 1;
+constexpr int logNotWritten = 74;
 
 // Nobody watches a self-test run: a choice between several images takes the first.
 class FirstChoicePrompts : public CliPrompts
@@ -53,10 +57,27 @@ void printCycle(const CycleReport& report)
     if (report.replyBytes < replyCodeLength)
         line += "; " + std::to_string(report.replyBytes) + " of " + std::to_string(replyCodeLength) +
                 " reply characters";
-    if (!report.logged)
-        line += "; log not written";
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
+    if (!report.logged)
+        std::fprintf(stderr, "morvanex-cli %s: cycle %llu: %s\n", commandName,
+                     static_cast<unsigned long long>(report.number), report.logProblem.c_str());
+}
+
+void printDevice(const SelfTestSettings& settings, const DeviceReport& report)
+{
+    const char* device = settings.deviceName.c_str();
+    if (report.opened) {
+        std::fprintf(stderr, "morvanex-cli %s: device '%s' opens again\n", commandName, device);
+        return;
+    }
+    const std::string reason = report.problem.empty() ? std::string() : ": " + report.problem;
+    const std::string limit = settings.openAttemptLimit == 0
+                                  ? std::string()
+                                  : ", " + std::to_string(settings.openAttemptLimit) + " attempt(s) in all";
+    std::fprintf(stderr, "morvanex-cli %s: cannot open device '%s'%s; trying every %lld ms%s\n", commandName,
+                 device, reason.c_str(), static_cast<long long>(settings.openRetryDelay.count()),
+                 limit.c_str());
 }
 
 } // namespace
@@ -71,10 +92,10 @@ int selfTestCommand(const std::vector<std::string>& args)
         return fail("unexpected argument '" + parsed->positional.front() + "'");
 
     SelfTestSettings settings;
-    const std::filesystem::path dir = workspaceDir(*parsed);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec))
-        return fail("not a folder: '" + dir.string() + "'");
+    const auto existing = existingWorkspaceDir(*parsed, commandName);
+    if (!existing)
+        return noInput;
+    const std::filesystem::path dir = *existing;
     settings.logFolder = dir;
     if (const auto device = parsed->value("device")) {
         if (device->empty())
@@ -102,17 +123,23 @@ int selfTestCommand(const std::vector<std::string>& args)
 
     installStopSignals();
     BatchSelfTest test(serialPortFactory(), workspace, catalogue, prompts, settings);
-    test.onCycle(printCycle);
+    bool linesLost = false;
+    test.onCycle([&linesLost](const CycleReport& report) {
+        linesLost = linesLost || !report.logged;
+        printCycle(report);
+    });
+    test.onDevice([&settings](const DeviceReport& report) { printDevice(settings, report); });
     const SelfTestOutcome outcome = test.run(stopRequested());
-    if (outcome.end == SelfTestOutcome::End::DeviceUnavailable) {
+    if (outcome.end == SelfTestOutcome::End::DeviceUnavailable)
         std::fprintf(stderr,
                      "morvanex-cli %s: cannot open device '%s' after %llu attempt(s); %llu cycle(s) done\n",
                      commandName, settings.deviceName.c_str(),
                      static_cast<unsigned long long>(settings.openAttemptLimit),
                      static_cast<unsigned long long>(outcome.cycles));
-        return 1;
-    }
-    return 0;
+    // Lost results outweigh a device that went away.
+    if (linesLost)
+        return logNotWritten;
+    return outcome.end == SelfTestOutcome::End::DeviceUnavailable ? deviceUnavailable : 0;
 }
 
 } // namespace morvanex::cli

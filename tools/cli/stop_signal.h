@@ -4,7 +4,8 @@
 
 namespace morvanex::cli {
 
-// Set once SIGINT or SIGTERM arrives, after installStopSignals.
+// Set once SIGINT or SIGTERM arrives, after installStopSignals. The signal also interrupts the call
+// it lands in, so a wait on the serial line ends at once.
 const std::atomic<bool>& stopRequested();
 void installStopSignals();
 

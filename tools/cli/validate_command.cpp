@@ -3,26 +3,43 @@
 #include "commands.h"
 #include "firmware_json.h"
 #include "json_writer.h"
+#include "line_reader.h"
+#include "text_escape.h"
+#include "workspace_checks.h"
 
 #include "firmware/firmware_catalogue.h"
 #include "firmware/firmware_lookup.h"
-#include "firmware/text_encoding.h"
 #include "firmware/workspace.h"
 #include "footer/alphabet.h"
 #include "footer/calendar_time.h"
+#include "footer/footer_encoder.h"
+#include "footer/plausibility.h"
 #include "footer/validation_flow.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 
 namespace morvanex::cli {
+
+const std::string_view validateExitStatuses =
+    "exit status: 0 Valid, 1 InvalidString, 2 FirmwareNotFound, 3 ChecksumMismatch, 4 Ambiguous,\n"
+    "5 CnpjMismatch, 6 Implausible; reading standard input: 0 when every line was Valid, else 10;\n"
+    "64 usage error, 66 no such folder or an empty catalogue, 74 input or output failure\n";
+
 namespace {
 
-// Exit statuses of one code; CnpjMismatch and Ambiguous are the CLI's own outcomes.
-enum class Outcome { Valid = 0, InvalidString = 1, FirmwareNotFound = 2, ChecksumMismatch = 3, Ambiguous = 4, CnpjMismatch = 5 };
+// Exit statuses of one code; Ambiguous, CnpjMismatch and Implausible are the CLI's own outcomes.
+enum class Outcome {
+    Valid = 0,
+    InvalidString = 1,
+    FirmwareNotFound = 2,
+    ChecksumMismatch = 3,
+    Ambiguous = 4,
+    CnpjMismatch = 5,
+    Implausible = 6,
+};
 constexpr int batchFailure = 10;
 
 std::string outcomeName(Outcome o)
@@ -32,22 +49,19 @@ std::string outcomeName(Outcome o)
         return "Ambiguous";
     case Outcome::CnpjMismatch:
         return "CnpjMismatch";
+    case Outcome::Implausible:
+        return "Implausible";
     default:
         return std::string(statusName(static_cast<ValidationStatus>(o)));
     }
 }
 
-std::string_view withoutTrailingBlanks(std::string_view s)
-{
-    const auto end = s.find_last_not_of(' ');
-    return end == std::string_view::npos ? std::string_view{} : s.substr(0, end + 1);
-}
-
 struct Options
 {
     bool json = false;
+    bool batch = false; // codes from standard input: in text form every failure also names itself on stdout
     int row = -1;
-    std::optional<std::string> expectedCnpj; // Windows-1252
+    std::optional<std::string> expectedCnpj;
 };
 
 class Validator
@@ -60,15 +74,26 @@ public:
         m_lookup.keepImages(true);
     }
 
+    bool catalogueEmpty() const { return m_catalogue.rows.empty(); }
+    // Decodes and answers one code; false in outputOk once standard output has failed.
     Outcome validate(std::string_view code);
+    bool outputOk() const { return m_outputOk; }
 
 private:
-    void report(Outcome outcome, const FooterDecoder& decoder, std::string_view codeChecksum);
+    struct Verdict
+    {
+        Outcome outcome;
+        std::string codeChecksum;             // the code's own checksum text
+        std::vector<FooterField> implausible; // for Implausible
+    };
+    void report(const Verdict& verdict, const FooterDecoder& decoder);
+    void reportJson(const Verdict& verdict, const FooterDecoder& decoder, const FirmwareRecord* firmware);
 
     Options m_options;
     CliPrompts m_prompts;
     FirmwareCatalogue m_catalogue;
     FirmwareLookup m_lookup;
+    bool m_outputOk = true;
 };
 
 Outcome Validator::validate(std::string_view code)
@@ -82,63 +107,85 @@ Outcome Validator::validate(std::string_view code)
     std::array<std::uint8_t, 4> digits;
     std::copy_n(decoder.checksum.begin(), 4, digits.begin());
     digitsToAlnum(digits);
-    const std::string codeChecksum(digits.begin(), digits.end());
 
-    Outcome outcome = static_cast<Outcome>(status);
-    if (status == ValidationStatus::FirmwareNotFound && !m_prompts.offered().empty() && decoder.chosenRow() < 0)
-        outcome = Outcome::Ambiguous;
-    if (status == ValidationStatus::Valid && m_options.expectedCnpj &&
-        withoutTrailingBlanks(FooterDecoder::text(decoder.cnpj)) != withoutTrailingBlanks(*m_options.expectedCnpj))
-        outcome = Outcome::CnpjMismatch;
-    report(outcome, decoder, codeChecksum);
-    return outcome;
+    Verdict verdict{static_cast<Outcome>(status), std::string(digits.begin(), digits.end()), {}};
+    if (status == ValidationStatus::FirmwareNotFound && !m_prompts.offered().empty() &&
+        decoder.chosenRow() < 0)
+        verdict.outcome = Outcome::Ambiguous;
+    if (status == ValidationStatus::Valid) {
+        // A code no printer makes is not a document whose CNPJ differs: this comes first.
+        verdict.implausible = implausibleFields(decoder);
+        if (!verdict.implausible.empty())
+            verdict.outcome = Outcome::Implausible;
+        else if (m_options.expectedCnpj && FooterDecoder::text(decoder.cnpj) != *m_options.expectedCnpj)
+            verdict.outcome = Outcome::CnpjMismatch;
+    }
+    report(verdict, decoder);
+    return verdict.outcome;
 }
 
-void Validator::report(Outcome outcome, const FooterDecoder& decoder, std::string_view codeChecksum)
+void Validator::reportJson(const Verdict& verdict, const FooterDecoder& decoder,
+                           const FirmwareRecord* firmware)
 {
-    const bool decoded = outcome == Outcome::Valid || outcome == Outcome::CnpjMismatch;
+    const Outcome outcome = verdict.outcome;
+    JsonObject o;
+    o.add("status", outcomeName(outcome));
+    if (outcome == Outcome::Valid || outcome == Outcome::CnpjMismatch || outcome == Outcome::Implausible) {
+        o.add("coo", utf8(FooterDecoder::text(decoder.coo)))
+            .add("cnpj", utf8(FooterDecoder::text(decoder.cnpj)))
+            .add("serial", utf8(FooterDecoder::text(decoder.serial)))
+            .add("timestamp", utf8(FooterDecoder::text(decoder.timestamp)))
+            .add("checksum", utf8(FooterDecoder::text(decoder.checksum)))
+            .add("dateTime", formatDateTime(secondsToCalendar(decoder.dateValue())));
+    } else if (outcome != Outcome::InvalidString) {
+        o.add("checksum", utf8(verdict.codeChecksum));
+    }
+    if (firmware)
+        o.addRaw("firmware", firmwareJson(*firmware, decoder.chosenRow()));
+    if (outcome == Outcome::Ambiguous) {
+        std::string list = "[";
+        for (std::size_t i = 0; i < m_prompts.offered().size(); ++i)
+            list += (i ? "," : "") + std::to_string(m_prompts.offered()[i]);
+        o.addRaw("candidates", list + "]");
+    }
+    if (outcome == Outcome::Implausible) {
+        std::string list = "[";
+        for (std::size_t i = 0; i < verdict.implausible.size(); ++i)
+            list += (i ? "," : "") + jsonString(footerFieldName(verdict.implausible[i]));
+        o.addRaw("implausibleFields", list + "]");
+    }
+    m_outputOk = writeOut(o.str() + "\n");
+}
+
+void Validator::report(const Verdict& verdict, const FooterDecoder& decoder)
+{
     const int row = decoder.chosenRow();
     const FirmwareRecord* firmware = row >= 0 ? &m_catalogue.rows[static_cast<std::size_t>(row)] : nullptr;
+    if (m_options.json)
+        return reportJson(verdict, decoder, firmware);
 
-    if (m_options.json) {
-        JsonObject o;
-        o.add("status", outcomeName(outcome));
-        if (decoded) {
-            o.add("coo", utf8(FooterDecoder::text(decoder.coo)))
-                .add("cnpj", utf8(FooterDecoder::text(decoder.cnpj)))
-                .add("serial", utf8(FooterDecoder::text(decoder.serial)))
-                .add("timestamp", utf8(FooterDecoder::text(decoder.timestamp)))
-                .add("checksum", utf8(FooterDecoder::text(decoder.checksum)))
-                .add("dateTime", formatDateTime(secondsToCalendar(decoder.dateValue())));
-        } else if (outcome != Outcome::InvalidString) {
-            o.add("checksum", utf8(codeChecksum));
-        }
-        if (firmware)
-            o.addRaw("firmware", firmwareJson(*firmware, row));
-        if (outcome == Outcome::Ambiguous) {
-            std::string list = "[";
-            for (std::size_t i = 0; i < m_prompts.offered().size(); ++i)
-                list += (i ? "," : "") + std::to_string(m_prompts.offered()[i]);
-            o.addRaw("candidates", list + "]");
-        }
-        writeOut(o.str() + "\n");
-        return;
-    }
-
+    const Outcome outcome = verdict.outcome;
     switch (outcome) {
-    case Outcome::Valid: {
-        std::string out;
-        for (const ResultRow& r : resultRows(decoder, *firmware))
-            out += utf8(r.label) + "\t" + utf8(r.value) + "\n";
-        writeOut(out);
+    case Outcome::Valid:
+        break;
+    case Outcome::Implausible: {
+        std::string fields;
+        for (const FooterField field : verdict.implausible)
+            fields += std::string(fields.empty() ? "" : ", ") + std::string(footerFieldName(field)) + " (0-" +
+                      std::to_string(maxGenuineDigit(field)) + ")";
+        std::fprintf(
+            stderr,
+            "morvanex-cli validate: no genuine printer makes this code: digits outside their range in %s\n",
+            fields.c_str());
         break;
     }
     case Outcome::Ambiguous: {
         std::string list;
         for (const int candidate : m_prompts.offered())
             list += " " + std::to_string(candidate);
-        std::fprintf(stderr, "several firmware images match checksum %s: catalogue rows%s; choose one with --row N\n",
-                     std::string(codeChecksum).c_str(), list.c_str());
+        std::fprintf(stderr,
+                     "several firmware images match checksum %s: catalogue rows%s; choose one with --row N\n",
+                     verdict.codeChecksum.c_str(), list.c_str());
         break;
     }
     case Outcome::CnpjMismatch:
@@ -147,12 +194,53 @@ void Validator::report(Outcome outcome, const FooterDecoder& decoder, std::strin
     default:
         m_prompts.showError({}, failureMessage(static_cast<ValidationStatus>(outcome)));
     }
+
+    // Nine rows of two columns for a decoded code; in a batch every other answer is its outcome's name
+    // on a line of its own, so a reader of stdout keeps track of which code it reads about.
+    std::string out;
+    if (outcome == Outcome::Valid || (outcome == Outcome::Implausible && !m_options.batch)) {
+        for (const ResultRow& r : resultRows(decoder, *firmware))
+            out += utf8(r.label) + "\t" + escapeControls(utf8(r.value)) + "\n";
+    } else if (m_options.batch) {
+        out = outcomeName(outcome) + "\n";
+    }
+    m_outputOk = writeOut(out);
 }
 
 int usage(const std::string& message)
 {
     std::fprintf(stderr, "morvanex-cli validate: %s\n", message.c_str());
     return usageError;
+}
+
+// Answers every line of standard input; whenever the next line is not yet at hand, every answer so
+// far has been flushed.
+int validateLines(Validator& validator)
+{
+    LineReader reader;
+    bool allValid = true;
+    std::string line;
+    for (;;) {
+        if (!reader.lineReady() && !flushOut())
+            return ioFailure;
+        const LineReader::Result result = reader.next(line);
+        if (result == LineReader::Result::End)
+            break;
+        if (result == LineReader::Result::Failed) {
+            std::fprintf(stderr, "morvanex-cli validate: cannot read standard input: %s\n",
+                         reader.error().c_str());
+            flushOut(); // the lines answered so far stay answered
+            return ioFailure;
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        allValid = validator.validate(line) == Outcome::Valid && allValid;
+        if (!validator.outputOk())
+            return ioFailure;
+    }
+    if (!flushOut())
+        return ioFailure;
+    return allValid ? 0 : batchFailure;
 }
 
 } // namespace
@@ -165,8 +253,10 @@ int validateCommand(const std::vector<std::string>& args)
         return usage(error);
     if (parsed->positional.size() != 1)
         return usage("give one footer code, or - to read codes from standard input");
+    const std::string code = parsed->positional.front();
     Options options;
     options.json = parsed->has("json");
+    options.batch = code == "-";
     if (const auto row = parsed->value("row")) {
         const auto n = parseNumber(*row, INT32_MAX);
         if (!n)
@@ -174,25 +264,24 @@ int validateCommand(const std::vector<std::string>& args)
         options.row = static_cast<int>(*n);
     }
     if (const auto cnpj = parsed->value("expect-cnpj")) {
-        options.expectedCnpj = utf8ToCp1252(*cnpj);
-        if (!options.expectedCnpj)
-            return usage("--expect-cnpj is not valid UTF-8 text of Windows-1252 characters");
+        if (cnpj->size() != cnpjLength || !isDocumentText(*cnpj))
+            return usage("--expect-cnpj must be 20 characters of \"0123456789ABC./\": '" + *cnpj + "'");
+        options.expectedCnpj = *cnpj;
     }
-    const std::string code = parsed->positional.front();
-    const Workspace workspace(workspaceDir(*parsed));
+    const auto dir = existingWorkspaceDir(*parsed, "validate");
+    if (!dir)
+        return noInput;
+    const Workspace workspace(*dir);
     Validator validator(workspace, options);
-
-    if (code != "-")
-        return static_cast<int>(validator.validate(code));
-    bool allValid = true;
-    for (std::string line; std::getline(std::cin, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        allValid = validator.validate(line) == Outcome::Valid && allValid;
-        if (!options.json)
-            std::fflush(stdout);
+    if (validator.catalogueEmpty()) {
+        std::fprintf(stderr, "morvanex-cli validate: %s\n", emptyCatalogueMessage(*dir).c_str());
+        return noInput;
     }
-    return allValid ? 0 : batchFailure;
+
+    if (options.batch)
+        return validateLines(validator);
+    const Outcome outcome = validator.validate(code);
+    return validator.outputOk() && flushOut() ? static_cast<int>(outcome) : ioFailure;
 }
 
 } // namespace morvanex::cli

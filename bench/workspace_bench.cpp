@@ -1,0 +1,71 @@
+// Name look-ups while the catalogue loads: 3,000 descriptors that name missing images, beside an
+// empty image folder and beside one of 20,000 files. With a folder index both cost about the same.
+#include "firmware/firmware_catalogue.h"
+#include "firmware/operator_prompts.h"
+#include "firmware/workspace.h"
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+using namespace morvanex;
+
+constexpr int descriptorCount = 3000;
+
+class SilentPrompts : public OperatorPrompts
+{
+public:
+    void showError(std::string_view, std::string_view) override {}
+    int chooseFirmware(const FirmwareCatalogue&, std::span<const int>) override { return -1; }
+    bool confirmCnpj(std::string_view) override { return true; }
+};
+
+struct MissingImagesWorkspace
+{
+    std::filesystem::path root;
+
+    explicit MissingImagesWorkspace(int imageFiles)
+    {
+        root = std::filesystem::temp_directory_path() /
+               ("morvanex-bench-names-" + std::to_string(getpid()) + "-" + std::to_string(imageFiles));
+        std::filesystem::create_directories(root / "TXT");
+        std::filesystem::create_directories(root / "Bin");
+        char name[32];
+        for (int i = 0; i < imageFiles; ++i) {
+            std::snprintf(name, sizeof name, "IMAGE%05d.BIN", i);
+            std::ofstream(root / "Bin" / name);
+        }
+        for (int i = 0; i < descriptorCount; ++i) {
+            std::snprintf(name, sizeof name, "d%04d.txt", i);
+            std::ofstream(root / "TXT" / name) << "ARQUIVO: missing" << i << ".bin\nMODELO: M\n";
+        }
+    }
+    ~MissingImagesWorkspace()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+};
+
+void CatalogueLoadOfMissingImages(benchmark::State& state)
+{
+    const MissingImagesWorkspace workspace(static_cast<int>(state.range(0)));
+    const Workspace ws(workspace.root);
+    SilentPrompts prompts;
+    for (auto _ : state) {
+        FirmwareCatalogue catalogue;
+        loadCatalogue(catalogue, ws, prompts);
+        if (catalogue.count() != descriptorCount)
+            state.SkipWithError("descriptors missing from the catalogue");
+    }
+}
+
+} // namespace
+
+BENCHMARK(CatalogueLoadOfMissingImages)->Arg(0)->Arg(20000)->Unit(benchmark::kMillisecond)->MinTime(2);

@@ -1,0 +1,57 @@
+#include "widgets/report_list.h"
+
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QMouseEvent>
+
+namespace morvanex {
+
+ReportList::ReportList(QWidget* parent) : QTableWidget(parent)
+{
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setSectionsClickable(false);
+    fitRowsToFont();
+}
+
+void ReportList::setColumns(const QStringList& headings, const QList<int>& widths)
+{
+    setColumnCount(static_cast<int>(headings.size()));
+    setHorizontalHeaderLabels(headings);
+    for (int c = 0; c < columnCount() && c < widths.size(); ++c)
+        setColumnWidth(c, widths[c]);
+}
+
+void ReportList::focusInEvent(QFocusEvent* event)
+{
+    // Qt makes the first cell current when the focus comes in; the platform's list has no
+    // current row until the operator picks one.
+    const bool hadCurrent = currentIndex().isValid();
+    QTableWidget::focusInEvent(event);
+    if (!hadCurrent && selectionModel())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+void ReportList::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit doubleClickedAnywhere();
+}
+
+void ReportList::changeEvent(QEvent* event)
+{
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitRowsToFont();
+}
+
+void ReportList::fitRowsToFont()
+{
+    // The style's minimum row height would be taller than the font needs.
+    constexpr int rowPadding = 1;
+    const int height = fontMetrics().height() + rowPadding;
+    verticalHeader()->setMinimumSectionSize(height);
+    verticalHeader()->setDefaultSectionSize(height);
+}
+
+} // namespace morvanex

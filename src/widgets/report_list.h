@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <QTableWidget>
+
+namespace morvanex {
+
+// A report-view list as the platform has it: left-aligned headings that do nothing when clicked,
+// rows as tight as the font allows, and no current row until the operator moves or clicks, so the
+// first Down (or Up, or Home) selects the first row. A double-click anywhere in its rows' area,
+// on a row or below them, is reported as such.
+class ReportList : public QTableWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ReportList(QWidget* parent = nullptr);
+
+    // Sets the columns: their headings and widths in pixels.
+    void setColumns(const QStringList& headings, const QList<int>& widths);
+
+signals:
+    void doubleClickedAnywhere();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void fitRowsToFont();
+};
+
+} // namespace morvanex

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Morvanex on a real X server, as an operator meets it: its own Xvfb with openbox as the window
+# manager, a copy of the demo workspace, and xdotool at the keyboard and mouse. Types a demo code
+# key by key, Enter, "SIM" (Enter), then "Sair"; checks the stored FooterString; starts again and
+# checks that the window offers no resizing, minimises, and that Enter validates the restored code.
+# Usage: xvfb_session_test.sh MORVANEX DEMO_DIR. Exits 77 (skipped) when a tool is missing.
+set -euo pipefail
+
+program=$1
+demo=$2
+for tool in Xvfb openbox xdotool xprop; do
+  command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed (scripts/setup installs it)"; exit 77; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -s "$work/app.log" ] && sed 's/^/  Morvanex: /' "$work/app.log" >&2
+  exit 1
+}
+
+# Polls up to 30 s (the machine may be busy with other tests) until the command succeeds.
+eventually() {
+  for _ in $(seq 300); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+shows() { [ -n "$(visible_window "$1")" ]; }
+gone() { ! shows "$1"; }
+active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+exited() { ! kill -0 "$1" 2>/dev/null; }
+
+cp -r "$demo" "$work/demo"
+mkdir -p "$work/config"
+code=$(grep -B1 -E '^\s+image ARGOS210\.BIN' "$work/demo/README" | head -n 1 | sed -E 's/^\s+//; s/\s+$//')
+[ ${#code} -eq 48 ] || fail "no demo code in $demo/README"
+
+# A display of its own: Xvfb picks a free number and writes it to fd 3 once it is ready.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+eventually test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
+export XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
+openbox --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
+pids+=($!)
+eventually test -e "$work/wm-ready" || fail "openbox did not start"
+
+start_morvanex() {
+  (cd "$work/demo" && exec env QT_QPA_PLATFORM=xcb "$program" >>"$work/app.log" 2>&1) &
+  app=$!
+  pids+=("$app")
+  eventually shows "Morvanex 1.05" || fail "the main window did not come up"
+  window=$(visible_window "Morvanex 1.05")
+  xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+  eventually active "$window" || fail "the main window did not take the focus"
+}
+
+stored_line() { grep -a '^FooterString=' "$work/config/Morvanex.INI" | tr -d '\r'; }
+
+# Enter on the focused validation button, then "SIM" (the CNPJ question's default) with Enter.
+validate_and_confirm() {
+  xdotool key Return
+  eventually shows "CNPJ" || fail "Enter did not bring up the CNPJ question"
+  eventually active "$(visible_window CNPJ)" || fail "the CNPJ question did not take the focus"
+  xdotool key Return
+  eventually gone "CNPJ" || fail "Enter did not answer the CNPJ question"
+}
+
+# First start: nothing stored, the focus in field 1. Each full field hands the focus on.
+start_morvanex
+xdotool type --delay 40 "${code// /}"
+validate_and_confirm
+# "Sair", where the form puts it (x 485, y 86, 68 x 50 pixels).
+xdotool mousemove --window "$window" 519 111 click 1
+eventually exited "$app" || fail "Sair did not close the window"
+[ "$(stored_line)" = "FooterString=$code" ] || fail "stored \"$(stored_line)\", expected \"FooterString=$code\""
+
+# Second start: the code is restored with the focus on the validation button.
+start_morvanex
+actions=$(xprop -id "$window" _NET_WM_ALLOWED_ACTIONS)
+[[ $actions == *_NET_WM_ACTION_MINIMIZE* ]] || fail "the window manager offers no minimise: $actions"
+[[ $actions != *_NET_WM_ACTION_RESIZE* ]] || fail "the window manager offers resizing: $actions"
+xdotool windowminimize "$window"
+eventually gone "Morvanex 1.05" || fail "the window did not minimise"
+xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+eventually active "$window" || fail "the window did not come back from minimised"
+validate_and_confirm
+# Escape leaves without storing anything.
+xdotool key Escape
+eventually exited "$app" || fail "Escape did not close the window"
+[ "$(stored_line)" = "FooterString=$code" ] || fail "Escape changed the stored code to \"$(stored_line)\""
+echo "PASS: typed, validated, stored and restored $code"

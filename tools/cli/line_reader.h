@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace morvanex::cli {
+
+// Lines of standard input, read straight from the descriptor in large blocks, so that the caller can
+// tell whether the next line is already at hand or means waiting (and answer what it has first).
+class LineReader
+{
+public:
+    enum class Result { Line, End, Failed };
+
+    // A line's bytes past this many are dropped: a FooterCode is 48 characters, and a line of any
+    // length must not exhaust memory.
+    static constexpr std::size_t maxKeptLength = 4096;
+
+    // Whether next returns without reading more input.
+    bool lineReady() const;
+    // The next line without its LF; the last line may lack one. Failed when a read fails (error says why).
+    Result next(std::string& line);
+    const std::string& error() const { return m_error; }
+
+private:
+    bool fill();
+
+    std::string m_buffer;
+    std::size_t m_start = 0;
+    bool m_ended = false;
+    std::string m_error;
+};
+
+} // namespace morvanex::cli
