@@ -10,8 +10,9 @@ namespace morvanex::cli {
 std::optional<std::vector<std::uint8_t>> readImageFile(const std::filesystem::path& path, std::string& reason)
 {
     try {
-        auto image = readWholeFile(path);
-        if (!image)
+        // The reader says why itself, running out of memory included.
+        auto image = readWholeFile(path, &reason);
+        if (!image && reason.empty())
             reason = "it cannot be opened or read as an ordinary file";
         return image;
     } catch (const std::bad_alloc&) {
