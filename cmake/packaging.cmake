@@ -6,10 +6,10 @@ set(CPACK_PACKAGE_VENDOR Morvanex)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Morvanex maintainers <maintainers@morvanex.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "checks fiscal document footer codes against approved firmware")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Morvanex decodes the 48-character FooterCode of a fiscal document with the approved firmware image "
-    "it names and shows the document's data: the desktop application Morvanex and the scriptable "
-    "morvanex-cli.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Morvanex decodes the 48-character FooterCode of a fiscal document with the approved firmware "
+       "image it names and shows the document's data: the desktop application Morvanex and the "
+       "scriptable morvanex-cli.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
