@@ -40,7 +40,7 @@ constexpr uint64_t bitsPerCharacter = 11;
 constexpr Milliseconds drainSlack{500};
 constexpr Milliseconds drainPollStep{1};
 
-Milliseconds perByteTimeout(size_t count, uint32_t perByteMs, uint32_t constantMs)
+[[maybe_unused]] Milliseconds perByteTimeout(size_t count, uint32_t perByteMs, uint32_t constantMs)
 {
     // Saturates rather than wraps for absurd counts.
     const auto limit = static_cast<uint64_t>(std::numeric_limits<int64_t>::max() / 2 / perByteMs);
@@ -403,13 +403,18 @@ bool SerialPort::isOpen() const
 
 bool SerialPort::open(uint32_t baudRate)
 {
-    if (isOpen())
+    // The error is taken before the clean-up that could change it.
+    const auto failed = [this](DWORD error) {
+        openError = std::error_code(static_cast<int>(error), std::system_category());
         return false;
+    };
+    if (isOpen())
+        return failed(ERROR_BUSY);
     const std::string path = resolveDeviceName(deviceName());
     HANDLE device = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_OVERLAPPED, nullptr);
     if (device == INVALID_HANDLE_VALUE)
-        return false;
+        return failed(::GetLastError());
 
     DWORD errors = 0;
     COMSTAT status{};
@@ -418,8 +423,9 @@ bool SerialPort::open(uint32_t baudRate)
     COMMTIMEOUTS savedTimeouts{};
     if (!::ClearCommError(device, &errors, &status) || !::GetCommState(device, &saved) ||
         !::GetCommTimeouts(device, &savedTimeouts)) {
+        const DWORD error = ::GetLastError();
         ::CloseHandle(device);
-        return false;
+        return failed(error);
     }
 
     DCB line = saved;
@@ -442,10 +448,11 @@ bool SerialPort::open(uint32_t baudRate)
     const bool configured = ::SetCommState(device, &line) && ::SetCommTimeouts(device, &timeouts) &&
                             ::SetupComm(device, queueSize, queueSize) && ::PurgeComm(device, purgeAll);
     if (!configured) {
+        const DWORD error = ::GetLastError();
         ::SetCommTimeouts(device, &savedTimeouts);
         ::SetCommState(device, &saved);
         ::CloseHandle(device);
-        return false;
+        return failed(error);
     }
 
     native->handle = device;
@@ -453,6 +460,7 @@ bool SerialPort::open(uint32_t baudRate)
     native->savedState = saved;
     native->baudRate = baudRate;
     openedName = deviceName();
+    openError.clear();
     return true;
 }
 

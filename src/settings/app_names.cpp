@@ -2,6 +2,10 @@
 
 #include <cstdlib>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace morvanex {
 namespace {
 
@@ -62,7 +66,17 @@ std::filesystem::path profileFilePath(std::string_view baseName,
     return std::filesystem::path(profileFileName(baseName));
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+std::filesystem::path profileFilePath(std::string_view baseName)
+{
+    char folder[MAX_PATH + 1];
+    const UINT length = ::GetWindowsDirectoryA(folder, sizeof folder);
+    // Without the folder, the bare name: the working directory.
+    if (length == 0 || length >= sizeof folder)
+        return std::filesystem::path(profileFileName(baseName));
+    return profileFilePath(baseName, std::filesystem::path(std::string(folder, length)));
+}
+#else
 std::filesystem::path profileFilePath(std::string_view baseName)
 {
     return profileFilePath(baseName, environmentValue("XDG_CONFIG_HOME"), environmentValue("HOME"));

@@ -24,9 +24,8 @@ std::filesystem::path profileFilePath(std::string_view baseName,
                                       std::optional<std::string_view> xdgConfigHome,
                                       std::optional<std::string_view> home);
 
-#ifndef _WIN32
-// As above, with the values of the process environment.
+// The settings file of this platform: as above with the values of the process environment, or on
+// Windows in the Windows folder, where the platform's profile functions put a bare file name.
 std::filesystem::path profileFilePath(std::string_view baseName);
-#endif
 
 } // namespace morvanex

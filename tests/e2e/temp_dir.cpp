@@ -6,16 +6,32 @@
 #include <stdexcept>
 #include <string>
 
+#ifndef _WIN32
 #include <stdlib.h>
+#endif
 
 namespace morvanex::test {
 
 TempDir::TempDir()
 {
+#ifdef _WIN32
+    // No mkdtemp: a random name, created only if it is new.
+    std::random_device seed;
+    std::mt19937_64 gen(seed());
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        auto candidate = std::filesystem::temp_directory_path() / ("morvanex-test-" + std::to_string(gen()));
+        std::error_code ec;
+        if (std::filesystem::create_directory(candidate, ec))
+            m_path = std::move(candidate);
+    }
+    if (m_path.empty())
+        throw std::runtime_error("no temporary folder could be made");
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "morvanex-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
     m_path = pattern;
+#endif
 }
 
 TempDir::~TempDir()

@@ -57,8 +57,10 @@ openbox --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
 pids+=($!)
 eventually test -e "$work/wm-ready" || fail "openbox did not start"
 
+# start_morvanex [WORKSPACE [COMMAND PREFIX...]]
 start_morvanex() {
-  (cd "$work/demo" && exec env QT_QPA_PLATFORM=xcb "$program" >>"$work/app.log" 2>&1) &
+  local workspace=${1:-$work/demo}
+  (cd "$workspace" && exec env QT_QPA_PLATFORM=xcb "${@:2}" "$program" >>"$work/app.log" 2>&1) &
   app=$!
   pids+=("$app")
   eventually shows "Morvanex 1.05" || fail "the main window did not come up"
@@ -101,4 +103,21 @@ validate_and_confirm
 xdotool key Escape
 eventually exited "$app" || fail "Escape did not close the window"
 [ "$(stored_line)" = "FooterString=$code" ] || fail "Escape changed the stored code to \"$(stored_line)\""
-echo "PASS: typed, validated, stored and restored $code"
+
+# An image larger than the address space allows: the validation ends with the firmware-not-found
+# message and the window stays. Five GiB of zero bytes, sparse, whose CRC-16 is 0000, as is the
+# checksum of this code; settled an hour ago, so the catalogue reads it once.
+mkdir -p "$work/big/TXT" "$work/big/Bin"
+printf 'ARQUIVO: big.bin\nMODELO: BIG\n' >"$work/big/TXT/big.txt"
+truncate -s 5G "$work/big/Bin/big.bin"
+touch -d '1 hour ago' "$work/big/Bin/big.bin"
+start_morvanex "$work/big" prlimit --as=3221225472
+xdotool type --delay 20 "00000100000000000001000000000000000000000000"
+xdotool key Return
+eventually shows "Morvanex" || fail "no message for an image too large for memory"
+xdotool key Return
+eventually gone "Morvanex" || fail "the message did not close"
+! exited "$app" || fail "Morvanex ended on an image too large for memory"
+xdotool key Escape
+eventually exited "$app" || fail "Escape did not close the window"
+echo "PASS: typed, validated, stored and restored $code; an image too large for memory is not found"

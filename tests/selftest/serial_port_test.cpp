@@ -1,3 +1,4 @@
+#include "selftest/line_timing.h"
 #include "selftest/serial_port.h"
 
 #include <array>
@@ -33,11 +34,8 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr uint32_t lineRate = 9600;
-// Wide enough for a loaded two-core machine.
-constexpr milliseconds oneByteTimeoutLow{950};
-constexpr milliseconds oneByteTimeoutHigh{2500};
-constexpr milliseconds gapTimeoutHigh{500};
+using namespace test; // line rate, time-out bounds, timed
+
 constexpr milliseconds socatStartLimit{10000};
 
 bool onPath(const char* program)
@@ -52,13 +50,6 @@ bool onPath(const char* program)
             return true;
     }
     return false;
-}
-
-template <typename F> milliseconds timed(F&& f)
-{
-    const auto start = Clock::now();
-    f();
-    return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
 }
 
 // A socat-made pair of pseudo-terminals: whatever is written to one end comes out of the other.

@@ -21,9 +21,18 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, co
     Arguments parsed;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
+        if (arg == "--") {
+            while (++i < args.size())
+                parsed.positional.push_back(args[i]);
+            break;
+        }
+        if (arg.size() < 2 || arg[0] != '-') {
             parsed.positional.push_back(arg);
             continue;
+        }
+        if (arg[1] != '-') {
+            error = "unknown option " + arg;
+            return std::nullopt;
         }
         const auto eq = arg.find('=');
         const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);

@@ -17,7 +17,8 @@ inline constexpr int noInput = 66;
 // Exit status when standard input cannot be read or standard output cannot be written.
 inline constexpr int ioFailure = 74;
 
-// "--name value", "--name=value" and "--flag"; everything else is positional ("-" included).
+// "--name value", "--name=value" and "--flag". "-" alone (standard input), anything not starting with
+// "-", and everything after "--" are positional; any other "-x" is an unknown option.
 struct Arguments
 {
     std::map<std::string, std::string> values;

@@ -1,0 +1,48 @@
+#include "selftest/device_name.h"
+#include "settings/app_names.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <windows.h>
+
+namespace morvanex {
+namespace {
+
+TEST(WindowsNames, PortNamesMapToWin32Devices)
+{
+    ASSERT_EQ(::_putenv_s("MORVANEX_COM2", ""), 0);
+    const std::pair<const char*, const char*> cases[] = {
+        {"COM1:", "\\\\.\\COM1"},
+        {"com2", "\\\\.\\COM2"},
+        {"COM12:", "\\\\.\\COM12"},
+        {"\\\\.\\COM3", "\\\\.\\COM3"},
+        {"C:\\ports\\pair", "C:\\ports\\pair"},
+        {"COM0:", "COM0:"},
+    };
+    for (const auto& [name, device] : cases)
+        EXPECT_EQ(resolveDeviceName(name), device) << name;
+
+    ASSERT_EQ(::_putenv_s("MORVANEX_COM2", "\\\\.\\COM7"), 0);
+    EXPECT_EQ(resolveDeviceName("COM2:"), "\\\\.\\COM7");
+    EXPECT_EQ(resolveDeviceName("COM1:"), "\\\\.\\COM1");
+    ASSERT_EQ(::_putenv_s("MORVANEX_COM2", ""), 0);
+    EXPECT_EQ(resolveDeviceName("COM2:"), "\\\\.\\COM2");
+}
+
+TEST(WindowsNames, ProgramAndSettingsFile)
+{
+    char program[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameA(nullptr, program, sizeof program);
+    ASSERT_GT(length, 0u);
+    EXPECT_EQ(baseNameOf(std::string(program, length)), "windows_tests");
+
+    char folder[MAX_PATH];
+    const UINT folderLength = ::GetWindowsDirectoryA(folder, sizeof folder);
+    ASSERT_GT(folderLength, 0u);
+    EXPECT_EQ(profileFilePath("Morvanex"),
+              std::filesystem::path(std::string(folder, folderLength)) / "Morvanex.INI");
+}
+
+} // namespace
+} // namespace morvanex
