@@ -23,7 +23,7 @@ enum class ValidationStatus : int {
 
 std::string_view statusName(ValidationStatus status);
 
-// A firmware image as read for one decode; shared so that a batch run can keep it.
+// A firmware image as read for one decode.
 using ImageBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
 
 // An image in the form a batch run keeps it (see PreparedImage); shared so that dropping it from the

@@ -23,6 +23,8 @@ namespace {
 constexpr std::size_t groupChunks = 16;                        // 64-byte chunks of the image per step
 constexpr std::size_t groupBytes = groupChunks * sampleStride; // image bytes per step
 constexpr std::size_t cacheLine = 64;
+static_assert(sampleSize % groupChunks == 0);
+
 // Where the system offers pages this large, a stream of a 4 MiB image lies in one page instead of
 // sixteen, and reading it costs one address translation.
 constexpr std::size_t hugePage = std::size_t{2} << 20;
@@ -38,7 +40,6 @@ std::uint8_t* allocateStreams(std::size_t size)
 #endif
     return static_cast<std::uint8_t*>(p);
 }
-static_assert(sampleSize % groupChunks == 0);
 
 #ifdef MORVANEX_PREPARE_SSE2
 
