@@ -3,8 +3,8 @@
 #include "footer/key_derivation.h"
 
 #include <array>
-#include <cstdint>
 #include <memory>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>

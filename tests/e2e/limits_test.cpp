@@ -1,12 +1,15 @@
 // morvanex-cli under system limits: no thread to spare, less memory than an image needs.
-#include "footer/footer_encoder.h"
 #include "process.h"
 #include "temp_dir.h"
 
+#include "footer/footer_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
-#include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace morvanex::test {
 namespace {

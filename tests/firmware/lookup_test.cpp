@@ -1,3 +1,5 @@
+#include "scripted_prompts.h"
+
 #include "e2e/temp_dir.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/firmware_lookup.h"
@@ -8,11 +10,11 @@
 #include "footer/alphabet.h"
 #include "footer/footer_encoder.h"
 #include "footer/validation_flow.h"
-#include "scripted_prompts.h"
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <fstream>
-#include <gtest/gtest.h>
 
 namespace morvanex::test {
 namespace {

@@ -1,20 +1,21 @@
 #include "arguments.h"
 #include "cli_prompts.h"
 #include "commands.h"
+#include "firmware_json.h"
+#include "json_writer.h"
+#include "line_reader.h"
+#include "text_escape.h"
+#include "workspace_checks.h"
+
 #include "firmware/firmware_catalogue.h"
 #include "firmware/firmware_lookup.h"
 #include "firmware/kept_images.h"
 #include "firmware/workspace.h"
-#include "firmware_json.h"
 #include "footer/alphabet.h"
 #include "footer/calendar_time.h"
 #include "footer/footer_encoder.h"
 #include "footer/plausibility.h"
 #include "footer/validation_flow.h"
-#include "json_writer.h"
-#include "line_reader.h"
-#include "text_escape.h"
-#include "workspace_checks.h"
 
 #include <algorithm>
 #include <array>
