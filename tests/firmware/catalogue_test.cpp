@@ -193,6 +193,34 @@ TEST_F(Catalogue, LineEndsAndOddBytes)
     EXPECT_EQ(row(0).version, std::string("\x81\x8D\xE9\0x\r", 6));
 }
 
+// What the catalogue computes ahead from one read of a descriptor is what its procedures then ask for.
+TEST_F(Catalogue, ChecksumsAheadAreTheOnesTheProceduresAsk)
+{
+    class Recorder : public ImageChecksumSource
+    {
+    public:
+        std::vector<std::pair<std::string, ImageChecksum>> asked;
+        std::optional<std::uint16_t> checksum(std::string_view fileName, ImageChecksum which) override
+        {
+            asked.emplace_back(fileName, which);
+            return 0;
+        }
+    };
+    const std::string descriptors[] = {
+        "ARQUIVO: a.bin\nMODELO: X\n",
+        "ARQUIVO: a.bin\nMARCA: Z\nArquivo: b.bin\nMO: ZQ-101 ORBITA  \r\n",
+        "A: c.bin\nMODELO: ZQ-101 ORBITA\nMODELO: other\n",
+        " ARQUIVO: d.bin\nMODELO: XR-55-LQ\n",
+        "no image line\n",
+    };
+    for (const std::string& text : descriptors) {
+        const auto path = dir.write("TXT/d.txt", text);
+        Recorder recorder;
+        FirmwareRecord().loadDescriptor(path, recorder, prompts);
+        EXPECT_EQ(imageChecksumRequests(path), recorder.asked) << text;
+    }
+}
+
 } // namespace
 } // namespace morvanex::test
 
