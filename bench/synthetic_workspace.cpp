@@ -1,6 +1,7 @@
 #include "synthetic_workspace.h"
 
 #include "footer/footer_encoder.h"
+#include "footer/prepared_image.h"
 
 #include <fstream>
 #include <random>
@@ -58,9 +59,11 @@ std::vector<std::string> SyntheticWorkspace::validCodes(int count) const
         if (isSwappedModel(i))
             for (std::size_t k = 0; k + 1 < image.size(); k += 2)
                 std::swap(image[k], image[k + 1]);
+        // Prepared once, so that many codes per image cost little to make.
+        const auto prepared = PreparedImage::prepare(image);
         for (int n = i; n < count; n += m_imageCount)
-            codes[static_cast<std::size_t>(n)] =
-                *encodeFooter(image, static_cast<std::uint32_t>(n), "42020B", gen(), "0012.345.678/0001.95");
+            codes[static_cast<std::size_t>(n)] = *encodeFooter(*prepared, static_cast<std::uint32_t>(n),
+                                                               "42020B", gen(), "0012.345.678/0001.95");
     }
     return codes;
 }

@@ -24,6 +24,25 @@ std::vector<int> matchingRows(const FirmwareCatalogue& catalogue, std::span<cons
 
 ImageBytes FirmwareLookup::loadFirmwareImage(std::span<const std::uint8_t, 4> checksumText, int& chosenRow)
 {
+    const FirmwareRecord* record = findRow(checksumText, chosenRow);
+    if (!record)
+        return nullptr;
+    auto file = openImage(*record);
+    if (!file)
+        return nullptr;
+    std::string reason;
+    auto bytes = file->readAll(&reason);
+    if (!bytes) {
+        fail(*record, reason);
+        return nullptr;
+    }
+    if (record->byteSwapped)
+        swapBytePairs(*bytes);
+    return std::make_shared<const std::vector<std::uint8_t>>(std::move(*bytes));
+}
+
+const FirmwareRecord* FirmwareLookup::findRow(std::span<const std::uint8_t, 4> checksumText, int& chosenRow)
+{
     m_failure.reset();
     const std::vector<int> candidates = matchingRows(m_catalogue, checksumText);
     if (candidates.empty())
@@ -33,48 +52,21 @@ ImageBytes FirmwareLookup::loadFirmwareImage(std::span<const std::uint8_t, 4> ch
     const int index = std::find(candidates.begin(), candidates.end(), row) != candidates.end() ? row : -1;
     chosenRow = index;
     m_catalogue.selectedIndex = index;
-    if (index < 0)
-        return nullptr;
-    const FirmwareRecord& record = m_catalogue.rows[static_cast<std::size_t>(index)];
-    return readImage(record.fileName, record.byteSwapped != 0);
+    return index < 0 ? nullptr : &m_catalogue.rows[static_cast<std::size_t>(index)];
 }
 
-void FirmwareLookup::keepImages(bool keep, std::size_t byteBound)
+std::optional<InputFile> FirmwareLookup::openImage(const FirmwareRecord& record)
 {
-    m_kept = keep ? std::make_unique<KeptImages>(byteBound) : nullptr;
-}
-
-ImageBytes FirmwareLookup::readImage(const std::string& fileName, bool swapped)
-{
-    const auto path = m_workspace.imagePath(fileName);
-    if (!path)
-        return fail(fileName, "its name does not stay inside the image folder");
     std::string reason;
-    auto file = InputFile::open(*path, &reason);
+    auto file = m_workspace.openImage(record.fileName, &reason);
     if (!file)
-        return fail(fileName, reason);
-    // Checked at every validation: a kept image counts only while its file is unchanged.
-    const KeptImages::Key key{*path, swapped};
-    if (m_kept) {
-        if (ImageBytes kept = m_kept->find(key, file->identity()))
-            return kept;
-    }
-    auto bytes = file->readAll(&reason);
-    if (!bytes)
-        return fail(fileName, reason);
-    if (swapped)
-        swapBytePairs(*bytes);
-    auto image = std::make_shared<const std::vector<std::uint8_t>>(std::move(*bytes));
-    // A file changed within the clock tick of its time could change again unseen: not kept.
-    if (m_kept && file->settled())
-        m_kept->keep(key, file->identity(), image);
-    return image;
+        fail(record, reason);
+    return file;
 }
 
-ImageBytes FirmwareLookup::fail(const std::string& fileName, std::string reason)
+void FirmwareLookup::fail(const FirmwareRecord& record, std::string reason)
 {
-    m_failure = ImageReadFailure{fileName, std::move(reason)};
-    return nullptr;
+    m_failure = ImageReadFailure{record.fileName, std::move(reason)};
 }
 
 } // namespace morvanex

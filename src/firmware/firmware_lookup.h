@@ -1,9 +1,8 @@
 #pragma once
 
-#include "firmware/kept_images.h"
+#include "firmware/input_file.h"
 #include "footer/footer_decoder.h"
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 namespace morvanex {
 
 class FirmwareCatalogue;
+class FirmwareRecord;
 class OperatorPrompts;
 class Workspace;
 
@@ -24,11 +24,9 @@ struct ImageReadFailure
     std::string reason;   // English, e.g. "not enough memory to hold its 5368709120 bytes"
 };
 
-// Bytes of images a batch run may keep at once.
-inline constexpr std::size_t keptImageBound = std::size_t{1} << 30;
-
 // Finds the image a code names: the matching row (the operator chooses among several), read from
-// the image folder as it is now, byte pairs swapped for the byte-swapped models.
+// the image folder as it is now, byte pairs swapped for the byte-swapped models. Nothing of the image
+// is kept; a batch run keeps images with KeptImages, which finds rows and files through this lookup.
 class FirmwareLookup : public FirmwareSource
 {
 public:
@@ -39,22 +37,22 @@ public:
 
     ImageBytes loadFirmwareImage(std::span<const std::uint8_t, 4> checksumText, int& chosenRow) override;
 
-    // For a batch run: images read are kept, up to byteBound bytes, and used again while their
-    // files keep the identity they were read with.
-    void keepImages(bool keep, std::size_t byteBound = keptImageBound);
+    // The first steps of every lookup: the row the checksum text names (the operator chooses among
+    // several), also set as the catalogue's selectedIndex; null when none is settled on.
+    const FirmwareRecord* findRow(std::span<const std::uint8_t, 4> checksumText, int& chosenRow);
+    // The row's image file opened as it is now; nothing when it cannot be (lastFailure says why).
+    std::optional<InputFile> openImage(const FirmwareRecord& record);
+    // Notes why the row's image could not be had.
+    void fail(const FirmwareRecord& record, std::string reason);
 
-    // Set when the last loadFirmwareImage settled on a row but could not open, read or hold its
-    // image (a missing file included); empty otherwise. For the thread that decoded.
+    // Set when the last lookup settled on a row but could not open, read or hold its image (a
+    // missing file included); empty otherwise. For the thread that decoded.
     const std::optional<ImageReadFailure>& lastFailure() const { return m_failure; }
 
 private:
-    ImageBytes readImage(const std::string& fileName, bool swapped);
-    ImageBytes fail(const std::string& fileName, std::string reason);
-
     FirmwareCatalogue& m_catalogue;
     const Workspace& m_workspace;
     OperatorPrompts& m_prompts;
-    std::unique_ptr<KeptImages> m_kept;
     std::optional<ImageReadFailure> m_failure;
 };
 

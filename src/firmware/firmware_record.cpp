@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -22,6 +23,13 @@ constexpr std::size_t descriptorChunk = 65536;
 bool isModelLine(std::string_view line)
 {
     return startsWithIgnoringCase(line, "mo", CaseRule::Ascii);
+}
+
+// The model of a descriptor's last model line, trailing blanks aside, names a byte-swapped model exactly.
+bool isByteSwappedModel(std::string model)
+{
+    model.erase(model.find_last_not_of(' ') + 1);
+    return std::find(byteSwappedModels.begin(), byteSwappedModels.end(), model) != byteSwappedModels.end();
 }
 
 std::string hex4(std::uint16_t value)
@@ -40,14 +48,14 @@ bool forEachLine(const std::filesystem::path& path, F f)
         return false;
     try {
         LineStream lines(LineEnds::Lf);
-        std::vector<std::uint8_t> chunk(descriptorChunk);
+        const auto chunk = std::make_unique_for_overwrite<std::uint8_t[]>(descriptorChunk);
         for (;;) {
-            const auto got = file->read(chunk);
+            const auto got = file->read({chunk.get(), descriptorChunk});
             if (!got)
                 return false;
             if (*got == 0)
                 lines.close();
-            lines.append(std::string_view(reinterpret_cast<const char*>(chunk.data()), *got));
+            lines.append(std::string_view(reinterpret_cast<const char*>(chunk.get()), *got));
             while (const auto line = lines.next())
                 f(std::string_view(*line));
             if (*got == 0)
@@ -78,6 +86,27 @@ std::string descriptorValue(std::string_view line)
     return std::string(line.substr(start));
 }
 
+std::vector<std::pair<std::string, ImageChecksum>> imageChecksumRequests(const std::filesystem::path& path)
+{
+    std::string model;
+    std::vector<std::string> images;
+    if (!forEachLine(path, [&](std::string_view line) {
+            if (isModelLine(line))
+                model = descriptorValue(line);
+            else if (!line.empty() && foldCase(line[0], CaseRule::Ascii) == 'a')
+                images.push_back(descriptorValue(line));
+        }))
+        return {};
+    const ImageChecksum footer =
+        isByteSwappedModel(model) ? ImageChecksum::SwappedFooter : ImageChecksum::Footer;
+    std::vector<std::pair<std::string, ImageChecksum>> requests;
+    for (auto& name : images) {
+        requests.emplace_back(name, footer);
+        requests.emplace_back(std::move(name), ImageChecksum::Display);
+    }
+    return requests;
+}
+
 int FirmwareRecord::loadDescriptor(const std::filesystem::path& path, ImageChecksumSource& images,
                                    OperatorPrompts& prompts)
 {
@@ -88,8 +117,7 @@ int FirmwareRecord::loadDescriptor(const std::filesystem::path& path, ImageCheck
                 scratchModel = descriptorValue(line);
         }))
         return 0;
-    scratchModel.erase(scratchModel.find_last_not_of(' ') + 1);
-    if (std::find(byteSwappedModels.begin(), byteSwappedModels.end(), scratchModel) != byteSwappedModels.end())
+    if (isByteSwappedModel(scratchModel))
         byteSwapped = 1;
 
     return forEachLine(path, [&](std::string_view line) { applyLine(line, images, prompts); }) ? 1 : 0;

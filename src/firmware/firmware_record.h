@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace morvanex {
 
@@ -35,6 +37,10 @@ public:
     // image cannot be opened or read.
     virtual std::optional<std::uint16_t> checksum(std::string_view fileName, ImageChecksum which) = 0;
 };
+
+// The checksum procedures loadDescriptor runs for the descriptor at path, in order, found from one read
+// of it: for computing them ahead. Empty when it cannot be read.
+std::vector<std::pair<std::string, ImageChecksum>> imageChecksumRequests(const std::filesystem::path& path);
 
 // One approved image. Texts are Windows-1252 bytes as the descriptor holds them.
 class FirmwareRecord

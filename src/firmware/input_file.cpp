@@ -85,6 +85,11 @@ bool isSettled(const FileIdentity& identity)
            std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() - settleNs;
 }
 
+std::string notEnoughMemory(std::uint64_t bytes)
+{
+    return "not enough memory to hold its " + std::to_string(bytes) + " bytes";
+}
+
 std::optional<FileIdentity> identityOf(const std::filesystem::path& path)
 {
 #ifdef _WIN32
@@ -220,7 +225,7 @@ std::optional<std::vector<std::uint8_t>> InputFile::readAll(std::string* reason)
         tooLarge = true;
     }
     if (tooLarge) {
-        setReason(reason, "not enough memory to hold its " + std::to_string(m_identity.size) + " bytes");
+        setReason(reason, notEnoughMemory(m_identity.size));
         return std::nullopt;
     }
     return bytes;

@@ -26,6 +26,9 @@ struct FileIdentity
 // same tick as the last one may leave the time as it was.
 bool isSettled(const FileIdentity& identity);
 
+// Why an image of this many bytes could not be held.
+std::string notEnoughMemory(std::uint64_t bytes);
+
 // The identity of what path names, links followed; nothing when it cannot be examined.
 std::optional<FileIdentity> identityOf(const std::filesystem::path& path);
 

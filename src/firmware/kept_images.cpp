@@ -1,10 +1,56 @@
 #include "firmware/kept_images.h"
 
+#include "firmware/firmware_lookup.h"
+#include "firmware/firmware_record.h"
+#include "firmware/image_file.h"
+#include "footer/prepared_image.h"
+
+#include <functional>
+
 namespace morvanex {
 
-ImageBytes KeptImages::find(const Key& key, const FileIdentity& identity)
+std::size_t KeptImages::KeyHash::operator()(const Key& key) const
 {
-    const std::lock_guard lock(m_mutex);
+    const std::hash<std::uint64_t> hash;
+    return hash(key.inode * 2 + key.swapped) ^ (hash(key.device) << 1);
+}
+
+PreparedImageRef KeptImages::loadPreparedImage(std::span<const std::uint8_t, 4> checksumText, int& chosenRow)
+{
+    const FirmwareRecord* record = m_lookup.findRow(checksumText, chosenRow);
+    if (!record)
+        return nullptr;
+    auto file = m_lookup.openImage(*record);
+    if (!file)
+        return nullptr;
+    // Checked at every validation: a kept image counts only while its file is unchanged.
+    const FileIdentity& identity = file->identity();
+    const Key key{identity.device, identity.inode, record->byteSwapped != 0};
+    if (PreparedImageRef kept = find(key, identity))
+        return kept;
+
+    std::string reason;
+    auto bytes = file->readAll(&reason);
+    if (!bytes) {
+        m_lookup.fail(*record, reason);
+        return nullptr;
+    }
+    if (key.swapped)
+        swapBytePairs(*bytes);
+    auto prepared = PreparedImage::prepare(*bytes);
+    if (!prepared) {
+        m_lookup.fail(*record, notEnoughMemory(bytes->size()));
+        return nullptr;
+    }
+    auto image = std::make_shared<const PreparedImage>(std::move(*prepared));
+    // A file changed within the clock tick of its time could change again unseen: not kept.
+    if (file->settled())
+        keep(key, identity, image);
+    return image;
+}
+
+PreparedImageRef KeptImages::find(const Key& key, const FileIdentity& identity)
+{
     const auto it = m_entries.find(key);
     if (it == m_entries.end())
         return nullptr;
@@ -16,29 +62,23 @@ ImageBytes KeptImages::find(const Key& key, const FileIdentity& identity)
     return it->second.image;
 }
 
-void KeptImages::keep(const Key& key, const FileIdentity& identity, const ImageBytes& image)
+void KeptImages::keep(const Key& key, const FileIdentity& identity, const PreparedImageRef& image)
 {
-    const std::lock_guard lock(m_mutex);
     if (const auto it = m_entries.find(key); it != m_entries.end())
         drop(it);
-    if (image->size() > m_bound)
+    const std::size_t size = image->memoryBytes();
+    if (size > m_bound)
         return;
-    while (m_bytes + image->size() > m_bound)
+    while (m_bytes + size > m_bound)
         drop(m_entries.find(m_uses.back()));
     m_uses.push_front(key);
     m_entries.emplace(key, Entry{identity, image, m_uses.begin()});
-    m_bytes += image->size();
+    m_bytes += size;
 }
 
-std::size_t KeptImages::bytes() const
+void KeptImages::drop(Entries::iterator it)
 {
-    const std::lock_guard lock(m_mutex);
-    return m_bytes;
-}
-
-void KeptImages::drop(std::map<Key, Entry>::iterator it)
-{
-    m_bytes -= it->second.image->size();
+    m_bytes -= it->second.image->memoryBytes();
     m_uses.erase(it->second.use);
     m_entries.erase(it);
 }

@@ -4,42 +4,63 @@
 #include "footer/footer_decoder.h"
 
 #include <cstddef>
-#include <filesystem>
 #include <list>
-#include <map>
-#include <mutex>
-#include <string>
-#include <utility>
+#include <unordered_map>
 
 namespace morvanex {
 
-// Images a batch run keeps between validations, at most byteBound bytes of them; the least
-// recently used go first. An image counts only while its file has the identity it was read with.
-class KeptImages
+class FirmwareLookup;
+
+// Bytes of images a batch run may keep at once.
+inline constexpr std::size_t keptImageBound = std::size_t{1} << 30;
+
+// Images a batch run keeps between validations, prepared (CRC-16 and sample streams), at most
+// byteBound bytes of them as PreparedImage::memoryBytes() counts; the least recently used go first.
+// The row and the file are found afresh for every code; a kept image counts only while its file has
+// the identity it was read with. An image that cannot be read or prepared for want of memory is not
+// found, with the reason in the lookup's lastFailure(). For one thread, as the lookup is.
+class KeptImages : public PreparedFirmwareSource
 {
 public:
-    using Key = std::pair<std::filesystem::path, bool>; // the file, byte pairs swapped
+    explicit KeptImages(FirmwareLookup& lookup, std::size_t byteBound = keptImageBound)
+        : m_lookup(lookup), m_bound(byteBound)
+    {
+    }
 
-    explicit KeptImages(std::size_t byteBound) : m_bound(byteBound) {}
-
-    // The image kept for key, if its file still has this identity.
-    ImageBytes find(const Key& key, const FileIdentity& identity);
-    void keep(const Key& key, const FileIdentity& identity, const ImageBytes& image);
-    std::size_t bytes() const;
+    PreparedImageRef loadPreparedImage(std::span<const std::uint8_t, 4> checksumText,
+                                       int& chosenRow) override;
+    // Bytes kept now, as the bound counts them.
+    std::size_t bytes() const { return m_bytes; }
 
 private:
+    // One file as one model holds it: a file reached by other names is the same file.
+    struct Key
+    {
+        std::uint64_t device;
+        std::uint64_t inode;
+        bool swapped;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash
+    {
+        std::size_t operator()(const Key& key) const;
+    };
     struct Entry
     {
         FileIdentity identity;
-        ImageBytes image;
+        PreparedImageRef image;
         std::list<Key>::iterator use;
     };
-    void drop(std::map<Key, Entry>::iterator it);
+    using Entries = std::unordered_map<Key, Entry, KeyHash>;
 
+    PreparedImageRef find(const Key& key, const FileIdentity& identity);
+    void keep(const Key& key, const FileIdentity& identity, const PreparedImageRef& image);
+    void drop(Entries::iterator it);
+
+    FirmwareLookup& m_lookup;
     std::size_t m_bound;
     std::size_t m_bytes = 0;
-    mutable std::mutex m_mutex;
-    std::map<Key, Entry> m_entries;
+    Entries m_entries;
     std::list<Key> m_uses; // most recent first
 };
 

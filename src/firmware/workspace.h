@@ -1,5 +1,7 @@
 #pragma once
 
+#include "firmware/input_file.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -24,6 +26,8 @@ public:
     // fails). Nothing for a name no open accepts: empty, absolute (a leading separator, a drive such
     // as "C:"), ending in a separator, with a "." or ".." component or a zero byte.
     std::optional<std::filesystem::path> imagePath(std::string_view fileName) const;
+    // The file imagePath gives, opened as it is now; nothing when it cannot be, reason saying why.
+    std::optional<InputFile> openImage(std::string_view fileName, std::string* reason = nullptr) const;
 
 private:
     std::filesystem::path m_root;

@@ -11,7 +11,9 @@
 namespace morvanex {
 namespace {
 
-constexpr std::size_t chunkSize = std::size_t{1} << 20; // even, so byte pairs never straddle two chunks
+// Small enough that a piece is still in the core's own cache when the checksums go over it, large enough
+// that system calls cost little; even, so byte pairs never straddle two pieces.
+constexpr std::size_t chunkSize = std::size_t{256} << 10;
 
 std::size_t slot(ImageChecksum which)
 {
@@ -22,8 +24,7 @@ std::size_t slot(ImageChecksum which)
 
 std::optional<std::uint16_t> WorkspaceImageChecksums::checksum(std::string_view fileName, ImageChecksum which)
 {
-    const auto path = m_workspace.imagePath(fileName);
-    auto file = path ? InputFile::open(*path) : std::nullopt;
+    auto file = m_workspace.openImage(fileName);
     if (!file)
         return std::nullopt;
     auto known = m_known.find(fileName);
@@ -35,7 +36,9 @@ std::optional<std::uint16_t> WorkspaceImageChecksums::checksum(std::string_view 
     Wanted wanted{};
     wanted[slot(which)] = true;
     wanted[slot(ImageChecksum::Display)] = true;
-    auto computed = compute(*file, wanted);
+    if (!m_chunk)
+        m_chunk = makeChunk();
+    auto computed = compute(*file, wanted, m_chunk.get());
     if (!computed)
         return std::nullopt;
     if (!same)
@@ -59,8 +62,9 @@ void WorkspaceImageChecksums::computeAhead(std::span<const std::pair<std::string
     std::vector<std::optional<Known>> results(work.size());
     std::atomic<std::size_t> next{0};
     auto run = [&] {
+        const Chunk chunk = makeChunk();
         for (std::size_t i; (i = next++) < work.size();)
-            results[i] = open(work[i].first, work[i].second);
+            results[i] = open(work[i].first, work[i].second, chunk.get());
     };
     std::vector<std::thread> pool;
     for (unsigned t = 1; t < threads; ++t) {
@@ -79,28 +83,31 @@ void WorkspaceImageChecksums::computeAhead(std::span<const std::pair<std::string
     }
 }
 
-std::optional<WorkspaceImageChecksums::Known> WorkspaceImageChecksums::open(std::string_view fileName,
-                                                                            const Wanted& wanted) const
+WorkspaceImageChecksums::Chunk WorkspaceImageChecksums::makeChunk()
 {
-    const auto path = m_workspace.imagePath(fileName);
-    auto file = path ? InputFile::open(*path) : std::nullopt;
-    return file ? compute(*file, wanted) : std::nullopt;
+    return std::make_unique_for_overwrite<std::uint8_t[]>(chunkSize);
 }
 
-std::optional<WorkspaceImageChecksums::Known> WorkspaceImageChecksums::compute(InputFile& file,
-                                                                               const Wanted& wanted)
+std::optional<WorkspaceImageChecksums::Known>
+WorkspaceImageChecksums::open(std::string_view fileName, const Wanted& wanted, std::uint8_t* chunk) const
+{
+    auto file = m_workspace.openImage(fileName);
+    return file ? compute(*file, wanted, chunk) : std::nullopt;
+}
+
+std::optional<WorkspaceImageChecksums::Known>
+WorkspaceImageChecksums::compute(InputFile& file, const Wanted& wanted, std::uint8_t* chunk)
 {
     std::uint16_t plain = 0;
     std::uint16_t swapped = 0;
     std::uint16_t sum = 0;
-    std::vector<std::uint8_t> chunk(chunkSize);
     for (;;) {
-        const auto got = file.read(chunk);
+        const auto got = file.read({chunk, chunkSize});
         if (!got)
             return std::nullopt;
         if (*got == 0)
             break;
-        const std::span<std::uint8_t> piece(chunk.data(), *got);
+        const std::span<std::uint8_t> piece(chunk, *got);
         if (wanted[slot(ImageChecksum::Footer)])
             plain = crc16Update(plain, piece);
         if (wanted[slot(ImageChecksum::Display)])

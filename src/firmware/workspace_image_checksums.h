@@ -5,6 +5,7 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
@@ -38,12 +39,17 @@ private:
     };
     using Wanted = std::array<bool, 3>;
 
+    // A buffer the image is read through, a piece at a time.
+    using Chunk = std::unique_ptr<std::uint8_t[]>;
+    static Chunk makeChunk();
+
     // Reads the open image once for every wanted checksum; nothing on a read error.
-    static std::optional<Known> compute(InputFile& file, const Wanted& wanted);
-    std::optional<Known> open(std::string_view fileName, const Wanted& wanted) const;
+    static std::optional<Known> compute(InputFile& file, const Wanted& wanted, std::uint8_t* chunk);
+    std::optional<Known> open(std::string_view fileName, const Wanted& wanted, std::uint8_t* chunk) const;
 
     const Workspace& m_workspace;
     std::map<std::string, Known, std::less<>> m_known; // by file name as the descriptor gives it
+    Chunk m_chunk;                                     // for the procedures' own reads
 };
 
 } // namespace morvanex

@@ -3,9 +3,9 @@
 #include "footer/alphabet.h"
 #include "footer/checksum.h"
 #include "footer/footer_layout.h"
+#include "footer/prepared_image.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace morvanex {
@@ -15,6 +15,15 @@ template <std::size_t N>
 std::span<const std::uint8_t, N> digits(const std::array<std::uint8_t, N + 1>& field)
 {
     return std::span<const std::uint8_t, N>(field.data(), N);
+}
+
+// The four characters the unmasked checksum values make, as the lookup matches them.
+std::array<std::uint8_t, 4> checksumText(const std::array<std::uint8_t, 5>& checksum)
+{
+    std::array<std::uint8_t, 4> text;
+    std::copy_n(checksum.begin(), 4, text.begin());
+    digitsToAlnum(text);
+    return text;
 }
 
 } // namespace
@@ -69,20 +78,9 @@ ValidationStatus FooterDecoder::decode(std::string_view input)
         checksum[i] =
             static_cast<std::uint8_t>(code[checksumPositions[i]] - cnpjBlock[checksumFirstMask + i]);
 
-    const ImageBytes image = loadFirmwareImage();
-    if (!image)
-        return ValidationStatus::FirmwareNotFound;
-
-    const ChecksumCalculator calculator;
-    char imageCrc[5];
-    std::snprintf(imageCrc, sizeof imageCrc, "%04X", calculator.crc16(*image));
-    std::array<std::uint8_t, 4> codeCrc;
-    std::copy_n(checksum.begin(), 4, codeCrc.begin());
-    digitsToAlnum(codeCrc);
-    if (std::memcmp(codeCrc.data(), imageCrc, 4) != 0)
-        return ValidationStatus::ChecksumMismatch;
-
-    deriveKey(*image);
+    const ValidationStatus found = m_preparedSource ? decodeWithPreparedImage() : decodeWithImage();
+    if (found != ValidationStatus::Valid)
+        return found;
     for (std::size_t i = 0; i < 20; ++i)
         cnpj[i] = static_cast<std::uint8_t>(cnpjBlock[i] - keyDigits[i]);
 
@@ -105,10 +103,48 @@ std::uint32_t FooterDecoder::dateValue() const
     return value;
 }
 
+ValidationStatus FooterDecoder::decodeWithImage()
+{
+    const ImageBytes image = loadFirmwareImage();
+    if (!image)
+        return ValidationStatus::FirmwareNotFound;
+    if (!checksumMatches(ChecksumCalculator().crc16(*image)))
+        return ValidationStatus::ChecksumMismatch;
+    deriveKey(*image);
+    return ValidationStatus::Valid;
+}
+
+ValidationStatus FooterDecoder::decodeWithPreparedImage()
+{
+    const PreparedImageRef image = m_preparedSource->loadPreparedImage(checksumText(checksum), m_chosenRow);
+    if (!image)
+        return ValidationStatus::FirmwareNotFound;
+    if (!checksumMatches(image->crc16()))
+        return ValidationStatus::ChecksumMismatch;
+    const KeyDigits key = deriveKeyDigits(*image, keyFields());
+    std::copy(key.begin(), key.end(), keyDigits.begin());
+    return ValidationStatus::Valid;
+}
+
+bool FooterDecoder::checksumMatches(std::uint16_t imageCrc) const
+{
+    // "%04X" of the CRC is its four nibbles made text the way digitsToAlnum makes them. The comparison
+    // is on the text: wrapped values 249-255 read as "0"-"6" and match those characters.
+    std::array<std::uint8_t, 4> imageText;
+    for (std::size_t i = 0; i < imageText.size(); ++i)
+        imageText[i] = static_cast<std::uint8_t>(imageCrc >> (12 - 4 * i) & 0xF);
+    digitsToAlnum(imageText);
+    return checksumText(checksum) == imageText;
+}
+
+KeyFields FooterDecoder::keyFields() const
+{
+    return {digits<6>(coo), digits<6>(serial), digits<8>(timestamp), digits<4>(checksum)};
+}
+
 void FooterDecoder::deriveKey(std::span<const std::uint8_t> image)
 {
-    const KeyDigits key = deriveKeyDigits(
-        image, {digits<6>(coo), digits<6>(serial), digits<8>(timestamp), digits<4>(checksum)});
+    const KeyDigits key = deriveKeyDigits(image, keyFields());
     std::copy(key.begin(), key.end(), keyDigits.begin());
 }
 
@@ -116,10 +152,7 @@ ImageBytes FooterDecoder::loadFirmwareImage()
 {
     if (!m_source)
         return nullptr;
-    std::array<std::uint8_t, 4> text;
-    std::copy_n(checksum.begin(), 4, text.begin());
-    digitsToAlnum(text);
-    return m_source->loadFirmwareImage(text, m_chosenRow);
+    return m_source->loadFirmwareImage(checksumText(checksum), m_chosenRow);
 }
 
 } // namespace morvanex

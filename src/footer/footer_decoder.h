@@ -12,6 +12,8 @@
 
 namespace morvanex {
 
+class PreparedImage;
+
 enum class ValidationStatus : int {
     Valid = 0,
     InvalidString = 1,
@@ -21,8 +23,12 @@ enum class ValidationStatus : int {
 
 std::string_view statusName(ValidationStatus status);
 
-// A firmware image as read for one decode; shared so that a batch run can keep it.
+// A firmware image as read for one decode.
 using ImageBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+
+// An image in the form a batch run keeps it (see PreparedImage); shared so that dropping it from the
+// kept ones cannot pull it away from a decode that uses it.
+using PreparedImageRef = std::shared_ptr<const PreparedImage>;
 
 // Where a decoder finds the image a code names by its checksum.
 class FirmwareSource
@@ -34,11 +40,24 @@ public:
     virtual ImageBytes loadFirmwareImage(std::span<const std::uint8_t, 4> checksumText, int& chosenRow) = 0;
 };
 
+// The same for a batch run: the image comes prepared, so a decode needs neither its CRC-16 nor more
+// than the samples of its own offset.
+class PreparedFirmwareSource
+{
+public:
+    virtual ~PreparedFirmwareSource() = default;
+    virtual PreparedImageRef loadPreparedImage(std::span<const std::uint8_t, 4> checksumText,
+                                               int& chosenRow) = 0;
+};
+
 // Turns a FooterCode back into its fields. Each text field is fixed width with a terminating zero.
 class FooterDecoder
 {
 public:
     explicit FooterDecoder(FirmwareSource* source = nullptr) : m_source(source) {}
+    // Decodes with prepared images instead: the same status and fields as from the image's bytes, but
+    // the two operations below are not called.
+    explicit FooterDecoder(PreparedFirmwareSource* source) : m_preparedSource(source) {}
     virtual ~FooterDecoder() = default;
 
     // Reads at most the first 49 bytes of text; positions the text does not have count as zero bytes.
@@ -66,7 +85,15 @@ protected:
     virtual ImageBytes loadFirmwareImage();
 
 private:
-    FirmwareSource* m_source;
+    // Whether the image's CRC-16 makes the same text as the code's checksum digits.
+    bool checksumMatches(std::uint16_t imageCrc) const;
+    KeyFields keyFields() const;
+    // The image's part of a decode: FirmwareNotFound, ChecksumMismatch, or Valid with keyDigits set.
+    ValidationStatus decodeWithImage();
+    ValidationStatus decodeWithPreparedImage();
+
+    FirmwareSource* m_source = nullptr;
+    PreparedFirmwareSource* m_preparedSource = nullptr;
     int m_chosenRow = -1;
 };
 

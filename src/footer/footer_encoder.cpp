@@ -3,6 +3,7 @@
 #include "footer/alphabet.h"
 #include "footer/checksum.h"
 #include "footer/key_derivation.h"
+#include "footer/prepared_image.h"
 
 #include <algorithm>
 #include <array>
@@ -28,16 +29,10 @@ std::array<std::uint8_t, N> documentDigits(std::string_view text)
     return d;
 }
 
-} // namespace
-
-bool isDocumentText(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return documentSymbolValue(static_cast<unsigned char>(c)).has_value(); });
-}
-
-std::optional<std::string> encodeFooter(std::span<const std::uint8_t> image, std::uint32_t coo,
-                                        std::string_view serial6, std::uint32_t seconds, std::string_view cnpj20)
+// image: the bytes or the prepared form of the image the code is for.
+template <typename Image>
+std::optional<std::string> encode(const Image& image, std::uint16_t crc, std::uint32_t coo,
+                                  std::string_view serial6, std::uint32_t seconds, std::string_view cnpj20)
 {
     if (coo > maxCoo || serial6.size() != serialExcerptLength || cnpj20.size() != cnpjLength ||
         !isDocumentText(serial6) || !isDocumentText(cnpj20))
@@ -48,7 +43,7 @@ std::optional<std::string> encodeFooter(std::span<const std::uint8_t> image, std
         cooDigits[i] = static_cast<std::uint8_t>(coo % 10);
     const auto serialDigits = documentDigits<6>(serial6);
     const auto timeDigits = hexDigits<8>(seconds);
-    const auto crcDigits = hexDigits<4>(ChecksumCalculator().crc16(image));
+    const auto crcDigits = hexDigits<4>(crc);
     const auto cnpjDigits = documentDigits<20>(cnpj20);
 
     const KeyDigits key = deriveKeyDigits(image, {cooDigits, serialDigits, timeDigits, crcDigits});
@@ -69,6 +64,28 @@ std::optional<std::string> encodeFooter(std::span<const std::uint8_t> image, std
         *out++ = static_cast<std::uint8_t>(crcDigits[i] + block[i]);
     std::copy(block.begin(), block.end(), out);
     return footerFromDigits(values);
+}
+
+} // namespace
+
+bool isDocumentText(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return documentSymbolValue(static_cast<unsigned char>(c)).has_value(); });
+}
+
+std::optional<std::string> encodeFooter(std::span<const std::uint8_t> image, std::uint32_t coo,
+                                        std::string_view serial6, std::uint32_t seconds,
+                                        std::string_view cnpj20)
+{
+    return encode(image, ChecksumCalculator().crc16(image), coo, serial6, seconds, cnpj20);
+}
+
+std::optional<std::string> encodeFooter(const PreparedImage& image, std::uint32_t coo,
+                                        std::string_view serial6, std::uint32_t seconds,
+                                        std::string_view cnpj20)
+{
+    return encode(image, image.crc16(), coo, serial6, seconds, cnpj20);
 }
 
 } // namespace morvanex

@@ -8,6 +8,8 @@
 
 namespace morvanex {
 
+class PreparedImage;
+
 inline constexpr std::uint32_t maxCoo = 999999;
 inline constexpr std::size_t serialExcerptLength = 6;
 inline constexpr std::size_t cnpjLength = 20;
@@ -19,6 +21,11 @@ bool isDocumentText(std::string_view text);
 // enciphered with the key of the image it runs. Nothing when the data cannot be encoded (COO above
 // 999999, a serial not of 6 or a CNPJ not of 20 document-alphabet characters).
 std::optional<std::string> encodeFooter(std::span<const std::uint8_t> image, std::uint32_t coo,
-                                        std::string_view serial6, std::uint32_t seconds, std::string_view cnpj20);
+                                        std::string_view serial6, std::uint32_t seconds,
+                                        std::string_view cnpj20);
+// The same code from the image's prepared form, for making many codes quickly.
+std::optional<std::string> encodeFooter(const PreparedImage& image, std::uint32_t coo,
+                                        std::string_view serial6, std::uint32_t seconds,
+                                        std::string_view cnpj20);
 
 } // namespace morvanex

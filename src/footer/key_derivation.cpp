@@ -1,12 +1,11 @@
 #include "footer/key_derivation.h"
 
-#include "footer/alphabet.h"
 #include "footer/checksum.h"
 #include "footer/little_endian.h"
+#include "footer/mix_block_simd.h"
 #include "footer/prepared_image.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #if defined(__x86_64__) || defined(_M_X64)
 #include <immintrin.h>
@@ -42,89 +41,172 @@ unsigned samplingOffset(std::span<const std::uint8_t, 6> coo)
     return n % sampleStride;
 }
 
-// The accumulation over blocks 0..blocks-1, whatever form the samples come from: fill(b, offset, sample)
-// puts block b's samples into sample.
-template <typename Fill> KeyDigits keyFromBlocks(const KeyFields& fields, std::size_t blocks, Fill fill)
+// The three sums a key is made of, as the blocks go by.
+struct KeySums
 {
-    const Seed seed = makeSeed(fields);
-    const std::size_t offset = samplingOffset(fields.coo);
-
     std::uint32_t chained = 0;
     std::uint32_t crcSum = 0;
     std::uint32_t xorOfSums = 0;
-    SampleBlock sample;
-    for (std::size_t b = 0; b < blocks; ++b) {
-        fill(b, offset, sample);
-        mixBlock(sample, seed);
-        chained = crc32Update(sample, chained);
+
+    void add(std::uint32_t chainedCrc)
+    {
+        chained = chainedCrc;
         crcSum += chained;
         xorOfSums ^= crcSum;
     }
+};
 
-    char text[keyDigitCount + 1];
-    std::snprintf(text, sizeof text, "%08lX%08lX%04lX", static_cast<unsigned long>(chained),
-                  static_cast<unsigned long>(crcSum), static_cast<unsigned long>(xorOfSums & 0xFFFF));
+// The key text "%08lX%08lX%04lX" of the chained CRC, the CRC sum and the low half of the XOR of sums,
+// read back as digit values: upper-case hexadecimal reads back as its own nibbles, most significant first.
+KeyDigits keyDigits(const KeySums& sums)
+{
     KeyDigits key;
-    for (std::size_t i = 0; i < keyDigitCount; ++i)
-        key[i] = static_cast<std::uint8_t>(text[i]);
-    hexTextToDigits(key);
+    auto put = [&key](std::size_t at, std::uint32_t value, std::size_t digits) {
+        for (std::size_t i = digits; i-- > 0; value >>= 4)
+            key[at + i] = static_cast<std::uint8_t>(value & 0xF);
+    };
+    put(0, sums.chained, 8);
+    put(8, sums.crcSum, 8);
+    put(16, sums.xorOfSums & 0xFFFF, 4);
     return key;
 }
 
-} // namespace
+// The CRC-32 register is linear in its bits, so running it through a block of zero bytes is a 32 x 32
+// bit matrix: one column per register bit, squared from one zero bit up to a block.
+using BitMatrix = std::array<std::uint32_t, 32>;
+
+constexpr std::uint32_t times(const BitMatrix& m, std::uint32_t v)
+{
+    std::uint32_t r = 0;
+    for (unsigned bit = 0; v != 0; ++bit, v >>= 1)
+        if (v & 1)
+            r ^= m[bit];
+    return r;
+}
+
+constexpr std::array<std::array<std::uint32_t, 256>, 4> zeroBlockTables()
+{
+    constexpr std::uint32_t polynomial = 0xEDB88320; // CRC-32/ISO-HDLC, reflected
+    BitMatrix m{};
+    for (unsigned bit = 0; bit < 32; ++bit) {
+        const std::uint32_t r = std::uint32_t{1} << bit;
+        m[bit] = (r & 1) ? (r >> 1) ^ polynomial : r >> 1;
+    }
+    for (std::size_t bits = 1; bits < 8 * sampleSize; bits *= 2) {
+        BitMatrix squared{};
+        for (unsigned bit = 0; bit < 32; ++bit)
+            squared[bit] = times(m, m[bit]);
+        m = squared;
+    }
+    // One table per register byte, so that four look-ups do the block.
+    std::array<std::array<std::uint32_t, 256>, 4> tables{};
+    for (unsigned byte = 0; byte < 4; ++byte)
+        for (std::uint32_t v = 0; v < 256; ++v)
+            tables[byte][v] = times(m, v << (8 * byte));
+    return tables;
+}
+
+constexpr auto zeroBlock = zeroBlockTables();
+
+// crc32Update(sample, previous) as crc32Update(sample, 0xFFFFFFFF), which does not depend on previous,
+// combined with previous carried through a block of zeros: the blocks of a key need not wait for one
+// another.
+std::uint32_t chainBlock(std::uint32_t ownCrc, std::uint32_t previous)
+{
+    const std::uint32_t r = ~previous;
+    return ownCrc ^ zeroBlock[0][r & 0xFF] ^ zeroBlock[1][r >> 8 & 0xFF] ^ zeroBlock[2][r >> 16 & 0xFF] ^
+           zeroBlock[3][r >> 24];
+}
+
+constexpr std::size_t cacheLine = 64;
+constexpr std::size_t prefetchBlocks = 2;
+
+// Asks for a block of samples to be brought into cache, without waiting for it.
+void prefetch(std::span<const std::uint8_t> samples)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    const std::size_t bytes = std::min(samples.size(), sampleSize);
+    for (std::size_t at = 0; at < bytes; at += cacheLine)
+        __builtin_prefetch(samples.data() + at);
+#else
+    (void)samples;
+#endif
+}
 
 // Eight bytes at a time: the seed is four words, and a word's carry goes into the next word. On x86-64
-// the carry stays in the flag from word to word (add with carry); elsewhere it is recomputed.
-void mixBlock(SampleBlock& sample, const Seed& seed)
+// the carry stays in the flag from word to word (add with carry, unrolled so that nothing in between
+// clears it); elsewhere it is recomputed.
+void mixWithCarry(std::span<const std::uint8_t, sampleSize> samples, SampleBlock& mixed, const Seed& seed)
 {
     constexpr std::size_t seedWords = seedSize / 8;
     std::array<std::uint64_t, seedWords> words;
     for (std::size_t i = 0; i < seedWords; ++i)
         words[i] = loadLittle64(seed.data() + 8 * i);
-    std::uint8_t* p = sample.data();
+    const std::uint8_t* from = samples.data();
+    std::uint8_t* to = mixed.data();
 #ifdef MORVANEX_ADD_WITH_CARRY
-    static_assert(seedWords == 4);
     unsigned char carry = 0;
-    for (std::uint8_t* end = p + sampleSize; p != end; p += seedSize) {
-        unsigned long long w0, w1, w2, w3;
-        carry = _addcarry_u64(carry, loadLittle64(p), words[0], &w0);
-        carry = _addcarry_u64(carry, loadLittle64(p + 8), words[1], &w1);
-        carry = _addcarry_u64(carry, loadLittle64(p + 16), words[2], &w2);
-        carry = _addcarry_u64(carry, loadLittle64(p + 24), words[3], &w3);
-        storeLittle64(p, w0);
-        storeLittle64(p + 8, w1);
-        storeLittle64(p + 16, w2);
-        storeLittle64(p + 24, w3);
+#pragma GCC unroll 128
+    for (std::size_t k = 0; k < sampleSize / 8; ++k) {
+        unsigned long long sum;
+        carry = _addcarry_u64(carry, loadLittle64(from + 8 * k), words[k % seedWords], &sum);
+        storeLittle64(to + 8 * k, sum);
     }
 #else
     std::uint64_t carry = 0;
     for (std::size_t at = 0; at < sampleSize; at += 8) {
-        const std::uint64_t a = loadLittle64(p + at);
+        const std::uint64_t a = loadLittle64(from + at);
         const std::uint64_t partial = a + words[at / 8 % seedWords];
         const std::uint64_t sum = partial + carry;
         carry = static_cast<std::uint64_t>(partial < a) | static_cast<std::uint64_t>(sum < partial);
-        storeLittle64(p + at, sum);
+        storeLittle64(to + at, sum);
     }
 #endif
 }
 
+} // namespace
+
+void mixBlock(SampleBlock& sample, const Seed& seed)
+{
+    mixBlock(sample, sample, seed);
+}
+
+void mixBlock(std::span<const std::uint8_t, sampleSize> samples, SampleBlock& mixed, const Seed& seed)
+{
+    static const detail::MixKernel best = detail::supportedMixKernels().back();
+    detail::mixBlockWith(best, samples, mixed, seed);
+}
+
 KeyDigits deriveKeyDigits(std::span<const std::uint8_t> image, const KeyFields& fields)
 {
+    const Seed seed = makeSeed(fields);
+    const std::size_t offset = samplingOffset(fields.coo);
     const std::size_t blocks = (image.size() + blockSpan - 1) / blockSpan;
-    return keyFromBlocks(fields, blocks, [image](std::size_t b, std::size_t offset, SampleBlock& sample) {
+    KeySums sums;
+    SampleBlock sample;
+    for (std::size_t b = 0; b < blocks; ++b) {
         std::size_t at = offset + b * blockSpan;
         for (std::size_t k = 0; k < sampleSize; ++k, at += sampleStride)
             sample[k] = at < image.size() ? image[at] : 0;
-    });
+        mixBlock(sample, seed);
+        sums.add(crc32Update(sample, sums.chained));
+    }
+    return keyDigits(sums);
 }
 
 KeyDigits deriveKeyDigits(const PreparedImage& image, const KeyFields& fields)
 {
-    return keyFromBlocks(fields, image.blockCount(),
-                         [&image](std::size_t b, std::size_t offset, SampleBlock& sample) {
-                             const auto samples = image.stream(offset).subspan(b * sampleSize, sampleSize);
-                             std::copy(samples.begin(), samples.end(), sample.begin());
-                         });
+    const Seed seed = makeSeed(fields);
+    const std::span<const std::uint8_t> stream = image.stream(samplingOffset(fields.coo));
+    KeySums sums;
+    SampleBlock sample;
+    for (std::size_t at = 0; at < stream.size(); at += sampleSize) {
+        // A kept image is seldom in cache: ask for the samples a few blocks ahead.
+        prefetch(stream.subspan(std::min(at + prefetchBlocks * sampleSize, stream.size())));
+        mixBlock(stream.subspan(at).first<sampleSize>(), sample, seed);
+        sums.add(chainBlock(crc32Update(sample, 0xFFFFFFFF), sums.chained));
+    }
+    return keyDigits(sums);
 }
 
 namespace reference {
@@ -140,4 +222,35 @@ void mixBlock(SampleBlock& sample, const Seed& seed)
 }
 
 } // namespace reference
+
+namespace detail {
+
+std::span<const MixKernel> supportedMixKernels()
+{
+    static const auto kernels = [] {
+        std::array<MixKernel, 2> k{MixKernel::AddWithCarry, MixKernel::AddWithCarry};
+        std::size_t count = 1;
+#ifdef MORVANEX_CHECKSUM_X86
+        if (simd::cpuHasAvx512())
+            k[count++] = MixKernel::Avx512;
+#endif
+        return std::pair(k, count);
+    }();
+    return std::span(kernels.first).first(kernels.second);
+}
+
+void mixBlockWith(MixKernel kernel, std::span<const std::uint8_t, sampleSize> samples, SampleBlock& mixed,
+                  const Seed& seed)
+{
+#ifdef MORVANEX_CHECKSUM_X86
+    const auto supported = supportedMixKernels();
+    if (kernel == MixKernel::Avx512 && supported.back() == MixKernel::Avx512)
+        return simd::mixBlockAvx512(samples.data(), mixed.data(), seed.data());
+#else
+    (void)kernel;
+#endif
+    mixWithCarry(samples, mixed, seed);
+}
+
+} // namespace detail
 } // namespace morvanex

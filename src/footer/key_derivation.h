@@ -29,6 +29,8 @@ using SampleBlock = std::array<std::uint8_t, sampleSize>;
 
 // Adds the seed, repeated, to the block as one little-endian number; the final carry is dropped.
 void mixBlock(SampleBlock& sample, const Seed& seed);
+// The same into mixed, from samples read where they lie (they may be mixed itself).
+void mixBlock(std::span<const std::uint8_t, sampleSize> samples, SampleBlock& mixed, const Seed& seed);
 
 // Twenty key digits 0..15 drawn from every 64th byte of the image. Samples at or past the end of
 // the image count as the byte 0; nothing outside the image is read.
@@ -40,5 +42,15 @@ KeyDigits deriveKeyDigits(const PreparedImage& image, const KeyFields& fields);
 namespace reference {
 void mixBlock(SampleBlock& sample, const Seed& seed);
 } // namespace reference
+
+// The kernels behind mixBlock, so that tests can run each one this CPU has.
+namespace detail {
+enum class MixKernel { AddWithCarry, Avx512 };
+// Portable first, the one mixBlock uses last.
+std::span<const MixKernel> supportedMixKernels();
+// As mixBlock with the given kernel; one this CPU lacks runs the portable one.
+void mixBlockWith(MixKernel kernel, std::span<const std::uint8_t, sampleSize> samples, SampleBlock& mixed,
+                  const Seed& seed);
+} // namespace detail
 
 } // namespace morvanex

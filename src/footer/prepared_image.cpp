@@ -8,6 +8,10 @@
 #include <iterator>
 #include <new>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define MORVANEX_PREPARE_SSE2 1
@@ -20,6 +24,22 @@ constexpr std::size_t groupChunks = 16;                        // 64-byte chunks
 constexpr std::size_t groupBytes = groupChunks * sampleStride; // image bytes per step
 constexpr std::size_t cacheLine = 64;
 static_assert(sampleSize % groupChunks == 0);
+
+// Where the system offers pages this large, a stream of a 4 MiB image lies in one page instead of
+// sixteen, and reading it costs one address translation.
+constexpr std::size_t hugePage = std::size_t{2} << 20;
+
+// Memory for the streams, aligned to a huge page; on Linux the whole huge pages in it are asked for as
+// such (the tail stays in small pages, so nothing beyond size is ever taken).
+std::uint8_t* allocateStreams(std::size_t size)
+{
+    void* p = ::operator new(size, std::align_val_t{hugePage}, std::nothrow);
+#ifdef __linux__
+    if (p && size >= hugePage)
+        madvise(p, size / hugePage * hugePage, MADV_HUGEPAGE);
+#endif
+    return static_cast<std::uint8_t*>(p);
+}
 
 #ifdef MORVANEX_PREPARE_SSE2
 
@@ -74,7 +94,7 @@ std::optional<PreparedImage> PreparedImage::prepare(std::span<const std::uint8_t
     // Streams one cache line apart from a multiple of the page, so that writing all 64 at once does not
     // make them evict one another from the same cache set.
     prepared.m_streamStride = prepared.m_streamLength + cacheLine;
-    prepared.m_streams.reset(new (std::nothrow) std::uint8_t[prepared.memoryBytes()]);
+    prepared.m_streams.reset(allocateStreams(prepared.memoryBytes()));
     if (!prepared.m_streams)
         return std::nullopt;
 
@@ -95,6 +115,11 @@ std::optional<PreparedImage> PreparedImage::prepare(std::span<const std::uint8_t
         std::fill(streams + offset * stride + j, streams + offset * stride + prepared.m_streamLength,
                   std::uint8_t{0});
     return prepared;
+}
+
+void PreparedImage::Release::operator()(std::uint8_t* p) const
+{
+    ::operator delete(p, std::align_val_t{hugePage});
 }
 
 std::span<const std::uint8_t> PreparedImage::stream(std::size_t offset) const

@@ -32,13 +32,19 @@ public:
     std::size_t memoryBytes() const { return m_streamStride * sampleStride; }
 
 private:
+    // Frees memory taken with the alignment huge pages need.
+    struct Release
+    {
+        void operator()(std::uint8_t* p) const;
+    };
+
     PreparedImage() = default;
 
     std::size_t m_length = 0;
     std::uint16_t m_crc16 = 0;
     std::size_t m_streamLength = 0; // samples per stream
     std::size_t m_streamStride = 0; // stream o begins at o * m_streamStride
-    std::unique_ptr<std::uint8_t[]> m_streams;
+    std::unique_ptr<std::uint8_t[], Release> m_streams;
 };
 
 } // namespace morvanex

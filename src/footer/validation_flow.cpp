@@ -35,12 +35,26 @@ std::string joinFooterFields(const std::array<std::string, 5>& fields)
 
 std::vector<ResultRow> resultRows(const FooterDecoder& decoder, const FirmwareRecord& firmware)
 {
-    const std::string date = formatDateTime(secondsToCalendar(decoder.dateValue()));
+    std::vector<ResultRow> rows = documentRows(decoder);
+    for (ResultRow& row : firmwareRows(firmware))
+        rows.push_back(std::move(row));
+    return rows;
+}
+
+std::vector<ResultRow> documentRows(const FooterDecoder& decoder)
+{
+    static const std::string serialLabel = cp1252("N.SÉRIE");
     return {
         {"COO", std::string(FooterDecoder::text(decoder.coo))},
         {"CNPJ", std::string(FooterDecoder::text(decoder.cnpj))},
-        {"DATA/HORA", date},
-        {cp1252("N.SÉRIE"), std::string(FooterDecoder::text(decoder.serial))},
+        {"DATA/HORA", formatDateTime(secondsToCalendar(decoder.dateValue()))},
+        {serialLabel, std::string(FooterDecoder::text(decoder.serial))},
+    };
+}
+
+std::vector<ResultRow> firmwareRows(const FirmwareRecord& firmware)
+{
+    return {
         {"MODELO", firmware.model},
         {"MARCA", firmware.brand},
         {"VERSAO", firmware.version},

@@ -26,6 +26,9 @@ std::string joinFooterFields(const std::array<std::string, 5>& fields);
 
 // The nine rows shown for a confirmed document: the decoder's fields and the chosen firmware's.
 std::vector<ResultRow> resultRows(const FooterDecoder& decoder, const FirmwareRecord& firmware);
+// Their two parts: the document's four rows and the firmware's five.
+std::vector<ResultRow> documentRows(const FooterDecoder& decoder);
+std::vector<ResultRow> firmwareRows(const FirmwareRecord& firmware);
 
 // The operator's message for a failed decode (Windows-1252), empty for Valid.
 std::string failureMessage(ValidationStatus status);

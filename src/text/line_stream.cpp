@@ -10,7 +10,7 @@ void LineStream::append(std::string_view bytes)
             bytes.remove_prefix(1);
     }
     if (m_dropping) {
-        const auto end = bytes.find_first_of(lineEndBytes());
+        const auto end = findLineEnd(bytes, 0, m_rule);
         if (end == std::string_view::npos)
             return;
         bytes.remove_prefix(end);
@@ -28,7 +28,7 @@ void LineStream::append(std::string_view bytes)
 std::optional<std::string> LineStream::next()
 {
     const std::string_view pending = std::string_view(m_pending).substr(m_start);
-    const std::size_t at = pending.find_first_of(lineEndBytes(), m_scanned - m_start);
+    const std::size_t at = findLineEnd(pending, m_scanned - m_start, m_rule);
     if (at == std::string_view::npos && !(m_closed && !pending.empty())) {
         if (pending.size() > m_maxLineLength) {
             m_pending.resize(m_start + m_maxLineLength);
@@ -49,7 +49,7 @@ std::optional<std::string> LineStream::next()
 bool LineStream::lineAtHand() const
 {
     const std::string_view pending = std::string_view(m_pending).substr(m_start);
-    return pending.find_first_of(lineEndBytes(), m_scanned - m_start) != std::string_view::npos ||
+    return findLineEnd(pending, m_scanned - m_start, m_rule) != std::string_view::npos ||
            (m_closed && !pending.empty());
 }
 

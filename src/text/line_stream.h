@@ -31,8 +31,6 @@ public:
     bool lineAtHand() const;
 
 private:
-    std::string_view lineEndBytes() const { return m_rule == LineEnds::Any ? "\r\n" : "\n"; }
-
     LineEnds m_rule;
     std::size_t m_maxLineLength;
     std::string m_pending;

@@ -37,6 +37,8 @@ struct TextLine
     std::string_view ending;  // the exact line-end bytes; empty for a last line without one
 };
 
+// Offset of the first byte at or after from that ends a line under rule (a CR or a LF), npos for none.
+std::size_t findLineEnd(std::string_view text, std::size_t from, LineEnds rule);
 // The line that starts at offset from (< text.size()). Both views point into text, so
 // content.data() - text.data() is the line's offset.
 TextLine lineAt(std::string_view text, std::size_t from, LineEnds rule);

@@ -65,7 +65,8 @@ TEST(Limits, AnImageTooLargeForMemoryIsNotFound)
     // An older file: the catalogue's two checksums then come from one read of it.
     std::filesystem::last_write_time(dir.path() / "Bin/big.bin",
                                      std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
-    const std::string code = *encodeFooter({}, 1, "000000", 1, "00000000000000000000"); // checksum 0000
+    const std::string code = *encodeFooter(std::span<const std::uint8_t>(), 1, "000000", 1,
+                                           "00000000000000000000"); // checksum 0000
 
     const auto r = runProcess(
         prlimit, {"--as=3221225472", MORVANEX_CLI, "validate", "--dir", dir.path().string(), code});

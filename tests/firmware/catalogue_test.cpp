@@ -2,6 +2,7 @@
 
 #include "e2e/temp_dir.h"
 #include "firmware/firmware_catalogue.h"
+#include "firmware/image_file.h"
 #include "firmware/text_encoding.h"
 #include "firmware/workspace.h"
 #include "footer/checksum.h"
@@ -192,6 +193,34 @@ TEST_F(Catalogue, LineEndsAndOddBytes)
     EXPECT_EQ(row(0).version, std::string("\x81\x8D\xE9\0x\r", 6));
 }
 
+// What the catalogue computes ahead from one read of a descriptor is what its procedures then ask for.
+TEST_F(Catalogue, ChecksumsAheadAreTheOnesTheProceduresAsk)
+{
+    class Recorder : public ImageChecksumSource
+    {
+    public:
+        std::vector<std::pair<std::string, ImageChecksum>> asked;
+        std::optional<std::uint16_t> checksum(std::string_view fileName, ImageChecksum which) override
+        {
+            asked.emplace_back(fileName, which);
+            return 0;
+        }
+    };
+    const std::string descriptors[] = {
+        "ARQUIVO: a.bin\nMODELO: X\n",
+        "ARQUIVO: a.bin\nMARCA: Z\nArquivo: b.bin\nMO: ZQ-101 ORBITA  \r\n",
+        "A: c.bin\nMODELO: ZQ-101 ORBITA\nMODELO: other\n",
+        " ARQUIVO: d.bin\nMODELO: XR-55-LQ\n",
+        "no image line\n",
+    };
+    for (const std::string& text : descriptors) {
+        const auto path = dir.write("TXT/d.txt", text);
+        Recorder recorder;
+        FirmwareRecord().loadDescriptor(path, recorder, prompts);
+        EXPECT_EQ(imageChecksumRequests(path), recorder.asked) << text;
+    }
+}
+
 } // namespace
 } // namespace morvanex::test
 
@@ -228,6 +257,30 @@ TEST(WorkspacePaths, ExactNameFirstThenAnyCase)
     EXPECT_FALSE(ws.imagePath("."));
     EXPECT_FALSE(ws.imagePath(".."));
     EXPECT_FALSE(ws.imagePath("a\\"));
+    // Opening goes straight to the spelled name when it is there, else resolves as above.
+    auto content = [&](std::string_view name) {
+        auto file = ws.openImage(name);
+        auto bytes = file ? file->readAll() : std::nullopt;
+        return bytes ? std::string(bytes->begin(), bytes->end()) : "(none)";
+    };
+    EXPECT_EQ(content("f1.bin"), "lower");
+    EXPECT_EQ(content("F1.BIN"), "upper");
+    EXPECT_EQ(content("F1.bin"), "upper");
+    EXPECT_EQ(content("../x"), "(none)");
+}
+
+TEST(SwapBytePairs, AgreesWithPairByPairAtEveryLengthAndOffset)
+{
+    const auto bytes = randomBytes(70, 3);
+    for (std::size_t start = 0; start < 3; ++start)
+        for (std::size_t length = 0; start + length <= bytes.size(); ++length) {
+            auto swapped = bytes;
+            auto expected = bytes;
+            swapBytePairs(std::span(swapped).subspan(start, length));
+            for (std::size_t i = start; i + 1 < start + length; i += 2)
+                std::swap(expected[i], expected[i + 1]);
+            ASSERT_EQ(swapped, expected) << "start " << start << ", length " << length;
+        }
 }
 
 } // namespace

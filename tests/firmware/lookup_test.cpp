@@ -4,8 +4,10 @@
 #include "firmware/firmware_catalogue.h"
 #include "firmware/firmware_lookup.h"
 #include "firmware/image_file.h"
+#include "firmware/kept_images.h"
 #include "firmware/text_encoding.h"
 #include "firmware/workspace.h"
+#include "footer/alphabet.h"
 #include "footer/footer_encoder.h"
 #include "footer/validation_flow.h"
 
@@ -192,11 +194,12 @@ TEST_F(Lookup, KeptImagesCountWhileTheFileIsUnchanged)
     settle(dir.path() / "Bin/other.bin");
     const Workspace ws(dir.path());
     FirmwareLookup lookup(catalogue, ws, prompts);
-    lookup.keepImages(true, 150000); // room for one of the two images
-    auto decode = [&](const std::string& code) { return FooterDecoder(&lookup).decode(code); };
+    KeptImages kept(lookup, 150000); // room for one of the two images
+    auto decode = [&](const std::string& code) { return FooterDecoder(&kept).decode(code); };
     const std::string code = codeFor(image);
 
     ASSERT_EQ(decode(code), ValidationStatus::Valid);
+    EXPECT_GT(kept.bytes(), image.size());
     tamperUnseen(dir.path() / "Bin/fw.bin");
     EXPECT_EQ(decode(code), ValidationStatus::Valid); // the kept image: the file's identity is the same
     auto changed = image;
@@ -210,10 +213,72 @@ TEST_F(Lookup, KeptImagesCountWhileTheFileIsUnchanged)
     settle(dir.path() / "Bin/fw.bin");
     ASSERT_EQ(decode(code), ValidationStatus::Valid);
     ASSERT_EQ(decode(codeFor(other)), ValidationStatus::Valid);
+    EXPECT_LE(kept.bytes(), 150000u);
     tamperUnseen(dir.path() / "Bin/fw.bin");
     tamperUnseen(dir.path() / "Bin/other.bin");
     EXPECT_EQ(decode(codeFor(other)), ValidationStatus::Valid);
     EXPECT_EQ(decode(code), ValidationStatus::ChecksumMismatch);
+}
+
+// Every code through the kept, prepared images gives what a single validation gives (status, every field,
+// the row, a named failure), also after the files change under the batch.
+TEST_F(Lookup, BatchVerdictsEqualSingleValidations)
+{
+    // Lengths around a block of samples and a catalogue read, odd ones, an empty image, a swapped model.
+    const std::vector<std::pair<std::string, std::size_t>> images{
+        {"X", 0}, {"X", 1}, {"X", 65537}, {"ZQ-101 ORBITA", 300001}, {"X", 2 * 65536}};
+    std::vector<std::string> codes{"not a code", codeFor({})}; // "0000" also names the missing image
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const auto bytes = randomBytes(images[i].second, static_cast<unsigned>(10 + i));
+        addFirmware("d" + std::to_string(i) + ".txt", "f" + std::to_string(i) + ".bin", images[i].first,
+                    bytes);
+        settle(dir.path() / ("Bin/f" + std::to_string(i) + ".bin"));
+        auto swapped = bytes;
+        if (i == 3)
+            swapBytePairs(swapped);
+        for (const std::uint32_t coo : {0u, 41u, 63u, 64u, 999999u}) {
+            std::string code = *encodeFooter(swapped, coo, "42020B", 0x482318BE, cnpj);
+            codes.push_back(code);
+            // The first checksum digit 7 lower: wraps to 249..255 when the CRC's first digit is 0..6,
+            // which still reads as that character.
+            if (const auto v = *footerDigitValue(static_cast<unsigned char>(code[22])); v >= 7) {
+                code[22] = footerSymbol(static_cast<std::uint8_t>(v - 7));
+                codes.push_back(code);
+            }
+        }
+    }
+    dir.write("TXT/z.txt", "ARQUIVO: gone.bin\n");
+    load();
+    const Workspace ws(dir.path());
+    FirmwareLookup lookup(catalogue, ws, prompts);
+    KeptImages kept(lookup);
+    prompts.choice = 5; // of the two "0000" rows, the missing image
+
+    auto expectSame = [&](const std::string& when) {
+        for (const std::string& code : codes) {
+            FooterDecoder single(&lookup);
+            const ValidationStatus status = single.decode(code);
+            const bool failed = lookup.lastFailure().has_value();
+            FooterDecoder batch(&kept);
+            ASSERT_EQ(batch.decode(code), status) << when << ": " << code;
+            EXPECT_EQ(lookup.lastFailure().has_value(), failed) << when << ": " << code;
+            EXPECT_EQ(batch.chosenRow(), single.chosenRow());
+            EXPECT_TRUE(batch.coo == single.coo && batch.serial == single.serial &&
+                        batch.timestamp == single.timestamp && batch.checksum == single.checksum &&
+                        batch.keyDigits == single.keyDigits && batch.cnpj == single.cnpj)
+                << when << ": " << code;
+        }
+    };
+    expectSame("read");
+    expectSame("kept");
+    // Grown, rewritten with other bytes of the same length, removed, replaced by a folder.
+    dir.write("Bin/f1.bin", randomBytes(2, 20));
+    dir.write("Bin/f2.bin", randomBytes(65537, 21));
+    std::filesystem::remove(dir.path() / "Bin/f3.bin");
+    std::filesystem::remove(dir.path() / "Bin/f4.bin");
+    std::filesystem::create_directory(dir.path() / "Bin/f4.bin");
+    dir.write("Bin/gone.bin", "");
+    expectSame("changed");
 }
 
 TEST_F(Lookup, FailuresNameTheFileAndTheReason)

@@ -137,24 +137,27 @@ TEST(KeyDerivation, MixBlockCarriesAndDropsTheLastCarry)
 TEST(KeyDerivation, MixBlockAgreesWithTheByteLoop)
 {
     // Random blocks, and blocks of 0xFF under sparse seeds of 0 and 1, whose carries run through whole
-    // words of zeros.
+    // words of zeros; every kernel this CPU has, in place and from other samples.
     std::mt19937 gen(8);
-    for (int round = 0; round < 200; ++round) {
-        const auto bytes = randomBytes(sampleSize + seedSize, static_cast<unsigned>(round));
-        SampleBlock sample, expected;
-        Seed seed;
-        std::copy_n(bytes.begin(), sampleSize, sample.begin());
-        std::copy_n(bytes.begin() + sampleSize, seedSize, seed.begin());
-        if (round % 2) {
-            sample.fill(0xFF);
-            for (auto& b : seed)
-                b = gen() % 5 == 0;
+    for (const auto kernel : detail::supportedMixKernels())
+        for (int round = 0; round < 200; ++round) {
+            const auto bytes = randomBytes(sampleSize + seedSize, static_cast<unsigned>(round));
+            SampleBlock sample, expected, mixed;
+            Seed seed;
+            std::copy_n(bytes.begin(), sampleSize, sample.begin());
+            std::copy_n(bytes.begin() + sampleSize, seedSize, seed.begin());
+            if (round % 2) {
+                sample.fill(0xFF);
+                for (auto& b : seed)
+                    b = gen() % 5 == 0;
+            }
+            expected = sample;
+            reference::mixBlock(expected, seed);
+            detail::mixBlockWith(kernel, sample, mixed, seed);
+            detail::mixBlockWith(kernel, sample, sample, seed);
+            ASSERT_EQ(mixed, expected) << "kernel " << static_cast<int>(kernel) << ", round " << round;
+            ASSERT_EQ(sample, expected) << "kernel " << static_cast<int>(kernel) << ", round " << round;
         }
-        expected = sample;
-        mixBlock(sample, seed);
-        reference::mixBlock(expected, seed);
-        ASSERT_EQ(sample, expected) << "round " << round;
-    }
 }
 
 // Lengths around every boundary the prepared form has: a 64-byte chunk, a 16-chunk group, a block.

@@ -9,6 +9,7 @@
 
 #include "firmware/firmware_catalogue.h"
 #include "firmware/firmware_lookup.h"
+#include "firmware/kept_images.h"
 #include "firmware/workspace.h"
 #include "footer/alphabet.h"
 #include "footer/calendar_time.h"
@@ -56,6 +57,15 @@ std::string outcomeName(Outcome o)
     }
 }
 
+// Result rows as text, one "label<TAB>value" line each, in UTF-8 with control characters escaped.
+std::string rowLines(const std::vector<ResultRow>& rows)
+{
+    std::string lines;
+    for (const ResultRow& r : rows)
+        lines += utf8(r.label) + "\t" + escapeControls(utf8(r.value)) + "\n";
+    return lines;
+}
+
 struct Options
 {
     bool json = false;
@@ -71,7 +81,9 @@ public:
         : m_options(options), m_prompts(options.row), m_lookup(m_catalogue, workspace, m_prompts)
     {
         loadCatalogue(m_catalogue, workspace, m_prompts);
-        m_lookup.keepImages(true);
+        // A batch keeps its images prepared; one code reads its image afresh, as the desktop does.
+        if (options.batch)
+            m_kept.emplace(m_lookup);
     }
 
     bool catalogueEmpty() const { return m_catalogue.rows.empty(); }
@@ -87,12 +99,16 @@ private:
         std::vector<FooterField> implausible; // for Implausible
     };
     void report(const Verdict& verdict, const FooterDecoder& decoder);
+    // The lines of a catalogue row's five result rows, made once per row.
+    const std::string& firmwareLines(int row);
     void reportJson(const Verdict& verdict, const FooterDecoder& decoder, const FirmwareRecord* firmware);
 
     Options m_options;
     CliPrompts m_prompts;
     FirmwareCatalogue m_catalogue;
     FirmwareLookup m_lookup;
+    std::optional<KeptImages> m_kept;
+    std::vector<std::string> m_firmwareLines; // by catalogue row, empty until first needed
     bool m_outputOk = true;
 };
 
@@ -100,7 +116,7 @@ Outcome Validator::validate(std::string_view code)
 {
     m_prompts.reset();
     m_catalogue.selectedIndex = -1;
-    FooterDecoder decoder(&m_lookup);
+    FooterDecoder decoder = m_kept ? FooterDecoder(&*m_kept) : FooterDecoder(&m_lookup);
     const ValidationStatus status = decoder.decode(code);
 
     // The code's own checksum text, kept before a Valid decode turns the fields into text.
@@ -203,12 +219,20 @@ void Validator::report(const Verdict& verdict, const FooterDecoder& decoder)
     // on a line of its own, so a reader of stdout keeps track of which code it reads about.
     std::string out;
     if (outcome == Outcome::Valid || (outcome == Outcome::Implausible && !m_options.batch)) {
-        for (const ResultRow& r : resultRows(decoder, *firmware))
-            out += utf8(r.label) + "\t" + escapeControls(utf8(r.value)) + "\n";
+        out = rowLines(documentRows(decoder)) + firmwareLines(row);
     } else if (m_options.batch) {
         out = outcomeName(outcome) + "\n";
     }
     m_outputOk = writeOut(out);
+}
+
+const std::string& Validator::firmwareLines(int row)
+{
+    m_firmwareLines.resize(m_catalogue.rows.size());
+    std::string& lines = m_firmwareLines[static_cast<std::size_t>(row)];
+    if (lines.empty())
+        lines = rowLines(firmwareRows(m_catalogue.rows[static_cast<std::size_t>(row)]));
+    return lines;
 }
 
 int usage(const std::string& message)
