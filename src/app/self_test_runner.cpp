@@ -40,7 +40,10 @@ void SelfTestRunner::startOne()
                          static_cast<unsigned long long>(report.number), report.logProblem.c_str());
     });
     auto thread = std::make_unique<SelfTestThread>(std::move(test));
-    thread->start();
+    if (!thread->start()) {
+        std::fprintf(stderr, "Morvanex self-test: no thread could be started for it\n");
+        return;
+    }
     m_threads.push_back(std::move(thread));
 }
 

@@ -1,5 +1,7 @@
 #include "selftest/self_test_thread.h"
 
+#include <system_error>
+
 namespace morvanex {
 
 SelfTestThread::SelfTestThread(std::unique_ptr<BatchSelfTest> test) : m_test(std::move(test)) {}
@@ -18,10 +20,16 @@ bool SelfTestThread::start()
     join();
     m_stop = false;
     m_running = true;
-    m_thread = std::thread([this] {
-        m_outcome = m_test->run(m_stop);
+    try {
+        m_thread = std::thread([this] {
+            m_outcome = m_test->run(m_stop);
+            m_running = false;
+        });
+    } catch (const std::system_error&) {
+        // The system refuses another thread: an endless run has no place on the caller's thread.
         m_running = false;
-    });
+        return false;
+    }
     return true;
 }
 

@@ -21,7 +21,7 @@ public:
     SelfTestThread& operator=(const SelfTestThread&) = delete;
 
     // Starts a run from a fresh generator; false, starting nothing, while a run is still going
-    // (a second run could not open the device the first one holds).
+    // (a second run could not open the device the first one holds) or when the system refuses a thread.
     bool start();
     void requestStop();
     // Waits for the run to end.
