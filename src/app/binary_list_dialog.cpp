@@ -1,6 +1,7 @@
 #include "app/binary_list_dialog.h"
 
 #include "app/gui_text.h"
+#include "firmware/text_encoding.h"
 #include "firmware/workspace.h"
 #include "ui_binary_list_dialog.h"
 #include "widgets/dialog_frame.h"
@@ -27,7 +28,9 @@ BinaryListDialog::BinaryListDialog(const Workspace& workspace, QWidget* parent)
     list->setSortingEnabled(false);
     list->clear();
     // Listed by path, so the process's current directory is never changed under a running self-test.
-    for (const std::string& name : listFolder(workspace.imageFolder(), imagePattern)) {
+    for (const std::string& entry : listFolder(workspace.imageFolder(), imagePattern)) {
+        // Shown and looked up as descriptors name files, also where the disk stores UTF-8 names.
+        const std::string name = windows1252Name(entry);
         auto* item = new QListWidgetItem(fromCp1252(name), list);
         item->setData(entryBytesRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
     }

@@ -352,6 +352,15 @@ void AppDialogsTest::catalogueDialogsDescribeTheChosenFile()
     showFirmwareList(nullptr, catalogue, files);
     QVERIFY(answerer.done());
     QCOMPARE(seen.values, test::texts({"A.BIN", "FX-2100", "01.00", "ARGOS", "0A0B"}));
+
+    // A file stored under its UTF-8 name is the one a Windows-1252 descriptor names.
+    workspace.addImage("F\xC3\x81.BIN", {3});
+    catalogue.rows.push_back(record("F\xC1.BIN", "ACCENT", "2", "Y", "0002"));
+    answerer.then(chooseEntry(QStringLiteral("F\u00C1.BIN")));
+    answerer.then(readDescription(seen));
+    showFirmwareList(nullptr, catalogue, files);
+    QVERIFY(answerer.done());
+    QCOMPARE(seen.values.value(1), QStringLiteral("ACCENT"));
     QCOMPARE(answerer.unexpected(), 0);
 }
 
