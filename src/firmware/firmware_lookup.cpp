@@ -30,15 +30,8 @@ ImageBytes FirmwareLookup::loadFirmwareImage(std::span<const std::uint8_t, 4> ch
     auto file = openImage(*record);
     if (!file)
         return nullptr;
-    std::string reason;
-    auto bytes = file->readAll(&reason);
-    if (!bytes) {
-        fail(*record, reason);
-        return nullptr;
-    }
-    if (record->byteSwapped)
-        swapBytePairs(*bytes);
-    return std::make_shared<const std::vector<std::uint8_t>>(std::move(*bytes));
+    auto bytes = readImage(*record, *file);
+    return bytes ? std::make_shared<const std::vector<std::uint8_t>>(std::move(*bytes)) : nullptr;
 }
 
 const FirmwareRecord* FirmwareLookup::findRow(std::span<const std::uint8_t, 4> checksumText, int& chosenRow)
@@ -62,6 +55,19 @@ std::optional<InputFile> FirmwareLookup::openImage(const FirmwareRecord& record)
     if (!file)
         fail(record, reason);
     return file;
+}
+
+std::optional<std::vector<std::uint8_t>> FirmwareLookup::readImage(const FirmwareRecord& record, InputFile& file)
+{
+    std::string reason;
+    auto bytes = file.readAll(&reason);
+    if (!bytes) {
+        fail(record, reason);
+        return std::nullopt;
+    }
+    if (record.byteSwapped)
+        swapBytePairs(*bytes);
+    return bytes;
 }
 
 void FirmwareLookup::fail(const FirmwareRecord& record, std::string reason)

@@ -42,6 +42,9 @@ public:
     const FirmwareRecord* findRow(std::span<const std::uint8_t, 4> checksumText, int& chosenRow);
     // The row's image file opened as it is now; nothing when it cannot be (lastFailure says why).
     std::optional<InputFile> openImage(const FirmwareRecord& record);
+    // The rest of the row's open image file, byte pairs swapped for the byte-swapped models; nothing
+    // when it cannot be read or held in memory (lastFailure says why).
+    std::optional<std::vector<std::uint8_t>> readImage(const FirmwareRecord& record, InputFile& file);
     // Notes why the row's image could not be had.
     void fail(const FirmwareRecord& record, std::string reason);
 

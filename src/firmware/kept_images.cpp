@@ -2,7 +2,6 @@
 
 #include "firmware/firmware_lookup.h"
 #include "firmware/firmware_record.h"
-#include "firmware/image_file.h"
 #include "footer/prepared_image.h"
 
 #include <functional>
@@ -29,14 +28,9 @@ PreparedImageRef KeptImages::loadPreparedImage(std::span<const std::uint8_t, 4> 
     if (PreparedImageRef kept = find(key, identity))
         return kept;
 
-    std::string reason;
-    auto bytes = file->readAll(&reason);
-    if (!bytes) {
-        m_lookup.fail(*record, reason);
+    const auto bytes = m_lookup.readImage(*record, *file);
+    if (!bytes)
         return nullptr;
-    }
-    if (key.swapped)
-        swapBytePairs(*bytes);
     auto prepared = PreparedImage::prepare(*bytes);
     if (!prepared) {
         m_lookup.fail(*record, notEnoughMemory(bytes->size()));

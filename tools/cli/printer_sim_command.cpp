@@ -2,7 +2,7 @@
 #include "cli_prompts.h"
 #include "commands.h"
 #include "firmware/firmware_catalogue.h"
-#include "firmware/image_file.h"
+#include "firmware/firmware_lookup.h"
 #include "firmware/workspace.h"
 #include "selftest/batch_self_test.h"
 #include "selftest/serial_port.h"
@@ -77,14 +77,13 @@ int printerSimCommand(const std::vector<std::string>& args)
                     1);
     const FirmwareRecord& record = catalogue.rows[row];
     const std::string fileName = utf8(record.fileName);
-    const auto path = workspace.imagePath(record.fileName);
-    std::string reason = "its name leaves the image folder";
-    auto image = path ? readWholeFile(*path, &reason) : std::nullopt;
+    FirmwareLookup lookup(catalogue, workspace, prompts);
+    auto file = lookup.openImage(record);
+    auto image = file ? lookup.readImage(record, *file) : std::nullopt;
     if (!image)
-        return fail("cannot read the image '" + fileName + "' of row " + std::to_string(row) + ": " + reason,
+        return fail("cannot read the image '" + fileName + "' of row " + std::to_string(row) + ": " +
+                        lookup.lastFailure()->reason,
                     1);
-    if (record.byteSwapped != 0)
-        swapBytePairs(*image);
     SimulatedPrinter printer(std::move(*image));
 
     SerialPort port(*device);
