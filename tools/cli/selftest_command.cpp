@@ -20,9 +20,8 @@ constexpr const char* commandName = "selftest";
 // A bounded run is a check that should end: a device that stays closed ends it after this many
 // attempts. An endless run keeps waiting for the device.
 constexpr std::uint64_t boundedRunOpenAttempts = 3;
-// Exit statuses besides 0 and the usage error.
+// Exit status when the device could not be opened within the attempts.
 constexpr int deviceUnavailable = 1;
-constexpr int logNotWritten = 74;
 
 // Nobody watches a self-test run: a choice between several images takes the first.
 class FirstChoicePrompts : public CliPrompts
@@ -138,7 +137,7 @@ int selfTestCommand(const std::vector<std::string>& args)
                      static_cast<unsigned long long>(outcome.cycles));
     // Lost results outweigh a device that went away.
     if (linesLost)
-        return logNotWritten;
+        return ioFailure;
     return outcome.end == SelfTestOutcome::End::DeviceUnavailable ? deviceUnavailable : 0;
 }
 

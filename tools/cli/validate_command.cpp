@@ -119,7 +119,7 @@ Outcome Validator::validate(std::string_view code)
     FooterDecoder decoder = m_kept ? FooterDecoder(&*m_kept) : FooterDecoder(&m_lookup);
     const ValidationStatus status = decoder.decode(code);
 
-    // The code's own checksum text, kept before a Valid decode turns the fields into text.
+    // The code's own checksum text, reported for the outcomes that leave the fields as digit values.
     std::array<std::uint8_t, 4> digits;
     std::copy_n(decoder.checksum.begin(), 4, digits.begin());
     digitsToAlnum(digits);
