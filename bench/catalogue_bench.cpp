@@ -1,9 +1,9 @@
 #include "firmware/firmware_catalogue.h"
-#include "firmware/firmware_lookup.h"
-#include "firmware/kept_images.h"
-#include "firmware/operator_prompts.h"
+#include "validation/firmware_lookup.h"
+#include "validation/kept_images.h"
+#include "validation/operator_prompts.h"
 #include "firmware/workspace.h"
-#include "footer/validation_flow.h"
+#include "validation/validation_flow.h"
 #include "synthetic_workspace.h"
 
 #include <benchmark/benchmark.h>

@@ -92,13 +92,13 @@ template <typename Update> std::uint32_t crc32InPieces(std::span<const std::uint
 {
     std::uint32_t crc = 0;
     for (std::size_t at = 0; at < d.size(); at += 32768)
-        crc = update(d.subspan(at, std::min<std::size_t>(32768, d.size() - at)), crc);
+        crc = update(crc, d.subspan(at, std::min<std::size_t>(32768, d.size() - at)));
     return crc;
 }
 void Crc32UpdateSlicing(benchmark::State& state)
 {
     runOverImage(state, [](auto d) {
-        return crc32InPieces(d, [](auto piece, std::uint32_t crc) {
+        return crc32InPieces(d, [](std::uint32_t crc, auto piece) {
             return detail::crc32UpdateWith(detail::CrcKernel::Slicing, crc, piece);
         });
     });
@@ -106,7 +106,7 @@ void Crc32UpdateSlicing(benchmark::State& state)
 void Crc32UpdatePclmul(benchmark::State& state)
 {
     runOverImage(state, [](auto d) {
-        return crc32InPieces(d, [](auto piece, std::uint32_t crc) {
+        return crc32InPieces(d, [](std::uint32_t crc, auto piece) {
             return detail::crc32UpdateWith(detail::CrcKernel::Pclmul, crc, piece);
         });
     });

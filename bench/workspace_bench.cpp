@@ -1,7 +1,7 @@
 // Name look-ups while the catalogue loads: 3,000 descriptors that name missing images, beside an
 // empty image folder and beside one of 20,000 files. With a folder index both cost about the same.
 #include "firmware/firmware_catalogue.h"
-#include "firmware/operator_prompts.h"
+#include "validation/operator_prompts.h"
 #include "firmware/workspace.h"
 
 #include <benchmark/benchmark.h>

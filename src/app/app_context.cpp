@@ -1,6 +1,6 @@
 #include "app/app_context.h"
 
-#include "firmware/text_encoding.h"
+#include "text/text_encoding.h"
 
 namespace morvanex {
 

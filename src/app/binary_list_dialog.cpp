@@ -1,7 +1,7 @@
 #include "app/binary_list_dialog.h"
 
 #include "app/gui_text.h"
-#include "firmware/text_encoding.h"
+#include "text/text_encoding.h"
 #include "firmware/workspace.h"
 #include "ui_binary_list_dialog.h"
 #include "widgets/dialog_frame.h"

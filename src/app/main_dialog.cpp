@@ -7,7 +7,7 @@
 #include "app/self_test_runner.h"
 #include "app/upper_case_validator.h"
 #include "firmware/firmware_catalogue.h"
-#include "footer/validation_flow.h"
+#include "validation/validation_flow.h"
 #include "settings/settings_store.h"
 #include "ui_main_dialog.h"
 #include "widgets/dialog_frame.h"
@@ -29,8 +29,6 @@ constexpr int listFontWidth = 9;
 constexpr int fieldMarginTrim = 1;
 constexpr int labelColumnWidth = 100;
 constexpr int valueColumnWidth = 430;
-// Where each group starts in a stored code; the characters between groups are separators.
-constexpr std::array<std::size_t, MainDialog::fieldCount> groupStarts{0, 9, 18, 27, 36};
 
 const QColor bitmapTransparent(255, 255, 255);
 const QString validateBitmap = QStringLiteral(":/images/validate_bitmap_32.png");
@@ -136,7 +134,7 @@ bool MainDialog::exchangeFields(bool toMembers)
 {
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         QLineEdit* edit = m_fields[i];
-        const int limit = fieldLimits[i];
+        const int limit = static_cast<int>(groupLengths[i]);
         if (toMembers) {
             if (edit->text().size() > limit)
                 return false;
@@ -154,7 +152,7 @@ void MainDialog::advanceWhenFull(int n)
 {
     exchangeFields(true);
     const auto i = static_cast<std::size_t>(n - 1);
-    if (m_groups.at(i).size() != fieldLimits.at(i))
+    if (static_cast<std::size_t>(m_groups.at(i).size()) != groupLengths.at(i))
         return;
     if (n < fieldCount)
         m_fields[i + 1]->setFocus();
@@ -171,7 +169,7 @@ void MainDialog::restoreFooterString()
     for (std::size_t i = 0; i < m_groups.size(); ++i) {
         const std::size_t start = groupStarts[i];
         m_groups[i] = start < value.size()
-                          ? fromCp1252(value.substr(start, static_cast<std::size_t>(fieldLimits[i])))
+                          ? fromCp1252(value.substr(start, groupLengths[i]))
                           : QString();
     }
     m_footerString = value;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "footer/footer_layout.h"
+
 #include <QDialog>
 #include <QFont>
 #include <QString>
@@ -29,8 +31,7 @@ class MainDialog : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int fieldCount = 5;
-    static constexpr std::array<int, fieldCount> fieldLimits{8, 8, 8, 8, 12};
+    static constexpr int fieldCount = static_cast<int>(groupCount);
 
     explicit MainDialog(AppContext& context, QWidget* parent = nullptr);
     ~MainDialog() override;

@@ -30,9 +30,9 @@ SelfTestRunner::~SelfTestRunner()
 
 void SelfTestRunner::startOne()
 {
-    SelfTestSettings settings;
-    settings.logFolder = m_workspace.root();
-    auto test = std::make_unique<BatchSelfTest>(m_channels, m_workspace, m_catalogue, m_prompts, settings);
+    SelfTestOptions options;
+    options.logFolder = m_workspace.root();
+    auto test = std::make_unique<BatchSelfTest>(m_channels, m_workspace, m_catalogue, m_prompts, options);
     // The window has no place for it, but lost log lines must not go unnoticed.
     test->onCycle([](const CycleReport& report) {
         if (!report.logged)

@@ -1,7 +1,6 @@
 #include "app/validator_app.h"
 
 #include "app/main_dialog.h"
-#include "app/screenshot_hook.h"
 #include "settings/app_names.h"
 
 #include <filesystem>
@@ -26,7 +25,6 @@ ValidatorApp::ValidatorApp(const std::string& programPath)
 bool ValidatorApp::startUp()
 {
     MainDialog window(m_context);
-    armScreenshotHook(window);
     window.exec();
     window.stopSelfTests();
     return false;

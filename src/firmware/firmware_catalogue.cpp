@@ -1,7 +1,7 @@
 #include "firmware/firmware_catalogue.h"
 
 #include "firmware/folder_index.h"
-#include "firmware/operator_prompts.h"
+#include "firmware/catalogue_prompts.h"
 #include "firmware/workspace.h"
 #include "firmware/workspace_image_checksums.h"
 
@@ -12,7 +12,7 @@
 
 namespace morvanex {
 
-void loadCatalogue(FirmwareCatalogue& catalogue, const Workspace& workspace, OperatorPrompts& prompts)
+void loadCatalogue(FirmwareCatalogue& catalogue, const Workspace& workspace, CataloguePrompts& prompts)
 {
     const auto folder = workspace.descriptorFolder();
     const std::vector<std::string> names = listFolder(folder, ".txt");

@@ -8,7 +8,7 @@
 
 namespace morvanex {
 
-class OperatorPrompts;
+class CataloguePrompts;
 class Workspace;
 
 // The approved images, built once at start-up and never changed afterwards, so any thread may read
@@ -24,6 +24,6 @@ public:
 
 // One row per "*.txt" entry of the descriptor folder, in listing order. Image-open messages reach
 // prompts in catalogue order; the image checksums may be computed on several threads beforehand.
-void loadCatalogue(FirmwareCatalogue& catalogue, const Workspace& workspace, OperatorPrompts& prompts);
+void loadCatalogue(FirmwareCatalogue& catalogue, const Workspace& workspace, CataloguePrompts& prompts);
 
 } // namespace morvanex

@@ -1,8 +1,8 @@
 #include "firmware/firmware_record.h"
 
-#include "firmware/input_file.h"
-#include "firmware/operator_prompts.h"
-#include "firmware/text_encoding.h"
+#include "text/input_file.h"
+#include "firmware/catalogue_prompts.h"
+#include "text/text_encoding.h"
 #include "text/line_stream.h"
 #include "text/text_rules.h"
 
@@ -70,7 +70,7 @@ bool forEachLine(const std::filesystem::path& path, F f)
 
 std::string imageOpenMessage(std::string_view fileName)
 {
-    static const std::string format = *utf8ToCp1252(imageOpenFormat);
+    static const std::string format = cp1252(imageOpenFormat);
     const auto at = format.find("%s");
     return format.substr(0, at) + std::string(fileName) + format.substr(at + 2);
 }
@@ -108,7 +108,7 @@ std::vector<std::pair<std::string, ImageChecksum>> imageChecksumRequests(const s
 }
 
 int FirmwareRecord::loadDescriptor(const std::filesystem::path& path, ImageChecksumSource& images,
-                                   OperatorPrompts& prompts)
+                                   CataloguePrompts& prompts)
 {
     // The model decides the byte swap before any image line is checksummed, wherever it stands.
     std::string scratchModel;
@@ -123,7 +123,7 @@ int FirmwareRecord::loadDescriptor(const std::filesystem::path& path, ImageCheck
     return forEachLine(path, [&](std::string_view line) { applyLine(line, images, prompts); }) ? 1 : 0;
 }
 
-void FirmwareRecord::applyLine(std::string_view line, ImageChecksumSource& images, OperatorPrompts& prompts)
+void FirmwareRecord::applyLine(std::string_view line, ImageChecksumSource& images, CataloguePrompts& prompts)
 {
     if (line.empty())
         return;
@@ -142,7 +142,7 @@ void FirmwareRecord::applyLine(std::string_view line, ImageChecksumSource& image
     }
 }
 
-void FirmwareRecord::applyImageLine(std::string_view name, ImageChecksumSource& images, OperatorPrompts& prompts)
+void FirmwareRecord::applyImageLine(std::string_view name, ImageChecksumSource& images, CataloguePrompts& prompts)
 {
     fileName = name;
     runChecksum(byteSwapped == 1 ? ImageChecksum::SwappedFooter : ImageChecksum::Footer, footerChecksum,
@@ -151,7 +151,7 @@ void FirmwareRecord::applyImageLine(std::string_view name, ImageChecksumSource& 
 }
 
 void FirmwareRecord::runChecksum(ImageChecksum which, std::string& field, ImageChecksumSource& images,
-                                 OperatorPrompts& prompts)
+                                 CataloguePrompts& prompts)
 {
     const auto value = images.checksum(fileName, which);
     if (!value)

@@ -11,7 +11,7 @@
 
 namespace morvanex {
 
-class OperatorPrompts;
+class CataloguePrompts;
 
 // The printer models whose images are checksummed and decoded with every byte pair swapped.
 inline constexpr std::array<std::string_view, 5> byteSwappedModels{"ZQ-101 ORBITA", "XR-55-LQ", "ZQ-102 ORBITA",
@@ -49,8 +49,8 @@ public:
     virtual ~FirmwareRecord() = default;
 
     // 1 when the descriptor was read, 0 when it cannot be opened.
-    int loadDescriptor(const std::filesystem::path& path, ImageChecksumSource& images, OperatorPrompts& prompts);
-    void applyLine(std::string_view line, ImageChecksumSource& images, OperatorPrompts& prompts);
+    int loadDescriptor(const std::filesystem::path& path, ImageChecksumSource& images, CataloguePrompts& prompts);
+    void applyLine(std::string_view line, ImageChecksumSource& images, CataloguePrompts& prompts);
 
     std::string fileName;
     std::string model;
@@ -61,10 +61,10 @@ public:
     std::int32_t byteSwapped = 0;
 
 private:
-    void applyImageLine(std::string_view name, ImageChecksumSource& images, OperatorPrompts& prompts);
+    void applyImageLine(std::string_view name, ImageChecksumSource& images, CataloguePrompts& prompts);
     // One procedure: its message when the image cannot be opened, then its field.
     void runChecksum(ImageChecksum which, std::string& field, ImageChecksumSource& images,
-                     OperatorPrompts& prompts);
+                     CataloguePrompts& prompts);
 };
 
 } // namespace morvanex

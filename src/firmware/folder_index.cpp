@@ -1,6 +1,6 @@
 #include "firmware/folder_index.h"
 
-#include "firmware/text_encoding.h"
+#include "text/text_encoding.h"
 #include "text/text_rules.h"
 
 namespace morvanex {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "firmware/input_file.h"
+#include "text/input_file.h"
 
 #include <filesystem>
 #include <functional>

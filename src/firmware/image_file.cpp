@@ -1,6 +1,6 @@
 #include "firmware/image_file.h"
 
-#include "firmware/input_file.h"
+#include "text/input_file.h"
 
 #include <cstring>
 #include <utility>

@@ -1,7 +1,7 @@
 #include "firmware/workspace.h"
 
 #include "firmware/folder_index.h"
-#include "firmware/text_encoding.h"
+#include "text/text_encoding.h"
 #include "text/text_rules.h"
 
 #include <algorithm>
@@ -42,7 +42,7 @@ std::optional<std::vector<std::string_view>> components(std::string_view name)
 // The component name (Windows-1252) in its UTF-8 spelling.
 std::filesystem::path utf8Path(std::string_view name)
 {
-    return entryPath(cp1252ToUtf8(name));
+    return entryPath(utf8(name));
 }
 
 } // namespace
@@ -91,13 +91,13 @@ std::optional<InputFile> Workspace::openImage(std::string_view fileName, std::st
 
 std::optional<std::filesystem::path> resolveEntry(const std::filesystem::path& folder, std::string_view name)
 {
-    const std::string utf8 = cp1252ToUtf8(name);
+    const std::string utf8Name = utf8(name);
 #ifndef _WIN32
     // The very bytes, as a copy that kept the Windows-1252 spelling holds them.
-    if (auto raw = folder / entryPath(name); utf8 != name && entryExists(raw))
+    if (auto raw = folder / entryPath(name); utf8Name != name && entryExists(raw))
         return raw;
 #endif
-    if (auto spelled = folder / entryPath(utf8); entryExists(spelled))
+    if (auto spelled = folder / entryPath(utf8Name); entryExists(spelled))
         return spelled;
     if (const auto entry = FolderIndex::shared().find(folder, foldCase(name, CaseRule::Windows1252)))
         return folder / entryPath(*entry);
@@ -128,12 +128,6 @@ std::vector<std::string> listFolder(const std::filesystem::path& folder, std::st
     for (auto& entry : keyed)
         names.push_back(std::move(entry.second));
     return names;
-}
-
-bool listingLess(std::string_view a, std::string_view b)
-{
-    // std::string compares its bytes as unsigned values.
-    return std::pair(foldedEntryName(a), a) < std::pair(foldedEntryName(b), b);
 }
 
 } // namespace morvanex

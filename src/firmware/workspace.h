@@ -1,6 +1,6 @@
 #pragma once
 
-#include "firmware/input_file.h"
+#include "text/input_file.h"
 
 #include <filesystem>
 #include <optional>
@@ -45,8 +45,5 @@ std::filesystem::path findEntry(const std::filesystem::path& folder, std::string
 // case ignored, ties by byte order. Names as the file system spells them (see entryBytes). Empty
 // when the folder cannot be read.
 std::vector<std::string> listFolder(const std::filesystem::path& folder, std::string_view extension);
-
-// Case-insensitive ordering of names as listFolder gives them, ties broken by byte order.
-bool listingLess(std::string_view a, std::string_view b);
 
 } // namespace morvanex

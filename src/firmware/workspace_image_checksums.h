@@ -1,7 +1,7 @@
 #pragma once
 
 #include "firmware/firmware_record.h"
-#include "firmware/input_file.h"
+#include "text/input_file.h"
 
 #include <array>
 #include <map>

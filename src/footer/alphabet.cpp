@@ -38,7 +38,7 @@ char footerSymbol(std::uint8_t value)
     return punctuationSymbols.at(value - 36);
 }
 
-std::string footerFromDigits(std::span<const std::uint8_t, footerLength - separatorPositions.size()> values)
+std::string footerFromDigits(std::span<const std::uint8_t, codeDigitCount> values)
 {
     std::string footer;
     footer.reserve(footerLength);

@@ -2,6 +2,7 @@
 
 #include "footer/checksum_detail.h"
 #include "footer/checksum_simd.h"
+#include "footer/crc_polynomials.h"
 #include "footer/little_endian.h"
 
 #include <algorithm>
@@ -12,18 +13,16 @@
 namespace morvanex {
 namespace {
 
-constexpr std::uint16_t crc16Polynomial = 0x8408; // 0x1021 reflected
-constexpr std::uint32_t crc32Polynomial = 0xEDB88320;
 constexpr std::size_t slices = 16;
 
-template <typename T, T polynomial>
+template <typename T, T reflectedPolynomial>
 constexpr std::array<std::array<T, 256>, slices> makeSlicedTables()
 {
     std::array<std::array<T, 256>, slices> tables{};
     for (unsigned i = 0; i < 256; ++i) {
         T r = static_cast<T>(i);
         for (int bit = 0; bit < 8; ++bit)
-            r = static_cast<T>((r & 1) ? (r >> 1) ^ polynomial : r >> 1);
+            r = static_cast<T>((r & 1) ? (r >> 1) ^ reflectedPolynomial : r >> 1);
         tables[0][i] = r;
     }
     // tables[k][i]: the remainder of byte i followed by k zero bytes.
@@ -33,8 +32,8 @@ constexpr std::array<std::array<T, 256>, slices> makeSlicedTables()
     return tables;
 }
 
-constexpr auto crc16Tables = makeSlicedTables<std::uint16_t, crc16Polynomial>();
-constexpr auto crc32Tables = makeSlicedTables<std::uint32_t, crc32Polynomial>();
+constexpr auto crc16Tables = makeSlicedTables<std::uint16_t, crc16Reflected>();
+constexpr auto crc32Tables = makeSlicedTables<std::uint32_t, crc32Reflected>();
 static_assert(crc16Tables[0][1] == 0x1189 && crc16Tables[0][2] == 0x2312 && crc16Tables[0][3] == 0x329B);
 static_assert(crc32Tables[0][1] == 0x77073096);
 
@@ -116,7 +115,7 @@ const Kernels& kernels()
         Kernels k;
         k.crc[k.crcCount++] = CrcKernel::Slicing;
         k.byteSum[k.byteSumCount++] = ByteSumKernel::Portable;
-#ifdef MORVANEX_CHECKSUM_X86
+#ifdef MORVANEX_X86_KERNELS
         if (simd::cpuHasPclmul())
             k.crc[k.crcCount++] = CrcKernel::Pclmul;
         if (simd::cpuHasVpclmul())
@@ -130,7 +129,7 @@ const Kernels& kernels()
     return found;
 }
 
-#ifdef MORVANEX_CHECKSUM_X86
+#ifdef MORVANEX_X86_KERNELS
 // Which generator a register width folds with.
 template <typename T>
 constexpr auto foldedCrc = sizeof(T) == 2 ? simd::FoldedCrc::Crc16 : simd::FoldedCrc::Crc32;
@@ -141,7 +140,7 @@ template <typename T>
 T crcRun(CrcKernel kernel, T reg, std::span<const std::uint8_t> data,
          const std::array<std::array<T, 256>, slices>& tables)
 {
-#ifdef MORVANEX_CHECKSUM_X86
+#ifdef MORVANEX_X86_KERNELS
     const auto folded = [&](auto fold) {
         simd::FoldedBlock block;
         const std::size_t consumed = fold(foldedCrc<T>, reg, data, block);
@@ -167,7 +166,7 @@ T crcRun(CrcKernel kernel, T reg, std::span<const std::uint8_t> data,
 
 std::uint16_t byteSum16Run(ByteSumKernel kernel, std::uint16_t previous, std::span<const std::uint8_t> data)
 {
-#ifdef MORVANEX_CHECKSUM_X86
+#ifdef MORVANEX_X86_KERNELS
     switch (kernel) {
     case ByteSumKernel::Avx2:
         return simd::byteSum16Avx2(previous, data);
@@ -194,7 +193,7 @@ std::uint16_t ChecksumCalculator::byteSum16(std::span<const std::uint8_t> data) 
     return byteSum16Update(0, data);
 }
 
-std::uint32_t crc32Update(std::span<const std::uint8_t> data, std::uint32_t previous)
+std::uint32_t crc32Update(std::uint32_t previous, std::span<const std::uint8_t> data)
 {
     return crc32UpdateLong(previous, data.first(data.size() & 0xFFFF));
 }

@@ -18,7 +18,7 @@ public:
 };
 
 // Chainable CRC-32/ISO-HDLC; only the low 16 bits of the length count, as the callers expect.
-std::uint32_t crc32Update(std::span<const std::uint8_t> data, std::uint32_t previous);
+std::uint32_t crc32Update(std::uint32_t previous, std::span<const std::uint8_t> data);
 
 // Streaming forms over any length: feed pieces one after the other, starting from 0.
 std::uint16_t crc16Update(std::uint16_t previous, std::span<const std::uint8_t> data);

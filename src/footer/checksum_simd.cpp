@@ -1,6 +1,8 @@
 #include "footer/checksum_simd.h"
 
-#ifdef MORVANEX_CHECKSUM_X86
+#ifdef MORVANEX_X86_KERNELS
+
+#include "footer/crc_polynomials.h"
 
 #include <immintrin.h>
 
@@ -14,15 +16,12 @@ struct Generator
     unsigned width;
 };
 
-constexpr Generator crc16Generator{0x11021, 16};     // CRC-16/KERMIT: x^16 + x^12 + x^5 + 1
-constexpr Generator crc32Generator{0x104C11DB7, 32}; // CRC-32/ISO-HDLC
+constexpr Generator crc16Generator{std::uint64_t{1} << 16 | crc16Polynomial, 16};
+constexpr Generator crc32Generator{std::uint64_t{1} << 32 | crc32Polynomial, 32};
 
 constexpr std::uint64_t reflect(std::uint64_t v, unsigned width)
 {
-    std::uint64_t r = 0;
-    for (unsigned i = 0; i < width; ++i)
-        r |= ((v >> i) & 1) << (width - 1 - i);
-    return r;
+    return reflectBits(v, width);
 }
 
 // x^n mod the generator.

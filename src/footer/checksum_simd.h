@@ -3,18 +3,16 @@
 // x86-64 kernels behind the checksum routines; each is compiled for its own instruction set and only
 // called after the CPU has been asked whether it has it.
 
+#include "footer/x86_kernels.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define MORVANEX_CHECKSUM_X86 1
-#endif
-
 namespace morvanex::simd {
 
-#ifdef MORVANEX_CHECKSUM_X86
+#ifdef MORVANEX_X86_KERNELS
 
 // The reflected CRCs the fold kernels serve; each folds with its own generator's constants.
 enum class FoldedCrc { Crc16, Crc32 };

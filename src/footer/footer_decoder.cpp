@@ -18,10 +18,10 @@ std::span<const std::uint8_t, N> digits(const std::array<std::uint8_t, N + 1>& f
 }
 
 // The four characters the unmasked checksum values make, as the lookup matches them.
-std::array<std::uint8_t, 4> checksumText(const std::array<std::uint8_t, 5>& checksum)
+std::array<std::uint8_t, checksumDigits> checksumText(const std::array<std::uint8_t, checksumDigits + 1>& checksum)
 {
-    std::array<std::uint8_t, 4> text;
-    std::copy_n(checksum.begin(), 4, text.begin());
+    std::array<std::uint8_t, checksumDigits> text;
+    std::copy_n(checksum.begin(), checksumDigits, text.begin());
     digitsToAlnum(text);
     return text;
 }
@@ -64,38 +64,38 @@ ValidationStatus FooterDecoder::decode(std::string_view input)
     if (!alphabetToDigits(std::span(code).first(footerLength)))
         return ValidationStatus::InvalidString;
 
-    std::array<std::uint8_t, 20> cnpjBlock;
+    std::array<std::uint8_t, cnpjDigits> cnpjBlock;
     for (std::size_t i = 0; i < cnpjBlock.size(); ++i)
         cnpjBlock[i] = code[cnpjBlockPositions[i]];
-    for (std::size_t i = 0; i < 6; ++i) {
+    for (std::size_t i = 0; i < cooDigits; ++i)
         coo[i] = static_cast<std::uint8_t>(code[cooPositions[i]] - cnpjBlock[cooFirstMask + i]);
+    for (std::size_t i = 0; i < serialDigits; ++i)
         serial[i] = static_cast<std::uint8_t>(code[serialPositions[i]] - cnpjBlock[serialFirstMask + i]);
-    }
-    for (std::size_t i = 0; i < 8; ++i)
+    for (std::size_t i = 0; i < timestampDigits; ++i)
         timestamp[i] =
             static_cast<std::uint8_t>(code[timestampPositions[i]] - cnpjBlock[timestampFirstMask + i]);
-    for (std::size_t i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < checksumDigits; ++i)
         checksum[i] =
             static_cast<std::uint8_t>(code[checksumPositions[i]] - cnpjBlock[checksumFirstMask + i]);
 
     const ValidationStatus found = m_preparedSource ? decodeWithPreparedImage() : decodeWithImage();
     if (found != ValidationStatus::Valid)
         return found;
-    for (std::size_t i = 0; i < 20; ++i)
+    for (std::size_t i = 0; i < cnpjDigits; ++i)
         cnpj[i] = static_cast<std::uint8_t>(cnpjBlock[i] - keyDigits[i]);
 
-    digitsToAlnum(std::span(coo).first(6));
-    digitsToDocText(std::span(serial).first(6));
-    digitsToAlnum(std::span(timestamp).first(8));
-    digitsToAlnum(std::span(checksum).first(4));
-    digitsToDocText(std::span(cnpj).first(20));
+    digitsToAlnum(std::span(coo).first(cooDigits));
+    digitsToDocText(std::span(serial).first(serialDigits));
+    digitsToAlnum(std::span(timestamp).first(timestampDigits));
+    digitsToAlnum(std::span(checksum).first(checksumDigits));
+    digitsToDocText(std::span(cnpj).first(cnpjDigits));
     return ValidationStatus::Valid;
 }
 
 std::uint32_t FooterDecoder::dateValue() const
 {
-    std::array<std::uint8_t, 8> h;
-    std::copy_n(timestamp.begin(), 8, h.begin());
+    std::array<std::uint8_t, timestampDigits> h;
+    std::copy_n(timestamp.begin(), timestampDigits, h.begin());
     hexTextToDigits(h);
     std::uint32_t value = 0;
     for (const std::uint8_t v : h)
@@ -130,7 +130,7 @@ bool FooterDecoder::checksumMatches(std::uint16_t imageCrc) const
 {
     // "%04X" of the CRC is its four nibbles made text the way digitsToAlnum makes them. The comparison
     // is on the text: wrapped values 249-255 read as "0"-"6" and match those characters.
-    std::array<std::uint8_t, 4> imageText;
+    std::array<std::uint8_t, checksumDigits> imageText;
     for (std::size_t i = 0; i < imageText.size(); ++i)
         imageText[i] = static_cast<std::uint8_t>(imageCrc >> (12 - 4 * i) & 0xF);
     digitsToAlnum(imageText);
@@ -139,7 +139,8 @@ bool FooterDecoder::checksumMatches(std::uint16_t imageCrc) const
 
 KeyFields FooterDecoder::keyFields() const
 {
-    return {digits<6>(coo), digits<6>(serial), digits<8>(timestamp), digits<4>(checksum)};
+    return {digits<cooDigits>(coo), digits<serialDigits>(serial), digits<timestampDigits>(timestamp),
+            digits<checksumDigits>(checksum)};
 }
 
 void FooterDecoder::deriveKey(std::span<const std::uint8_t> image)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "footer/footer_layout.h"
 #include "footer/key_derivation.h"
 
 #include <array>
@@ -37,7 +38,7 @@ public:
     virtual ~FirmwareSource() = default;
     // checksumText: the four characters the code's unmasked checksum makes ("0"-"9", "A"-"F" when
     // genuine). chosenRow receives the catalogue row settled on, or -1.
-    virtual ImageBytes loadFirmwareImage(std::span<const std::uint8_t, 4> checksumText, int& chosenRow) = 0;
+    virtual ImageBytes loadFirmwareImage(std::span<const std::uint8_t, checksumDigits> checksumText, int& chosenRow) = 0;
 };
 
 // The same for a batch run: the image comes prepared, so a decode needs neither its CRC-16 nor more
@@ -46,7 +47,7 @@ class PreparedFirmwareSource
 {
 public:
     virtual ~PreparedFirmwareSource() = default;
-    virtual PreparedImageRef loadPreparedImage(std::span<const std::uint8_t, 4> checksumText,
+    virtual PreparedImageRef loadPreparedImage(std::span<const std::uint8_t, checksumDigits> checksumText,
                                                int& chosenRow) = 0;
 };
 
@@ -70,13 +71,13 @@ public:
     // Text up to the first zero byte of a field.
     static std::string_view text(std::span<const std::uint8_t> field);
 
-    std::array<std::uint8_t, 6 + 1> coo{};
-    std::array<std::uint8_t, 6 + 1> serial{};
-    std::array<std::uint8_t, 4 + 1> checksum{};
-    std::array<std::uint8_t, 8 + 1> timestamp{};
+    std::array<std::uint8_t, cooDigits + 1> coo{};
+    std::array<std::uint8_t, serialDigits + 1> serial{};
+    std::array<std::uint8_t, checksumDigits + 1> checksum{};
+    std::array<std::uint8_t, timestampDigits + 1> timestamp{};
     std::array<std::uint8_t, keyDigitCount + 1> keyDigits{};
-    std::array<std::uint8_t, 49> code{};
-    std::array<std::uint8_t, 20 + 1> cnpj{};
+    std::array<std::uint8_t, footerLength + 1> code{};
+    std::array<std::uint8_t, cnpjDigits + 1> cnpj{};
 
 protected:
     // Fills keyDigits from the image and the unmasked coo, serial, timestamp and checksum values.

@@ -2,6 +2,7 @@
 
 #include "footer/alphabet.h"
 #include "footer/checksum.h"
+#include "footer/footer_layout.h"
 #include "footer/key_derivation.h"
 #include "footer/prepared_image.h"
 
@@ -34,36 +35,39 @@ template <typename Image>
 std::optional<std::string> encode(const Image& image, std::uint16_t crc, std::uint32_t coo,
                                   std::string_view serial6, std::uint32_t seconds, std::string_view cnpj20)
 {
-    if (coo > maxCoo || serial6.size() != serialExcerptLength || cnpj20.size() != cnpjLength ||
+    if (coo > maxCoo || serial6.size() != serialDigits || cnpj20.size() != cnpjDigits ||
         !isDocumentText(serial6) || !isDocumentText(cnpj20))
         return std::nullopt;
 
-    std::array<std::uint8_t, 6> cooDigits;
-    for (std::size_t i = 6; i-- > 0; coo /= 10)
-        cooDigits[i] = static_cast<std::uint8_t>(coo % 10);
-    const auto serialDigits = documentDigits<6>(serial6);
-    const auto timeDigits = hexDigits<8>(seconds);
-    const auto crcDigits = hexDigits<4>(crc);
-    const auto cnpjDigits = documentDigits<20>(cnpj20);
+    std::array<std::uint8_t, cooDigits> cooValues;
+    for (std::size_t i = cooDigits; i-- > 0; coo /= 10)
+        cooValues[i] = static_cast<std::uint8_t>(coo % 10);
+    const auto serialValues = documentDigits<serialDigits>(serial6);
+    const auto timeValues = hexDigits<timestampDigits>(seconds);
+    const auto crcValues = hexDigits<checksumDigits>(crc);
+    const auto cnpjValues = documentDigits<cnpjDigits>(cnpj20);
 
-    const KeyDigits key = deriveKeyDigits(image, {cooDigits, serialDigits, timeDigits, crcDigits});
-    std::array<std::uint8_t, 20> block;
+    const KeyDigits key = deriveKeyDigits(image, {cooValues, serialValues, timeValues, crcValues});
+    std::array<std::uint8_t, cnpjDigits> block;
     for (std::size_t i = 0; i < block.size(); ++i)
-        block[i] = static_cast<std::uint8_t>(cnpjDigits[i] + key[i]);
+        block[i] = static_cast<std::uint8_t>(cnpjValues[i] + key[i]);
 
-    // Field digit plus mask digit, laid out as the decoder reads them.
-    std::array<std::uint8_t, 44> values;
-    auto out = values.begin();
-    for (std::size_t i = 0; i < 6; ++i)
-        *out++ = static_cast<std::uint8_t>(cooDigits[i] + block[i]);
-    for (std::size_t i = 0; i < 6; ++i)
-        *out++ = static_cast<std::uint8_t>(serialDigits[i] + block[6 + i]);
-    for (std::size_t i = 0; i < 8; ++i)
-        *out++ = static_cast<std::uint8_t>(timeDigits[i] + block[12 + i]);
-    for (std::size_t i = 0; i < 4; ++i)
-        *out++ = static_cast<std::uint8_t>(crcDigits[i] + block[i]);
-    std::copy(block.begin(), block.end(), out);
-    return footerFromDigits(values);
+    // Field digit plus mask digit, at the positions the decoder reads them from; blanks between groups.
+    std::string footer(footerLength, ' ');
+    const auto put = [&footer](std::size_t position, unsigned value) {
+        footer[position] = footerSymbol(static_cast<std::uint8_t>(value));
+    };
+    for (std::size_t i = 0; i < cooDigits; ++i)
+        put(cooPositions[i], cooValues[i] + block[cooFirstMask + i]);
+    for (std::size_t i = 0; i < serialDigits; ++i)
+        put(serialPositions[i], serialValues[i] + block[serialFirstMask + i]);
+    for (std::size_t i = 0; i < timestampDigits; ++i)
+        put(timestampPositions[i], timeValues[i] + block[timestampFirstMask + i]);
+    for (std::size_t i = 0; i < checksumDigits; ++i)
+        put(checksumPositions[i], crcValues[i] + block[checksumFirstMask + i]);
+    for (std::size_t i = 0; i < cnpjDigits; ++i)
+        put(cnpjBlockPositions[i], block[i]);
+    return footer;
 }
 
 } // namespace

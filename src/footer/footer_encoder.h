@@ -1,5 +1,7 @@
 #pragma once
 
+#include "footer/footer_layout.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -11,8 +13,6 @@ namespace morvanex {
 class PreparedImage;
 
 inline constexpr std::uint32_t maxCoo = 999999;
-inline constexpr std::size_t serialExcerptLength = 6;
-inline constexpr std::size_t cnpjLength = 20;
 
 // True when every character is in the document alphabet "0123456789ABC./".
 bool isDocumentText(std::string_view text);

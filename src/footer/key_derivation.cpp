@@ -108,7 +108,7 @@ constexpr std::array<std::array<std::uint32_t, 256>, 4> zeroBlockTables()
 
 constexpr auto zeroBlock = zeroBlockTables();
 
-// crc32Update(sample, previous) as crc32Update(sample, 0xFFFFFFFF), which does not depend on previous,
+// crc32Update(previous, sample) as crc32Update(0xFFFFFFFF, sample), which does not depend on previous,
 // combined with previous carried through a block of zeros: the blocks of a key need not wait for one
 // another.
 std::uint32_t chainBlock(std::uint32_t ownCrc, std::uint32_t previous)
@@ -189,7 +189,7 @@ KeyDigits deriveKeyDigits(std::span<const std::uint8_t> image, const KeyFields& 
         for (std::size_t k = 0; k < sampleSize; ++k, at += sampleStride)
             sample[k] = at < image.size() ? image[at] : 0;
         mixBlock(sample, seed);
-        sums.add(crc32Update(sample, sums.chained));
+        sums.add(crc32Update(sums.chained, sample));
     }
     return keyDigits(sums);
 }
@@ -204,7 +204,7 @@ KeyDigits deriveKeyDigits(const PreparedImage& image, const KeyFields& fields)
         // A kept image is seldom in cache: ask for the samples a few blocks ahead.
         prefetch(stream.subspan(std::min(at + prefetchBlocks * sampleSize, stream.size())));
         mixBlock(stream.subspan(at).first<sampleSize>(), sample, seed);
-        sums.add(chainBlock(crc32Update(sample, 0xFFFFFFFF), sums.chained));
+        sums.add(chainBlock(crc32Update(0xFFFFFFFF, sample), sums.chained));
     }
     return keyDigits(sums);
 }
@@ -230,7 +230,7 @@ std::span<const MixKernel> supportedMixKernels()
     static const auto kernels = [] {
         std::array<MixKernel, 2> k{MixKernel::AddWithCarry, MixKernel::AddWithCarry};
         std::size_t count = 1;
-#ifdef MORVANEX_CHECKSUM_X86
+#ifdef MORVANEX_X86_KERNELS
         if (simd::cpuHasAvx512())
             k[count++] = MixKernel::Avx512;
 #endif
@@ -242,7 +242,7 @@ std::span<const MixKernel> supportedMixKernels()
 void mixBlockWith(MixKernel kernel, std::span<const std::uint8_t, sampleSize> samples, SampleBlock& mixed,
                   const Seed& seed)
 {
-#ifdef MORVANEX_CHECKSUM_X86
+#ifdef MORVANEX_X86_KERNELS
     const auto supported = supportedMixKernels();
     if (kernel == MixKernel::Avx512 && supported.back() == MixKernel::Avx512)
         return simd::mixBlockAvx512(samples.data(), mixed.data(), seed.data());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "footer/footer_layout.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -14,10 +16,10 @@ using KeyDigits = std::array<std::uint8_t, keyDigitCount>;
 // The unmasked digit values (not text) that the key depends on.
 struct KeyFields
 {
-    std::span<const std::uint8_t, 6> coo;
-    std::span<const std::uint8_t, 6> serial;
-    std::span<const std::uint8_t, 8> timestamp;
-    std::span<const std::uint8_t, 4> checksum;
+    std::span<const std::uint8_t, cooDigits> coo;
+    std::span<const std::uint8_t, serialDigits> serial;
+    std::span<const std::uint8_t, timestampDigits> timestamp;
+    std::span<const std::uint8_t, checksumDigits> checksum;
 };
 
 inline constexpr std::size_t seedSize = 32;

@@ -1,6 +1,6 @@
 #include "footer/mix_block_simd.h"
 
-#ifdef MORVANEX_CHECKSUM_X86
+#ifdef MORVANEX_X86_KERNELS
 
 #include <cstring>
 #include <immintrin.h>

@@ -24,7 +24,6 @@ public:
 
     std::size_t length() const { return m_length; } // bytes in the image
     std::uint16_t crc16() const { return m_crc16; } // CRC-16/KERMIT of the image
-    std::size_t blockCount() const { return m_streamLength / sampleSize; }
     // Samples of one offset 0..63: element k is image[offset + 64 k], or 0 past the image's end, for
     // k < blockCount() * 1024.
     std::span<const std::uint8_t> stream(std::size_t offset) const;

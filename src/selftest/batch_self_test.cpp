@@ -1,7 +1,7 @@
 #include "selftest/batch_self_test.h"
 
 #include "firmware/firmware_catalogue.h"
-#include "firmware/firmware_lookup.h"
+#include "validation/firmware_lookup.h"
 #include "selftest/printer_frame.h"
 #include "selftest/self_test_random.h"
 #include "selftest/serial_port.h"
@@ -42,9 +42,9 @@ bool waitUnlessStopped(std::chrono::milliseconds duration, const std::atomic<boo
 
 BatchSelfTest::BatchSelfTest(SerialChannelFactory channels, const Workspace& workspace,
                              FirmwareCatalogue& catalogue, OperatorPrompts& prompts,
-                             SelfTestSettings settings)
+                             SelfTestOptions options)
     : m_channels(std::move(channels)), m_workspace(workspace), m_catalogue(catalogue), m_prompts(prompts),
-      m_settings(std::move(settings))
+      m_options(std::move(options))
 {
 }
 
@@ -57,7 +57,7 @@ SelfTestOutcome BatchSelfTest::run(const std::atomic<bool>& stop)
         outcome.end = SelfTestOutcome::End::Stopped;
         return outcome;
     };
-    while (m_settings.cycleLimit == 0 || outcome.cycles < m_settings.cycleLimit) {
+    while (m_options.cycleLimit == 0 || outcome.cycles < m_options.cycleLimit) {
         if (stop.load())
             return stopped();
         // Drawn once per cycle: a retried cycle sends the same data.
@@ -68,11 +68,11 @@ SelfTestOutcome BatchSelfTest::run(const std::atomic<bool>& stop)
                     return stopped();
                 break;
             }
-            if (m_settings.openAttemptLimit != 0 && ++failedOpens >= m_settings.openAttemptLimit) {
+            if (m_options.openAttemptLimit != 0 && ++failedOpens >= m_options.openAttemptLimit) {
                 outcome.end = SelfTestOutcome::End::DeviceUnavailable;
                 return outcome;
             }
-            if (!waitUnlessStopped(m_settings.openRetryDelay, stop))
+            if (!waitUnlessStopped(m_options.openRetryDelay, stop))
                 return stopped();
         }
         ++outcome.cycles;
@@ -83,9 +83,9 @@ SelfTestOutcome BatchSelfTest::run(const std::atomic<bool>& stop)
 
 std::unique_ptr<SerialChannel> BatchSelfTest::openChannel()
 {
-    std::unique_ptr<SerialChannel> channel = m_channels ? m_channels(m_settings.deviceName) : nullptr;
+    std::unique_ptr<SerialChannel> channel = m_channels ? m_channels(m_options.deviceName) : nullptr;
     std::string problem;
-    if (channel && !channel->open(SelfTestSettings::baudRate)) {
+    if (channel && !channel->open(SelfTestOptions::baudRate)) {
         problem = channel->openFailure();
         // A failed open may still hold the device.
         channel->close();
@@ -112,7 +112,7 @@ bool BatchSelfTest::runCycle(SerialChannel& channel, const FooterRequest& reques
     // Neither the write nor the first byte of the answer is examined: the printer's status byte
     // carries nothing the test uses, and a lost frame shows as a reply that never comes.
     channel.write(frame.bytes());
-    if (!waitUnlessStopped(m_settings.replyDelay, stop)) {
+    if (!waitUnlessStopped(m_options.replyDelay, stop)) {
         channel.close();
         return false;
     }
@@ -122,7 +122,7 @@ bool BatchSelfTest::runCycle(SerialChannel& channel, const FooterRequest& reques
 
     std::size_t received = 0;
     for (unsigned failedReads = 0;
-         received < replyCodeLength && failedReads < SelfTestSettings::maxFailedReads;) {
+         received < replyCodeLength && failedReads < SelfTestOptions::maxFailedReads;) {
         if (stop.load()) {
             channel.close();
             return false;
@@ -142,7 +142,7 @@ bool BatchSelfTest::runCycle(SerialChannel& channel, const FooterRequest& reques
     const ValidationStatus status =
         decoder.decode(std::string_view(reinterpret_cast<const char*>(reply.data()), replyCodeLength + 1));
 
-    const TestLog log(m_settings.logFolder);
+    const TestLog log(m_options.logFolder);
     std::string logProblem;
     bool logged = true;
     for (const std::string& line : cycleLogLines(request, reply, decoder, status))

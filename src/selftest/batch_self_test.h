@@ -25,7 +25,7 @@ using SerialChannelFactory = std::function<std::unique_ptr<SerialChannel>(const 
 // The SerialPort a real run uses.
 SerialChannelFactory serialPortFactory();
 
-struct SelfTestSettings
+struct SelfTestOptions
 {
     static constexpr std::uint32_t baudRate = 9600;
     // Failed one-byte reads in a row after which the reply is taken as it stands.
@@ -84,7 +84,7 @@ class BatchSelfTest
 {
 public:
     BatchSelfTest(SerialChannelFactory channels, const Workspace& workspace, FirmwareCatalogue& catalogue,
-                  OperatorPrompts& prompts, SelfTestSettings settings);
+                  OperatorPrompts& prompts, SelfTestOptions options);
 
     // Told of every finished cycle, on the thread that runs the test.
     void onCycle(std::function<void(const CycleReport&)> observer) { m_observer = std::move(observer); }
@@ -98,7 +98,7 @@ public:
     // device stays unavailable.
     SelfTestOutcome run(const std::atomic<bool>& stop);
 
-    const SelfTestSettings& settings() const { return m_settings; }
+    const SelfTestOptions& options() const { return m_options; }
 
 private:
     // Opens the channel for one cycle, telling the device observer of a change; null when it did not open.
@@ -111,7 +111,7 @@ private:
     const Workspace& m_workspace;
     FirmwareCatalogue& m_catalogue;
     OperatorPrompts& m_prompts;
-    SelfTestSettings m_settings;
+    SelfTestOptions m_options;
     std::function<void(const CycleReport&)> m_observer;
     std::function<void(const DeviceReport&)> m_deviceObserver;
     bool m_deviceFailing = false;

@@ -1,6 +1,6 @@
 #include "selftest/cycle_log.h"
 
-#include "firmware/text_encoding.h"
+#include "text/text_encoding.h"
 #include "selftest/footer_request.h"
 
 #include <algorithm>
@@ -27,12 +27,6 @@ constexpr std::string_view statusFirmwareNotFound = "RETORNO FW NÃO ENCONTRADO"
 constexpr std::string_view statusChecksumMismatch = "RETORNO CRC16 INVÁLIDO";
 constexpr std::string_view cycleEnd = "\r\n";
 
-std::string cp1252(std::string_view utf8)
-{
-    // Every text above has a Windows-1252 form.
-    return utf8ToCp1252(utf8).value_or(std::string(utf8));
-}
-
 std::string sentCoo(const FooterRequest& sent)
 {
     char text[16];
@@ -54,8 +48,8 @@ CycleComparison compareCycle(const FooterRequest& sent, const FooterDecoder& dec
     result.cooDiffers = sentCoo(sent) != rawField(decoded.coo, 6);
     result.dateDiffers = sent.dateTime != decoded.dateValue();
     result.serialDiffers =
-        sent.serialExcerpt() != rawField(decoded.serial, FooterRequest::serialExcerptLength);
-    result.cnpjDiffers = sent.cnpjText() != rawField(decoded.cnpj, FooterRequest::cnpjLength);
+        sent.serialExcerpt() != rawField(decoded.serial, serialDigits);
+    result.cnpjDiffers = sent.cnpjText() != rawField(decoded.cnpj, cnpjDigits);
     return result;
 }
 
@@ -101,12 +95,12 @@ std::vector<std::string> cycleLogLines(const FooterRequest& sent, std::span<cons
     if (differs.serialDiffers)
         lines.push_back(cp1252(serialMarker));
     lines.push_back(cp1252(serialSent) + std::string(sent.serialExcerpt()) + cp1252(serialDecoded) +
-                    std::string(rawField(decoded.serial, FooterRequest::serialExcerptLength)));
+                    std::string(rawField(decoded.serial, serialDigits)));
 
     if (differs.cnpjDiffers)
         lines.push_back(cp1252(cnpjMarker));
     lines.push_back(cp1252(cnpjSent) + std::string(sent.cnpjText()) + cp1252(cnpjDecoded) +
-                    std::string(rawField(decoded.cnpj, FooterRequest::cnpjLength)));
+                    std::string(rawField(decoded.cnpj, cnpjDigits)));
 
     lines.push_back(statusLogLine(status));
     lines.emplace_back(cycleEnd);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "footer/footer_decoder.h"
+#include "footer/footer_layout.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +14,7 @@ namespace morvanex {
 struct FooterRequest;
 
 // The FooterCode characters a printer answers with, after the one byte the test ignores.
-inline constexpr std::size_t replyCodeLength = 48;
+inline constexpr std::size_t replyCodeLength = footerLength;
 
 // Which decoded fields differ from what was sent; the comparisons hold whatever the status.
 struct CycleComparison

@@ -46,7 +46,7 @@ std::optional<FooterRequest> FooterRequest::parse(std::span<const std::uint8_t> 
     FooterRequest request;
     request.coo = getLittleEndian32(payload.subspan<cooOffset, 4>());
     std::copy_n(payload.begin() + serialOffset, serialLength, request.serial.begin());
-    std::copy_n(payload.begin() + cnpjOffset, cnpjLength, request.cnpj.begin());
+    std::copy_n(payload.begin() + cnpjOffset, cnpjDigits, request.cnpj.begin());
     request.dateTime = getLittleEndian32(payload.subspan<dateTimeOffset, 4>());
     return request;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "footer/footer_layout.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -23,17 +25,15 @@ struct FooterRequest
     static constexpr std::size_t cnpjOffset = 26;
     static constexpr std::size_t dateTimeOffset = 46;
     static constexpr std::size_t serialLength = 20;
-    static constexpr std::size_t cnpjLength = 20;
-    // The six serial characters a FooterCode carries: the 14th to the 19th, not the last six.
+    // The serial characters a FooterCode carries: the 14th to the 19th, not the last six.
     static constexpr std::size_t serialExcerptOffset = 13;
-    static constexpr std::size_t serialExcerptLength = 6;
 
     static constexpr std::string_view serialCharacters = "0123456789ABC";
     static constexpr std::string_view cnpjCharacters = "./0123456789";
 
     std::uint32_t coo = 0;
     std::array<char, serialLength> serial{};
-    std::array<char, cnpjLength> cnpj{};
+    std::array<char, cnpjDigits> cnpj{}; // as a FooterCode carries it
     std::uint32_t dateTime = 0;
 
     // Draws in the order the printer test always has: COO, date/time (high half first), the serial
@@ -45,7 +45,7 @@ struct FooterRequest
     std::array<std::uint8_t, size> bytes() const;
     std::string_view serialExcerpt() const
     {
-        return {serial.data() + serialExcerptOffset, serialExcerptLength};
+        return {serial.data() + serialExcerptOffset, serialDigits};
     }
     std::string_view cnpjText() const { return {cnpj.data(), cnpj.size()}; }
 };

@@ -22,7 +22,7 @@ bool SelfTestThread::start()
     m_running = true;
     try {
         m_thread = std::thread([this] {
-            m_outcome = m_test->run(m_stop);
+            m_test->run(m_stop);
             m_running = false;
         });
     } catch (const std::system_error&) {
@@ -42,12 +42,6 @@ void SelfTestThread::join()
 {
     if (m_thread.joinable())
         m_thread.join();
-}
-
-SelfTestOutcome SelfTestThread::lastOutcome() const
-{
-    // Written by the worker before it clears m_running, read only once that is seen.
-    return m_running.load() ? SelfTestOutcome{} : m_outcome;
 }
 
 } // namespace morvanex

@@ -27,15 +27,12 @@ public:
     // Waits for the run to end.
     void join();
     bool running() const { return m_running.load(); }
-    // The result of the last run that ended.
-    SelfTestOutcome lastOutcome() const;
 
 private:
     std::unique_ptr<BatchSelfTest> m_test;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_running{false};
-    SelfTestOutcome m_outcome;
 };
 
 } // namespace morvanex

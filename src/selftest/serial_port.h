@@ -11,6 +11,8 @@
 
 namespace morvanex {
 
+class SerialDevice;
+
 // The serial line to the printer: 8 data bits, no parity, 2 stop bits, no
 // hardware handshake, DTR low and RTS high. The device is held exclusively while
 // open. Reads end after 1000 ms per byte plus 5 ms, or once more than 10 ms pass
@@ -38,16 +40,11 @@ public:
     bool purge() override;
     std::string openFailure() const override;
 
-    // The device name while open, empty otherwise.
-    const std::string& openName() const { return openedName; }
     bool isOpen() const;
 
 private:
-    struct Native;
-
-    std::string openedName;
-    std::error_code openError;
-    std::unique_ptr<Native> native;
+    std::error_code m_openError;
+    std::unique_ptr<SerialDevice> m_device; // null while closed
 };
 
 } // namespace morvanex

@@ -1,23 +1,12 @@
 #include "settings/settings_store.h"
 
+#include "settings/atomic_file.h"
+#include "text/input_file.h"
 #include "text/text_rules.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdint>
-#include <fstream>
 #include <system_error>
-
-#ifdef _WIN32
-#include <functional>
-#include <thread>
-#else
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace morvanex {
 namespace {
@@ -30,7 +19,6 @@ constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kQuotes = "\"'";
 // A settings file is a few lines; anything far larger is not ours and is not loaded into memory.
 constexpr std::uintmax_t kMaxSettingsFileSize = 64u * 1024u * 1024u;
-constexpr int kTemporaryNameAttempts = 100;
 
 struct Line
 {
@@ -146,137 +134,14 @@ bool isStorableName(std::string_view name, std::string_view forbidden)
 
 std::optional<std::string> readFileBytes(const fs::path& file)
 {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec))
+    auto in = InputFile::open(file);
+    if (!in || in->identity().size > kMaxSettingsFileSize)
         return std::nullopt;
-    const auto size = fs::file_size(file, ec);
-    if (ec || size > kMaxSettingsFileSize)
+    const auto bytes = in->readAll();
+    if (!bytes)
         return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad())
-        return std::nullopt;
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return bytes;
+    return std::string(bytes->begin(), bytes->end());
 }
-
-std::string temporaryNameFor(const fs::path& target)
-{
-    static std::atomic<unsigned> counter{0};
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-#ifdef _WIN32
-    const auto owner = std::hash<std::thread::id>{}(std::this_thread::get_id());
-#else
-    const auto owner = static_cast<unsigned long>(::getpid());
-#endif
-    return "." + target.filename().string() + ".tmp-" + std::to_string(owner) + "-" +
-           std::to_string(static_cast<unsigned long long>(ticks) % 1000000007ull) + "-" +
-           std::to_string(++counter);
-}
-
-#ifdef _WIN32
-
-bool isWritableFile(const fs::path&, fs::perms permissions)
-{
-    return (permissions & fs::perms::owner_write) != fs::perms::none;
-}
-
-bool replaceFileAtomically(const fs::path& target, std::string_view bytes, std::optional<fs::perms>)
-{
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::error_code ec;
-    fs::path temporary;
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        temporary = folder / temporaryNameFor(target);
-        if (!fs::exists(temporary, ec) && !ec)
-            break;
-        temporary.clear();
-    }
-    if (temporary.empty())
-        return false;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        out.close();
-        if (!out) {
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
-}
-
-#else
-
-bool isWritableFile(const fs::path& file, fs::perms)
-{
-    return ::access(file.c_str(), W_OK) == 0;
-}
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const auto written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// Makes the rename itself durable; the new contents are already on disk, so a failure here is no loss.
-void syncFolder(const fs::path& folder)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    (void)::fsync(fd);
-    ::close(fd);
-}
-
-bool replaceFileAtomically(const fs::path& target, std::string_view bytes,
-                           std::optional<fs::perms> permissions)
-{
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    fs::path temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < kTemporaryNameAttempts && fd < 0; ++attempt) {
-        temporary = folder / temporaryNameFor(target);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
-    if (fd < 0)
-        return false;
-
-    bool done = writeAll(fd, bytes);
-    // The replacement keeps the old file's mode; where the file system refuses, the default mode will do.
-    if (done && permissions)
-        (void)::fchmod(fd, static_cast<mode_t>(*permissions & fs::perms::mask));
-    done = done && ::fsync(fd) == 0;
-    done = ::close(fd) == 0 && done;
-    done = done && ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!done) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    syncFolder(folder);
-    return true;
-}
-
-#endif
 
 } // namespace
 

@@ -94,14 +94,4 @@ TextLine lineAt(std::string_view text, std::size_t from, LineEnds rule)
     return {text.substr(from, contentEnd - from), text.substr(contentEnd, end - contentEnd)};
 }
 
-std::vector<TextLine> splitLines(std::string_view text, LineEnds rule)
-{
-    std::vector<TextLine> lines;
-    for (std::size_t from = 0; from < text.size();) {
-        lines.push_back(lineAt(text, from, rule));
-        from += lines.back().content.size() + lines.back().ending.size();
-    }
-    return lines;
-}
-
 } // namespace morvanex

@@ -42,7 +42,5 @@ std::size_t findLineEnd(std::string_view text, std::size_t from, LineEnds rule);
 // The line that starts at offset from (< text.size()). Both views point into text, so
 // content.data() - text.data() is the line's offset.
 TextLine lineAt(std::string_view text, std::size_t from, LineEnds rule);
-// Every line in order: a last line counts without a line end, nothing after the last line end does.
-std::vector<TextLine> splitLines(std::string_view text, LineEnds rule);
 
 } // namespace morvanex

@@ -67,7 +67,7 @@ void ImageButton::resetColours()
     // face is left clear, and the surface behind it (the group box, the window) is the face.
     const QColor face(Qt::transparent);
     const QColor text = systemColour(this, QPalette::ButtonText);
-    m_colours = {face, face, face, text, text, text};
+    m_colours = {face, face, face, text, text};
 }
 
 // ---- images

@@ -113,7 +113,7 @@ private:
     struct Colours
     {
         QColor faceIn, faceOut, faceFocus;
-        QColor textIn, textOut, textFocus;
+        QColor textIn, textOut;
     };
 
     void init();

@@ -1,6 +1,6 @@
 // morvanex-cli under system limits: no thread to spare, less memory than an image needs.
 #include "process.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include "footer/footer_encoder.h"
 

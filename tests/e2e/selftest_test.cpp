@@ -4,7 +4,7 @@
 #include "selftest/footer_request.h"
 #include "selftest/printer_frame.h"
 #include "selftest/self_test_random.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,5 +1,5 @@
 #include "process.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include "firmware/image_file.h"
 #include "footer/alphabet.h"

@@ -1,9 +1,9 @@
-#include "scripted_prompts.h"
+#include "support/scripted_prompts.h"
 
-#include "e2e/temp_dir.h"
+#include "support/temp_dir.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/image_file.h"
-#include "firmware/text_encoding.h"
+#include "text/text_encoding.h"
 #include "firmware/workspace.h"
 #include "footer/checksum.h"
 
@@ -152,7 +152,7 @@ TEST_F(Catalogue, ImagesThatCannotBeOpenedShowTwoMessagesEach)
     EXPECT_EQ(row(0).fileName, "..");
     EXPECT_EQ(row(0).footerChecksum, "0000");
     EXPECT_EQ(row(0).displayChecksum, "0000");
-    EXPECT_EQ(cp1252ToUtf8(message("f.bin")),
+    EXPECT_EQ(utf8(message("f.bin")),
               "O arquivo f.bin não pôde ser aberto.\nVerifique se o arquivo não está sendo usado.");
 }
 
@@ -229,11 +229,12 @@ namespace {
 
 TEST(Listing, CaseIgnoredThenByteOrder)
 {
-    EXPECT_TRUE(listingLess("a.txt", "B.txt"));
-    EXPECT_TRUE(listingLess("A.txt", "a.txt")); // a tie ignoring case falls back to byte order
-    EXPECT_FALSE(listingLess("a.txt", "A.txt"));
-    EXPECT_FALSE(listingLess("x", "x"));
-    EXPECT_TRUE(listingLess("ab", "abc"));
+    TempDir dir;
+    for (const char* name : {"B.txt", "abc.txt", "a.txt", "ab.txt", "A.txt"})
+        dir.write(std::string("TXT/") + name, "");
+    // A tie ignoring case falls back to byte order.
+    EXPECT_EQ(listFolder(dir.path() / "TXT", ".txt"),
+              (std::vector<std::string>{"A.txt", "a.txt", "ab.txt", "abc.txt", "B.txt"}));
 }
 
 TEST(Listing, MissingOrFileFolderListsNothing)

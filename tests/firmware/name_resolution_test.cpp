@@ -1,7 +1,7 @@
 // Image names as descriptors written on Windows give them, against a workspace copied to Linux.
-#include "scripted_prompts.h"
+#include "support/scripted_prompts.h"
 
-#include "e2e/temp_dir.h"
+#include "support/temp_dir.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/workspace.h"
 #include "footer/checksum.h"

@@ -3,7 +3,7 @@
 #include "footer/footer_decoder.h"
 #include "footer/footer_encoder.h"
 
-#include "e2e/temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Any bytes as a descriptor: the reader never crashes, asks for at most two checksums per line and keeps
 // every value a byte-exact piece of one line.
 #include "firmware/firmware_record.h"
-#include "firmware/operator_prompts.h"
+#include "validation/operator_prompts.h"
 
 #include <cstdlib>
 #include <filesystem>

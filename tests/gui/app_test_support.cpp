@@ -2,7 +2,7 @@
 
 #include "app/app_context.h"
 #include "app/main_dialog.h"
-#include "firmware/text_encoding.h"
+#include "text/text_encoding.h"
 #include "settings/app_names.h"
 #include "footer/footer_encoder.h"
 #include "settings/settings_store.h"

@@ -188,7 +188,7 @@ void MainDialogTest::firstStartShowsEmptyWindow()
     QCOMPARE(window.focusWidget(), window.field(1));
     QVERIFY(window.footerString().empty());
     for (int n = 1; n <= 5; ++n)
-        QCOMPARE(window.field(n)->maxLength(), MainDialog::fieldLimits[static_cast<std::size_t>(n - 1)]);
+        QCOMPARE(window.field(n)->maxLength(), static_cast<int>(groupLengths[static_cast<std::size_t>(n - 1)]));
 
     const QTableWidget* list = window.resultList();
     QCOMPARE(list->rowCount(), 0);

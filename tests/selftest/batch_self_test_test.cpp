@@ -1,14 +1,14 @@
 #include "firmware/firmware_catalogue.h"
-#include "firmware/operator_prompts.h"
+#include "validation/operator_prompts.h"
 #include "firmware/workspace.h"
-#include "e2e/temp_dir.h"
+#include "support/temp_dir.h"
 #include "selftest/batch_self_test.h"
 #include "selftest/printer_frame.h"
 #include "selftest/self_test_thread.h"
 #include "selftest/serial_channel.h"
 #include "selftest/simulated_printer.h"
 #include "footer/footer_encoder.h"
-#include "footer/validation_flow.h"
+#include "validation/validation_flow.h"
 
 #include <chrono>
 #include <deque>
@@ -99,16 +99,16 @@ protected:
         folder.write("Bin/FW.BIN", std::string(image.begin(), image.end()));
         loadCatalogue(catalogue, workspace, prompts);
         ASSERT_EQ(catalogue.count(), 1);
-        settings.logFolder = folder.path();
-        settings.replyDelay = 0ms;
-        settings.openRetryDelay = 1ms;
+        options.logFolder = folder.path();
+        options.replyDelay = 0ms;
+        options.openRetryDelay = 1ms;
     }
 
     std::unique_ptr<BatchSelfTest> makeTest()
     {
         auto test = std::make_unique<BatchSelfTest>(
             [this](const std::string& name) { return std::make_unique<FakeChannel>(name, line); }, workspace,
-            catalogue, prompts, settings);
+            catalogue, prompts, options);
         test->onCycle([this](const CycleReport& r) { reports.push_back(r); });
         test->onDevice([this](const DeviceReport& r) { deviceReports.push_back(r); });
         return test;
@@ -121,7 +121,7 @@ protected:
     FirmwareCatalogue catalogue;
     NoPrompts prompts;
     std::vector<std::uint8_t> image;
-    SelfTestSettings settings;
+    SelfTestOptions options;
     Line line;
     std::vector<CycleReport> reports;
     std::vector<DeviceReport> deviceReports;
@@ -131,7 +131,7 @@ protected:
 TEST_F(BatchRun, CyclesAgainstAWorkingPrinterAllDecodeAndLog)
 {
     line.printer = std::make_unique<SimulatedPrinter>(image);
-    settings.cycleLimit = 3;
+    options.cycleLimit = 3;
     const auto outcome = makeTest()->run(stop);
     EXPECT_EQ(outcome.end, SelfTestOutcome::End::CycleLimit);
     EXPECT_EQ(outcome.cycles, 3u);
@@ -162,7 +162,7 @@ TEST_F(BatchRun, AnUnopenableDeviceIsRetriedWithTheSameDataAndNothingLogged)
 {
     line.printer = std::make_unique<SimulatedPrinter>(image);
     line.refusedOpens = 4;
-    settings.cycleLimit = 1;
+    options.cycleLimit = 1;
     const auto outcome = makeTest()->run(stop);
     EXPECT_EQ(outcome.end, SelfTestOutcome::End::CycleLimit);
     EXPECT_EQ(line.opens, 5);
@@ -181,8 +181,8 @@ TEST_F(BatchRun, AnUnopenableDeviceIsRetriedWithTheSameDataAndNothingLogged)
 TEST_F(BatchRun, OpenAttemptLimitEndsTheRunWithoutLogging)
 {
     line.refusedOpens = 1000;
-    settings.cycleLimit = 5;
-    settings.openAttemptLimit = 3;
+    options.cycleLimit = 5;
+    options.openAttemptLimit = 3;
     const auto outcome = makeTest()->run(stop);
     EXPECT_EQ(outcome.end, SelfTestOutcome::End::DeviceUnavailable);
     EXPECT_EQ(outcome.cycles, 0u);
@@ -193,7 +193,7 @@ TEST_F(BatchRun, OpenAttemptLimitEndsTheRunWithoutLogging)
 
 TEST_F(BatchRun, ASilentPrinterEndsTheReplyAfterTenFailedReadsAndTheCycleIsLogged)
 {
-    settings.cycleLimit = 2;
+    options.cycleLimit = 2;
     const auto outcome = makeTest()->run(stop);
     EXPECT_EQ(outcome.cycles, 2u);
     // Per cycle: the ignored first read, then ten failures in a row.
@@ -213,7 +213,7 @@ TEST_F(BatchRun, TheFirstReplyByteIsDroppedAndTheCodeFollowsIt)
     // shows that exactly one byte is dropped before the 48 are taken.
     line.printer = std::make_unique<SimulatedPrinter>(image);
     line.answerTwice = true;
-    settings.cycleLimit = 1;
+    options.cycleLimit = 1;
     makeTest()->run(stop);
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].status, ValidationStatus::Valid);
@@ -224,7 +224,7 @@ TEST_F(BatchRun, TheFirstReplyByteIsDroppedAndTheCodeFollowsIt)
 TEST_F(BatchRun, AStopRequestCutsTheReplyWaitShortAndLeavesNoPartialCycle)
 {
     line.printer = std::make_unique<SimulatedPrinter>(image);
-    settings.replyDelay = 60s;
+    options.replyDelay = 60s;
     auto test = makeTest();
     const auto started = std::chrono::steady_clock::now();
     std::thread stopper([this] {
@@ -244,7 +244,7 @@ TEST_F(BatchRun, AStopRequestCutsTheReplyWaitShortAndLeavesNoPartialCycle)
 TEST_F(BatchRun, AStopRequestAlsoEndsTheOpenRetryWait)
 {
     line.refusedOpens = 1000;
-    settings.openRetryDelay = 60s;
+    options.openRetryDelay = 60s;
     auto test = makeTest();
     std::thread stopper([this] {
         std::this_thread::sleep_for(100ms);
@@ -261,7 +261,7 @@ TEST_F(BatchRun, AStopRequestAlsoEndsTheOpenRetryWait)
 TEST_F(BatchRun, ThreadRunsUntilStoppedRefusesASecondStartAndJoinsOnDestruction)
 {
     line.printer = std::make_unique<SimulatedPrinter>(image);
-    settings.replyDelay = 5ms;
+    options.replyDelay = 5ms;
     {
         SelfTestThread thread(makeTest());
         ASSERT_TRUE(thread.start());
@@ -286,12 +286,12 @@ TEST_F(BatchRun, ThreadRunsUntilStoppedRefusesASecondStartAndJoinsOnDestruction)
 TEST_F(BatchRun, AThreadCanBeStartedAgainAfterItsRunEnded)
 {
     line.printer = std::make_unique<SimulatedPrinter>(image);
-    settings.cycleLimit = 1;
+    options.cycleLimit = 1;
     SelfTestThread thread(makeTest());
     ASSERT_TRUE(thread.start());
     thread.join();
     EXPECT_FALSE(thread.running());
-    EXPECT_EQ(thread.lastOutcome().cycles, 1u);
+    EXPECT_EQ(reports.size(), 1u);
     ASSERT_TRUE(thread.start());
     thread.join();
     ASSERT_EQ(reports.size(), 2u);
@@ -310,9 +310,9 @@ TEST_F(BatchRun, ValidationsBesideASelfTestThreadKeepTheirOwnRow)
     ASSERT_EQ(both.count(), 2);
 
     line.printer = std::make_unique<SimulatedPrinter>(image);
-    settings.cycleLimit = 40;
+    options.cycleLimit = 40;
     BatchSelfTest selfTest([this](const std::string& name) { return std::make_unique<FakeChannel>(name, line); },
-                           workspace, both, prompts, settings);
+                           workspace, both, prompts, options);
     std::thread worker([&] { selfTest.run(stop); });
 
     class Confirming : public NoPrompts

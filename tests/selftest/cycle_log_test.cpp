@@ -1,6 +1,6 @@
 #include "footer/footer_decoder.h"
 #include "footer/footer_encoder.h"
-#include "e2e/temp_dir.h"
+#include "support/temp_dir.h"
 #include "selftest/cycle_log.h"
 #include "selftest/footer_request.h"
 #include "selftest/self_test_random.h"

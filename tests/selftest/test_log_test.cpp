@@ -1,4 +1,4 @@
-#include "e2e/temp_dir.h"
+#include "support/temp_dir.h"
 #include "selftest/test_log.h"
 
 #include <filesystem>

@@ -67,6 +67,17 @@ const std::vector<SplitCase> splitCases{
     {std::string("a\0b\n", 4), LineEnds::Any, {{std::string("a\0b", 3), "\n"}}},
 };
 
+// Every line in order: a last line counts without a line end, nothing after the last line end does.
+std::vector<TextLine> splitLines(std::string_view text, LineEnds rule)
+{
+    std::vector<TextLine> lines;
+    for (std::size_t from = 0; from < text.size();) {
+        lines.push_back(lineAt(text, from, rule));
+        from += lines.back().content.size() + lines.back().ending.size();
+    }
+    return lines;
+}
+
 TEST(LineRules, WholeTexts)
 {
     for (const auto& c : splitCases) {

@@ -5,6 +5,7 @@
 #include "text_escape.h"
 #include "workspace_checks.h"
 
+#include "text/text_encoding.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/workspace.h"
 

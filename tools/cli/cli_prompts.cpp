@@ -1,17 +1,12 @@
 #include "cli_prompts.h"
 
-#include "firmware/text_encoding.h"
+#include "text/text_encoding.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
 namespace morvanex::cli {
-
-std::string utf8(std::string_view cp1252)
-{
-    return cp1252ToUtf8(cp1252);
-}
 
 void CliPrompts::showError(std::string_view, std::string_view message)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "firmware/operator_prompts.h"
+#include "validation/operator_prompts.h"
 
 #include <vector>
 
@@ -25,7 +25,5 @@ private:
     std::vector<int> m_offered;
 };
 
-// UTF-8 text of Windows-1252 bytes.
-std::string utf8(std::string_view cp1252);
 
 } // namespace morvanex::cli

@@ -39,10 +39,10 @@ int encodeCommand(const std::vector<std::string>& args)
         return fail("time must be seconds since 1970, decimal or 0x-hexadecimal, at most 32 bits: '" +
                     *parsed->value("time") + "'");
     const std::string serial = *parsed->value("serial");
-    if (serial.size() != serialExcerptLength || !isDocumentText(serial))
+    if (serial.size() != serialDigits || !isDocumentText(serial))
         return fail("serial must be 6 characters of \"0123456789ABC./\": '" + serial + "'");
     const std::string cnpj = *parsed->value("cnpj");
-    if (cnpj.size() != cnpjLength || !isDocumentText(cnpj))
+    if (cnpj.size() != cnpjDigits || !isDocumentText(cnpj))
         return fail("CNPJ must be 20 characters of \"0123456789ABC./\": '" + cnpj + "'");
 
     const std::filesystem::path imagePath = *parsed->value("image");

@@ -3,6 +3,7 @@
 #include "cli_prompts.h"
 #include "json_writer.h"
 
+#include "text/text_encoding.h"
 #include "firmware/firmware_record.h"
 
 namespace morvanex::cli {

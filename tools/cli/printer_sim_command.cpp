@@ -1,8 +1,9 @@
 #include "arguments.h"
 #include "cli_prompts.h"
 #include "commands.h"
+#include "text/text_encoding.h"
 #include "firmware/firmware_catalogue.h"
-#include "firmware/firmware_lookup.h"
+#include "validation/firmware_lookup.h"
 #include "firmware/workspace.h"
 #include "selftest/batch_self_test.h"
 #include "selftest/serial_port.h"
@@ -87,7 +88,7 @@ int printerSimCommand(const std::vector<std::string>& args)
     SimulatedPrinter printer(std::move(*image));
 
     SerialPort port(*device);
-    if (!port.open(SelfTestSettings::baudRate)) {
+    if (!port.open(SelfTestOptions::baudRate)) {
         const std::string reason = port.openFailure();
         return fail("cannot open device '" + *device + "'" + (reason.empty() ? "" : ": " + reason), 1);
     }
@@ -115,7 +116,7 @@ int printerSimCommand(const std::vector<std::string>& args)
         do {
             if (!waitUnlessStopped(reopenDelay, stop))
                 break;
-        } while (!port.open(SelfTestSettings::baudRate));
+        } while (!port.open(SelfTestOptions::baudRate));
         if (port.isOpen())
             std::fprintf(stderr, "morvanex-cli %s: ready again on %s\n", commandName, device->c_str());
     }

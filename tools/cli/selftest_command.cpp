@@ -2,7 +2,7 @@
 #include "cli_prompts.h"
 #include "commands.h"
 #include "firmware/firmware_catalogue.h"
-#include "firmware/text_encoding.h"
+#include "text/text_encoding.h"
 #include "firmware/workspace.h"
 #include "selftest/batch_self_test.h"
 #include "stop_signal.h"
@@ -42,7 +42,7 @@ int fail(const std::string& message)
 void printCycle(const CycleReport& report)
 {
     std::string line =
-        "cycle " + std::to_string(report.number) + ": " + cp1252ToUtf8(statusLogLine(report.status));
+        "cycle " + std::to_string(report.number) + ": " + utf8(statusLogLine(report.status));
     const CycleComparison& c = report.comparison;
     if (c.anyDiffers()) {
         line += "; differs:";
@@ -63,19 +63,19 @@ void printCycle(const CycleReport& report)
                      static_cast<unsigned long long>(report.number), report.logProblem.c_str());
 }
 
-void printDevice(const SelfTestSettings& settings, const DeviceReport& report)
+void printDevice(const SelfTestOptions& options, const DeviceReport& report)
 {
-    const char* device = settings.deviceName.c_str();
+    const char* device = options.deviceName.c_str();
     if (report.opened) {
         std::fprintf(stderr, "morvanex-cli %s: device '%s' opens again\n", commandName, device);
         return;
     }
     const std::string reason = report.problem.empty() ? std::string() : ": " + report.problem;
-    const std::string limit = settings.openAttemptLimit == 0
+    const std::string limit = options.openAttemptLimit == 0
                                   ? std::string()
-                                  : ", " + std::to_string(settings.openAttemptLimit) + " attempt(s) in all";
+                                  : ", " + std::to_string(options.openAttemptLimit) + " attempt(s) in all";
     std::fprintf(stderr, "morvanex-cli %s: cannot open device '%s'%s; trying every %lld ms%s\n", commandName,
-                 device, reason.c_str(), static_cast<long long>(settings.openRetryDelay.count()),
+                 device, reason.c_str(), static_cast<long long>(options.openRetryDelay.count()),
                  limit.c_str());
 }
 
@@ -90,29 +90,29 @@ int selfTestCommand(const std::vector<std::string>& args)
     if (!parsed->positional.empty())
         return fail("unexpected argument '" + parsed->positional.front() + "'");
 
-    SelfTestSettings settings;
+    SelfTestOptions options;
     const auto existing = existingWorkspaceDir(*parsed, commandName);
     if (!existing)
         return noInput;
     const std::filesystem::path dir = *existing;
-    settings.logFolder = dir;
+    options.logFolder = dir;
     if (const auto device = parsed->value("device")) {
         if (device->empty())
             return fail("--device needs a path");
-        settings.deviceName = *device;
+        options.deviceName = *device;
     }
     if (const auto text = parsed->value("cycles")) {
         const auto cycles = parseNumber(*text, UINT64_MAX);
         if (!cycles)
             return fail("--cycles must be a whole number (0 runs until interrupted): '" + *text + "'");
-        settings.cycleLimit = *cycles;
+        options.cycleLimit = *cycles;
     }
-    settings.openAttemptLimit = settings.cycleLimit != 0 ? boundedRunOpenAttempts : 0;
+    options.openAttemptLimit = options.cycleLimit != 0 ? boundedRunOpenAttempts : 0;
     if (const auto text = parsed->value("open-attempts")) {
         const auto attempts = parseNumber(*text, UINT64_MAX);
         if (!attempts)
             return fail("--open-attempts must be a whole number (0 never gives up): '" + *text + "'");
-        settings.openAttemptLimit = *attempts;
+        options.openAttemptLimit = *attempts;
     }
 
     const Workspace workspace(dir);
@@ -121,19 +121,19 @@ int selfTestCommand(const std::vector<std::string>& args)
     loadCatalogue(catalogue, workspace, prompts);
 
     installStopSignals();
-    BatchSelfTest test(serialPortFactory(), workspace, catalogue, prompts, settings);
+    BatchSelfTest test(serialPortFactory(), workspace, catalogue, prompts, options);
     bool linesLost = false;
     test.onCycle([&linesLost](const CycleReport& report) {
         linesLost = linesLost || !report.logged;
         printCycle(report);
     });
-    test.onDevice([&settings](const DeviceReport& report) { printDevice(settings, report); });
+    test.onDevice([&options](const DeviceReport& report) { printDevice(options, report); });
     const SelfTestOutcome outcome = test.run(stopRequested());
     if (outcome.end == SelfTestOutcome::End::DeviceUnavailable)
         std::fprintf(stderr,
                      "morvanex-cli %s: cannot open device '%s' after %llu attempt(s); %llu cycle(s) done\n",
-                     commandName, settings.deviceName.c_str(),
-                     static_cast<unsigned long long>(settings.openAttemptLimit),
+                     commandName, options.deviceName.c_str(),
+                     static_cast<unsigned long long>(options.openAttemptLimit),
                      static_cast<unsigned long long>(outcome.cycles));
     // Lost results outweigh a device that went away.
     if (linesLost)

@@ -8,14 +8,13 @@
 #include "workspace_checks.h"
 
 #include "firmware/firmware_catalogue.h"
-#include "firmware/firmware_lookup.h"
-#include "firmware/kept_images.h"
 #include "firmware/workspace.h"
 #include "footer/alphabet.h"
 #include "footer/calendar_time.h"
 #include "footer/footer_encoder.h"
 #include "footer/plausibility.h"
-#include "footer/validation_flow.h"
+#include "text/text_encoding.h"
+#include "validation/validation_flow.h"
 
 #include <algorithm>
 #include <array>
@@ -78,12 +77,12 @@ class Validator
 {
 public:
     Validator(const Workspace& workspace, const Options& options)
-        : m_options(options), m_prompts(options.row), m_lookup(m_catalogue, workspace, m_prompts)
+        : m_options(options), m_prompts(options.row), m_flow(m_catalogue, workspace, m_prompts)
     {
         loadCatalogue(m_catalogue, workspace, m_prompts);
         // A batch keeps its images prepared; one code reads its image afresh, as the desktop does.
         if (options.batch)
-            m_kept.emplace(m_lookup);
+            m_flow.keepImages();
     }
 
     bool catalogueEmpty() const { return m_catalogue.rows.empty(); }
@@ -106,8 +105,7 @@ private:
     Options m_options;
     CliPrompts m_prompts;
     FirmwareCatalogue m_catalogue;
-    FirmwareLookup m_lookup;
-    std::optional<KeptImages> m_kept;
+    ValidationFlow m_flow;
     std::vector<std::string> m_firmwareLines; // by catalogue row, empty until first needed
     bool m_outputOk = true;
 };
@@ -115,9 +113,9 @@ private:
 Outcome Validator::validate(std::string_view code)
 {
     m_prompts.reset();
-    m_catalogue.selectedIndex = -1;
-    FooterDecoder decoder = m_kept ? FooterDecoder(&*m_kept) : FooterDecoder(&m_lookup);
-    const ValidationStatus status = decoder.decode(code);
+    const CodeCheck check = m_flow.check(code);
+    const FooterDecoder& decoder = check.decoder;
+    const ValidationStatus status = check.status;
 
     // The code's own checksum text, reported for the outcomes that leave the fields as digit values.
     std::array<std::uint8_t, 4> digits;
@@ -125,8 +123,7 @@ Outcome Validator::validate(std::string_view code)
     digitsToAlnum(digits);
 
     Verdict verdict{static_cast<Outcome>(status), std::string(digits.begin(), digits.end()), {}};
-    if (status == ValidationStatus::FirmwareNotFound && !m_prompts.offered().empty() &&
-        decoder.chosenRow() < 0)
+    if (status == ValidationStatus::FirmwareNotFound && !m_prompts.offered().empty() && check.row < 0)
         verdict.outcome = Outcome::Ambiguous;
     if (status == ValidationStatus::Valid) {
         // A code no printer makes is not a document whose CNPJ differs: this comes first.
@@ -137,7 +134,7 @@ Outcome Validator::validate(std::string_view code)
             verdict.outcome = Outcome::CnpjMismatch;
     }
     // A set-up fault beside the verdict: the row's image is there in name but cannot be had.
-    if (const auto& failure = m_lookup.lastFailure(); failure && verdict.outcome == Outcome::FirmwareNotFound)
+    if (const auto& failure = check.imageFailure; failure && verdict.outcome == Outcome::FirmwareNotFound)
         std::fprintf(stderr, "morvanex-cli validate: cannot read image '%s': %s\n",
                      utf8(failure->fileName).c_str(), failure->reason.c_str());
     report(verdict, decoder);
@@ -290,7 +287,7 @@ int validateCommand(const std::vector<std::string>& args)
         options.row = static_cast<int>(*n);
     }
     if (const auto cnpj = parsed->value("expect-cnpj")) {
-        if (cnpj->size() != cnpjLength || !isDocumentText(*cnpj))
+        if (cnpj->size() != cnpjDigits || !isDocumentText(*cnpj))
             return usage("--expect-cnpj must be 20 characters of \"0123456789ABC./\": '" + *cnpj + "'");
         options.expectedCnpj = *cnpj;
     }

@@ -1,9 +1,9 @@
-#include "firmware/firmware_lookup.h"
+#include "validation/firmware_lookup.h"
 
 #include "firmware/firmware_catalogue.h"
 #include "firmware/image_file.h"
-#include "firmware/input_file.h"
-#include "firmware/operator_prompts.h"
+#include "text/input_file.h"
+#include "validation/operator_prompts.h"
 #include "firmware/workspace.h"
 
 #include <algorithm>

@@ -56,16 +56,17 @@ public:
     std::optional<std::vector<std::uint8_t>> readAll(std::string* reason = nullptr);
 
 private:
-#ifdef _WIN32
-    using Handle = void*;
-#else
-    using Handle = int;
-#endif
+    // A file descriptor, or a Windows handle; -1 is neither.
+    using Handle = std::intptr_t;
+    static constexpr Handle noHandle = -1;
+
     InputFile(Handle handle, const FileIdentity& identity)
         : m_handle(handle), m_identity(identity), m_settled(isSettled(identity))
     {
     }
     void close();
+    // The system's text for the error of the call that failed last on this thread.
+    static std::string lastError();
 
     Handle m_handle;
     FileIdentity m_identity;

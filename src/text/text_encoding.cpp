@@ -1,4 +1,4 @@
-#include "firmware/text_encoding.h"
+#include "text/text_encoding.h"
 
 #include <array>
 #include <cstddef>
@@ -95,28 +95,43 @@ std::optional<char32_t> decodeUtf8(std::string_view in, std::size_t& pos)
 
 } // namespace
 
-std::string cp1252ToUtf8(std::string_view bytes)
+std::string utf8(std::string_view cp1252Bytes)
 {
     std::string out;
-    out.reserve(bytes.size());
-    for (const char c : bytes)
+    out.reserve(cp1252Bytes.size());
+    for (const char c : cp1252Bytes)
         appendUtf8(out, codePointOf(static_cast<unsigned char>(c)));
     return out;
 }
 
-std::optional<std::string> utf8ToCp1252(std::string_view utf8)
+std::optional<std::string> utf8ToCp1252(std::string_view utf8Text)
 {
     std::string out;
-    out.reserve(utf8.size());
+    out.reserve(utf8Text.size());
     std::size_t pos = 0;
-    while (pos < utf8.size()) {
-        const auto cp = decodeUtf8(utf8, pos);
+    while (pos < utf8Text.size()) {
+        const auto cp = decodeUtf8(utf8Text, pos);
         if (!cp)
             return std::nullopt;
         const auto byte = byteOf(*cp);
         if (!byte)
             return std::nullopt;
         out.push_back(static_cast<char>(*byte));
+    }
+    return out;
+}
+
+std::string cp1252(std::string_view utf8Text)
+{
+    std::string out;
+    out.reserve(utf8Text.size());
+    for (std::size_t pos = 0; pos < utf8Text.size();) {
+        const std::size_t start = pos;
+        const auto cp = decodeUtf8(utf8Text, pos);
+        const auto byte = cp ? byteOf(*cp) : std::nullopt;
+        out.push_back(byte ? static_cast<char>(*byte) : '?');
+        if (!cp)
+            pos = start + 1;
     }
     return out;
 }

@@ -1,15 +1,15 @@
-#include "scripted_prompts.h"
+#include "support/scripted_prompts.h"
 
-#include "e2e/temp_dir.h"
+#include "support/temp_dir.h"
 #include "firmware/firmware_catalogue.h"
-#include "firmware/firmware_lookup.h"
+#include "validation/firmware_lookup.h"
 #include "firmware/image_file.h"
-#include "firmware/kept_images.h"
-#include "firmware/text_encoding.h"
+#include "validation/kept_images.h"
+#include "text/text_encoding.h"
 #include "firmware/workspace.h"
 #include "footer/alphabet.h"
 #include "footer/footer_encoder.h"
-#include "footer/validation_flow.h"
+#include "validation/validation_flow.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,7 @@ protected:
             swapBytePairs(b);
         return *encodeFooter(b, 41, "42020B", 0x482318BE, cnpj);
     }
-    std::string lastMessage() const { return cp1252ToUtf8(prompts.messages.back().text); }
+    std::string lastMessage() const { return utf8(prompts.messages.back().text); }
 };
 
 TEST_F(Lookup, ConfirmedValidationGivesTheNineRows)
@@ -64,7 +64,7 @@ TEST_F(Lookup, ConfirmedValidationGivesTheNineRows)
     EXPECT_TRUE(prompts.choices.empty()); // a single match never opens the chooser
     std::vector<std::string> labels, values;
     for (const auto& row : r.rows) {
-        labels.push_back(cp1252ToUtf8(row.label));
+        labels.push_back(utf8(row.label));
         values.push_back(row.value);
     }
     EXPECT_EQ(labels, (std::vector<std::string>{"COO", "CNPJ", "DATA/HORA", "N.SÉRIE", "MODELO", "MARCA", "VERSAO",
@@ -299,6 +299,32 @@ TEST_F(Lookup, FailuresNameTheFileAndTheReason)
     dir.write("Bin/gone.bin", "");
     EXPECT_EQ(FooterDecoder(&lookup).decode(codeFor({})), ValidationStatus::Valid);
     EXPECT_FALSE(lookup.lastFailure());
+}
+
+TEST_F(Lookup, TinyImages)
+{
+    dir.write("TXT/a.txt", "ARQUIVO: one.bin\nMODELO: ZQ-104 ORBITA\n");
+    dir.write("Bin/one.bin", "\x7F");
+    load();
+    EXPECT_EQ(catalogue.rows[0].displayChecksum, "007F");
+    const std::vector<std::uint8_t> image{0x7F};
+    const auto code = *encodeFooter(image, 5, "000000", 5, "00000000000000000000");
+    ScriptedPrompts answers;
+    EXPECT_EQ(validateFooter(code, catalogue, Workspace(dir.path()), answers, "Morvanex").status,
+              ValidationStatus::Valid);
+}
+
+TEST_F(Lookup, ImageReplacedByAFolderAfterLoading)
+{
+    const auto image = randomBytes(1000, 1);
+    dir.write("TXT/a.txt", "ARQUIVO: fw.bin\n");
+    dir.write("Bin/fw.bin", image);
+    load();
+    std::filesystem::remove(dir.path() / "Bin/fw.bin");
+    std::filesystem::create_directory(dir.path() / "Bin/fw.bin");
+    const auto code = *encodeFooter(image, 1, "000000", 1, "00000000000000000000");
+    EXPECT_EQ(validateFooter(code, catalogue, Workspace(dir.path()), prompts, "Morvanex").status,
+              ValidationStatus::FirmwareNotFound);
 }
 
 TEST(JoinFields, OneBlankBetweenNeighbours)

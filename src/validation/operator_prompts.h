@@ -1,5 +1,7 @@
 #pragma once
 
+#include "firmware/catalogue_prompts.h"
+
 #include <span>
 #include <string_view>
 
@@ -7,14 +9,11 @@ namespace morvanex {
 
 class FirmwareCatalogue;
 
-// Everything the core asks of the operator. Texts are Windows-1252 bytes.
-class OperatorPrompts
+// Everything the core asks of the operator: the catalogue's messages, and while a code is validated,
+// the choice among several images and the CNPJ question. Texts are Windows-1252 bytes.
+class OperatorPrompts : public CataloguePrompts
 {
 public:
-    virtual ~OperatorPrompts() = default;
-
-    // A modal error message with an OK button.
-    virtual void showError(std::string_view caption, std::string_view message) = 0;
     // One of candidates (catalogue indices, in catalogue order), or -1 for none.
     virtual int chooseFirmware(const FirmwareCatalogue& catalogue, std::span<const int> candidates) = 0;
     // Whether the operator confirms that the decoded CNPJ is the one printed on the document.

@@ -1,9 +1,9 @@
-#include "footer/validation_flow.h"
+#include "validation/validation_flow.h"
 
 #include "firmware/firmware_catalogue.h"
-#include "firmware/firmware_lookup.h"
-#include "firmware/operator_prompts.h"
-#include "firmware/text_encoding.h"
+#include "validation/firmware_lookup.h"
+#include "validation/operator_prompts.h"
+#include "text/text_encoding.h"
 #include "footer/calendar_time.h"
 
 namespace morvanex {
@@ -14,11 +14,6 @@ constexpr std::string_view unknownFirmwareText =
     "Não foi encontrado o firmware correspondente.\nA string do rodapé foi gerada com um firmware desconhecido.";
 constexpr std::string_view rejectedCnpjText =
     "A string do rodapé não foi gerada com o firmware homologado.\nVerifique a string e tente validar novamente.";
-
-std::string cp1252(std::string_view utf8)
-{
-    return *utf8ToCp1252(utf8);
-}
 
 } // namespace
 
@@ -82,29 +77,52 @@ std::string rejectedCnpjMessage()
     return cp1252(rejectedCnpjText);
 }
 
-ValidationResult validateFooter(std::string_view footerString, FirmwareCatalogue& catalogue,
-                                const Workspace& workspace, OperatorPrompts& prompts, std::string_view appName)
+ValidationFlow::ValidationFlow(FirmwareCatalogue& catalogue, const Workspace& workspace, OperatorPrompts& prompts)
+    : m_catalogue(catalogue), m_prompts(prompts), m_lookup(catalogue, workspace, prompts)
 {
-    catalogue.selectedIndex = -1;
-    FirmwareLookup lookup(catalogue, workspace, prompts);
-    FooterDecoder decoder(&lookup);
+}
+
+void ValidationFlow::keepImages(std::size_t byteBound)
+{
+    m_kept.emplace(m_lookup, byteBound);
+}
+
+CodeCheck ValidationFlow::check(std::string_view code)
+{
+    m_catalogue.selectedIndex = -1;
+    CodeCheck result{m_kept ? FooterDecoder(&*m_kept) : FooterDecoder(&m_lookup)};
+    result.status = result.decoder.decode(code);
+    result.row = result.decoder.chosenRow();
+    result.imageFailure = m_lookup.lastFailure();
+    return result;
+}
+
+ValidationResult ValidationFlow::validateFooter(std::string_view footerString, std::string_view appName)
+{
+    const CodeCheck check = this->check(footerString);
     ValidationResult result;
-    result.status = decoder.decode(footerString);
-    result.row = decoder.chosenRow();
+    result.status = check.status;
+    result.row = check.row;
     if (result.status != ValidationStatus::Valid) {
-        prompts.showError(appName, failureMessage(result.status));
+        m_prompts.showError(appName, failureMessage(result.status));
         return result;
     }
     // The text decoded, all 20 characters with their own blanks.
-    const std::string_view cnpj(reinterpret_cast<const char*>(decoder.cnpj.data()), 20);
-    if (!prompts.confirmCnpj(cnpj)) {
-        prompts.showError(appName, rejectedCnpjMessage());
+    const std::string_view cnpj(reinterpret_cast<const char*>(check.decoder.cnpj.data()), cnpjDigits);
+    if (!m_prompts.confirmCnpj(cnpj)) {
+        m_prompts.showError(appName, rejectedCnpjMessage());
         return result;
     }
     result.confirmed = true;
     // The row this decode chose, not whatever another thread's decode left in selectedIndex.
-    result.rows = resultRows(decoder, catalogue.rows[static_cast<std::size_t>(result.row)]);
+    result.rows = resultRows(check.decoder, m_catalogue.rows[static_cast<std::size_t>(result.row)]);
     return result;
+}
+
+ValidationResult validateFooter(std::string_view footerString, FirmwareCatalogue& catalogue,
+                                const Workspace& workspace, OperatorPrompts& prompts, std::string_view appName)
+{
+    return ValidationFlow(catalogue, workspace, prompts).validateFooter(footerString, appName);
 }
 
 } // namespace morvanex

@@ -1,6 +1,6 @@
-#include "firmware/kept_images.h"
+#include "validation/kept_images.h"
 
-#include "firmware/firmware_lookup.h"
+#include "validation/firmware_lookup.h"
 #include "firmware/firmware_record.h"
 #include "footer/prepared_image.h"
 

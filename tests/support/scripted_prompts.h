@@ -1,6 +1,6 @@
 #pragma once
 
-#include "firmware/operator_prompts.h"
+#include "validation/operator_prompts.h"
 
 #include <functional>
 #include <string>

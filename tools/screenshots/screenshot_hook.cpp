@@ -1,4 +1,4 @@
-#include "app/screenshot_hook.h"
+#include "screenshot_hook.h"
 
 #include "app/cnpj_confirm_dialog.h"
 #include "app/firmware_chooser_dialog.h"
@@ -36,11 +36,8 @@ void answer(QWidget* modal, const QDir& folder)
 
 } // namespace
 
-void armScreenshotHook(MainDialog& window)
+void armScreenshotHook(MainDialog& window, const QString& target)
 {
-    const QString target = qEnvironmentVariable("MORVANEX_SCREENSHOT");
-    if (target.isEmpty())
-        return;
     const QDir folder(target);
     auto* answers = new QTimer(&window);
     QObject::connect(answers, &QTimer::timeout, &window, [&window, folder] {

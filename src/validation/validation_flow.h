@@ -1,0 +1,93 @@
+#pragma once
+
+#include "footer/footer_decoder.h"
+#include "validation/firmware_lookup.h"
+#include "validation/kept_images.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvanex {
+
+class FirmwareCatalogue;
+class FirmwareRecord;
+class OperatorPrompts;
+class Workspace;
+
+// One line of the result list; texts are Windows-1252 bytes.
+struct ResultRow
+{
+    std::string label;
+    std::string value;
+};
+
+// The five code fields joined with one blank between neighbours, none at either end.
+std::string joinFooterFields(const std::array<std::string, 5>& fields);
+
+// The nine rows shown for a confirmed document: the decoder's fields and the chosen firmware's.
+std::vector<ResultRow> resultRows(const FooterDecoder& decoder, const FirmwareRecord& firmware);
+// Their two parts: the document's four rows and the firmware's five.
+std::vector<ResultRow> documentRows(const FooterDecoder& decoder);
+std::vector<ResultRow> firmwareRows(const FirmwareRecord& firmware);
+
+// The operator's message for a failed decode (Windows-1252), empty for Valid.
+std::string failureMessage(ValidationStatus status);
+// The message when the operator does not confirm the CNPJ.
+std::string rejectedCnpjMessage();
+
+// A code checked against the catalogue: the decoder's fields as the decode left them, and the row
+// the lookup settled on.
+struct CodeCheck
+{
+    FooterDecoder decoder;
+    ValidationStatus status = ValidationStatus::InvalidString;
+    int row = -1; // -1 when no row was settled on
+    // The settled row's image is named but could not be opened, read or held in memory.
+    std::optional<ImageReadFailure> imageFailure;
+};
+
+struct ValidationResult
+{
+    ValidationStatus status = ValidationStatus::InvalidString;
+    bool confirmed = false;       // the operator confirmed the CNPJ
+    int row = -1;                 // the catalogue row this validation's decode chose
+    std::vector<ResultRow> rows;  // filled only when confirmed
+};
+
+// Validating codes against one catalogue, for every front end: check decodes a code, finds the
+// image its checksum names (the operator chooses among several rows), checks the image's CRC-16,
+// derives the key and deciphers the CNPJ; validateFooter adds what the operator sees.
+class ValidationFlow
+{
+public:
+    ValidationFlow(FirmwareCatalogue& catalogue, const Workspace& workspace, OperatorPrompts& prompts);
+
+    ValidationFlow(const ValidationFlow&) = delete;
+    ValidationFlow& operator=(const ValidationFlow&) = delete;
+
+    // From now on images are kept prepared between codes, as a batch wants; by default each code reads
+    // its image afresh and nothing is kept.
+    void keepImages(std::size_t byteBound = keptImageBound);
+
+    CodeCheck check(std::string_view code);
+    // The desktop's validation: a failed decode as its message, otherwise the CNPJ question and, on
+    // confirmation, the result rows. Messages are captioned appName.
+    ValidationResult validateFooter(std::string_view footerString, std::string_view appName);
+
+    const FirmwareCatalogue& catalogue() const { return m_catalogue; }
+
+private:
+    FirmwareCatalogue& m_catalogue;
+    OperatorPrompts& m_prompts;
+    FirmwareLookup m_lookup;
+    std::optional<KeptImages> m_kept;
+};
+
+// One desktop validation with a flow of its own.
+ValidationResult validateFooter(std::string_view footerString, FirmwareCatalogue& catalogue,
+                                const Workspace& workspace, OperatorPrompts& prompts, std::string_view appName);
+
+} // namespace morvanex

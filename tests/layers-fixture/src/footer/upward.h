@@ -1,0 +1,3 @@
+#pragma once
+
+#include "firmware/firmware_record.h"
