@@ -165,13 +165,9 @@ void MainDialog::restoreFooterString()
     const std::string value = readProfileString(m_context.profileFile, settingsSection, footerStringKey);
     if (value.empty())
         return;
-    // Fixed positions; a value cut short fills only the positions it has.
-    for (std::size_t i = 0; i < m_groups.size(); ++i) {
-        const std::size_t start = groupStarts[i];
-        m_groups[i] = start < value.size()
-                          ? fromCp1252(value.substr(start, groupLengths[i]))
-                          : QString();
-    }
+    const auto groups = splitFooterString(value);
+    for (std::size_t i = 0; i < m_groups.size(); ++i)
+        m_groups[i] = fromCp1252(groups[i]);
     m_footerString = value;
     exchangeFields(false);
     m_ui->validateButton->setFocus();

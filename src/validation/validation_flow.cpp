@@ -17,7 +17,7 @@ constexpr std::string_view rejectedCnpjText =
 
 } // namespace
 
-std::string joinFooterFields(const std::array<std::string, 5>& fields)
+std::string joinFooterFields(const std::array<std::string, groupCount>& fields)
 {
     std::string joined;
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -26,6 +26,15 @@ std::string joinFooterFields(const std::array<std::string, 5>& fields)
         joined += fields[i];
     }
     return joined;
+}
+
+std::array<std::string, groupCount> splitFooterString(std::string_view value)
+{
+    std::array<std::string, groupCount> fields;
+    for (std::size_t i = 0; i < groupCount; ++i)
+        if (groupStarts[i] < value.size())
+            fields[i] = value.substr(groupStarts[i], groupLengths[i]);
+    return fields;
 }
 
 std::vector<ResultRow> resultRows(const FooterDecoder& decoder, const FirmwareRecord& firmware)

@@ -25,7 +25,10 @@ struct ResultRow
 };
 
 // The five code fields joined with one blank between neighbours, none at either end.
-std::string joinFooterFields(const std::array<std::string, 5>& fields);
+std::string joinFooterFields(const std::array<std::string, groupCount>& fields);
+// The fields a stored code restores: each group from its fixed place, whatever stands between them;
+// a value cut short gives only the characters it has.
+std::array<std::string, groupCount> splitFooterString(std::string_view value);
 
 // The nine rows shown for a confirmed document: the decoder's fields and the chosen firmware's.
 std::vector<ResultRow> resultRows(const FooterDecoder& decoder, const FirmwareRecord& firmware);

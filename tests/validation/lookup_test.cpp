@@ -333,6 +333,11 @@ TEST(JoinFields, OneBlankBetweenNeighbours)
               "00000000 11111111 22222222 33333333 444444444444");
     EXPECT_EQ(joinFooterFields({"", "", "", "", ""}), "    ");
     EXPECT_EQ(joinFooterFields({"AB", "", "C", "", ""}), "AB  C  ");
+    // Restored from fixed places, whatever stands between the groups; a short value fills what it has.
+    using Groups = std::array<std::string, groupCount>;
+    EXPECT_EQ(splitFooterString("00000000X11111111Y2222"), (Groups{"00000000", "11111111", "2222", "", ""}));
+    EXPECT_EQ(splitFooterString(std::string(48, 'A') + "ZZ"),
+              (Groups{"AAAAAAAA", "AAAAAAAA", "AAAAAAAA", "AAAAAAAA", "AAAAAAAAAAAA"}));
 }
 
 } // namespace
