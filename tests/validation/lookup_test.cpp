@@ -96,6 +96,29 @@ TEST_F(Lookup, FailureMessages)
                              "Verifique a string e tente validar novamente.");
 }
 
+// While an approved image cannot be read, not found is no proof of forgery: the message says so.
+TEST_F(Lookup, AnUnreadableImageIsNamedWithTheNotFoundAnswer)
+{
+    addFirmware("a.txt", "fw.bin", "X-1", image);
+    dir.write("TXT/b.txt", "ARQUIVO: gone.bin\n");
+    load();
+    ASSERT_NE(catalogue.rows[1].imageProblem, "");
+    const std::string other = codeFor(randomBytes(500, 2));
+    const auto r = validate(other);
+    EXPECT_EQ(r.status, ValidationStatus::FirmwareNotFound);
+    ASSERT_EQ(r.unreadableImages.size(), 1u);
+    EXPECT_EQ(r.unreadableImages[0].fileName, "gone.bin");
+    EXPECT_EQ(lastMessage(), "Não foi encontrado o firmware correspondente.\n"
+                             "A string do rodapé foi gerada com um firmware desconhecido.\n\n"
+                             "Atenção: o arquivo gone.bin de um firmware homologado não pôde ser lido.\n"
+                             "Verifique o arquivo antes de concluir que o documento não é autêntico.");
+    // A readable image that carries the code's checksum settles it: nothing more to say.
+    const auto mismatch = codeFor(image);
+    dir.write("Bin/fw.bin", randomBytes(100001, 8));
+    EXPECT_EQ(validate(mismatch).status, ValidationStatus::ChecksumMismatch);
+    EXPECT_TRUE(validate(mismatch).unreadableImages.empty());
+}
+
 TEST_F(Lookup, ImageChangedSinceTheCatalogueLoadIsAMismatch)
 {
     addFirmware("a.txt", "fw.bin", "X-1", image);
