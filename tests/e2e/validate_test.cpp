@@ -52,6 +52,16 @@ protected:
     }
 };
 
+// The start of each JSON answer, up to its status.
+std::vector<std::string> statusesOf(const std::string& answers)
+{
+    std::istringstream lines(answers);
+    std::vector<std::string> statuses;
+    for (std::string line; std::getline(lines, line);)
+        statuses.push_back(line.substr(0, line.find(',')));
+    return statuses;
+}
+
 const std::string missingMessage = "O arquivo missing.bin não pôde ser aberto.\n"
                                    "Verifique se o arquivo não está sendo usado.\n";
 
@@ -159,12 +169,8 @@ TEST_F(CliWorkspace, StrayText)
 
     const auto batch = validate({"--json", "-"}, "\xEF\xBB\xBF" + c + "\r\n" + c + "X  \r\n" + c + "  \n");
     EXPECT_EQ(batch.exitCode, 10);
-    std::istringstream lines(batch.out);
-    std::vector<std::string> statuses;
-    for (std::string line; std::getline(lines, line);)
-        statuses.push_back(line.substr(0, line.find(',')));
-    EXPECT_EQ(statuses, (std::vector<std::string>{R"({"status":"Valid")", R"({"status":"InvalidString")",
-                                                  R"({"status":"Valid")"}));
+    EXPECT_EQ(statusesOf(batch.out), (std::vector<std::string>{R"({"status":"Valid")", R"({"status":"InvalidString")",
+                                                               R"({"status":"Valid")"}));
 }
 
 TEST_F(CliWorkspace, ExpectedCnpj)
@@ -277,11 +283,7 @@ TEST_F(CliWorkspace, BatchFromStandardInput)
     const std::string input = code(plain) + "\r\nnot a code\n" + code(swapped, true) + "\n" + code(shared) + "\n";
     const auto r = validate({"--json", "-"}, input);
     EXPECT_EQ(r.exitCode, 10);
-    std::istringstream lines(r.out);
-    std::vector<std::string> statuses;
-    for (std::string line; std::getline(lines, line);)
-        statuses.push_back(line.substr(0, line.find(',')));
-    EXPECT_EQ(statuses, (std::vector<std::string>{R"({"status":"Valid")", R"({"status":"InvalidString"})",
+    EXPECT_EQ(statusesOf(r.out), (std::vector<std::string>{R"({"status":"Valid")", R"({"status":"InvalidString"})",
                                                   R"({"status":"Valid")", R"({"status":"Ambiguous")"}));
     const auto allGood = validate({"-"}, code(plain) + "\n" + code(plain, false, 7) + "\n");
     EXPECT_EQ(allGood.exitCode, 0);
