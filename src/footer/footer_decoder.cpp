@@ -17,15 +17,6 @@ std::span<const std::uint8_t, N> digits(const std::array<std::uint8_t, N + 1>& f
     return std::span<const std::uint8_t, N>(field.data(), N);
 }
 
-// The four characters the unmasked checksum values make, as the lookup matches them.
-std::array<std::uint8_t, checksumDigits> checksumText(const std::array<std::uint8_t, checksumDigits + 1>& checksum)
-{
-    std::array<std::uint8_t, checksumDigits> text;
-    std::copy_n(checksum.begin(), checksumDigits, text.begin());
-    digitsToAlnum(text);
-    return text;
-}
-
 } // namespace
 
 std::string_view statusName(ValidationStatus status)
@@ -41,6 +32,14 @@ std::string_view statusName(ValidationStatus status)
         return "ChecksumMismatch";
     }
     return "Unknown";
+}
+
+std::array<std::uint8_t, checksumDigits> FooterDecoder::checksumText() const
+{
+    std::array<std::uint8_t, checksumDigits> text;
+    std::copy_n(checksum.begin(), checksumDigits, text.begin());
+    digitsToAlnum(text);
+    return text;
 }
 
 std::string_view FooterDecoder::text(std::span<const std::uint8_t> field)
@@ -116,7 +115,7 @@ ValidationStatus FooterDecoder::decodeWithImage()
 
 ValidationStatus FooterDecoder::decodeWithPreparedImage()
 {
-    const PreparedImageRef image = m_preparedSource->loadPreparedImage(checksumText(checksum), m_chosenRow);
+    const PreparedImageRef image = m_preparedSource->loadPreparedImage(checksumText(), m_chosenRow);
     if (!image)
         return ValidationStatus::FirmwareNotFound;
     if (!checksumMatches(image->crc16()))
@@ -134,7 +133,7 @@ bool FooterDecoder::checksumMatches(std::uint16_t imageCrc) const
     for (std::size_t i = 0; i < imageText.size(); ++i)
         imageText[i] = static_cast<std::uint8_t>(imageCrc >> (12 - 4 * i) & 0xF);
     digitsToAlnum(imageText);
-    return checksumText(checksum) == imageText;
+    return checksumText() == imageText;
 }
 
 KeyFields FooterDecoder::keyFields() const
@@ -153,7 +152,7 @@ ImageBytes FooterDecoder::loadFirmwareImage()
 {
     if (!m_source)
         return nullptr;
-    return m_source->loadFirmwareImage(checksumText(checksum), m_chosenRow);
+    return m_source->loadFirmwareImage(checksumText(), m_chosenRow);
 }
 
 } // namespace morvanex

@@ -67,6 +67,9 @@ public:
     std::uint32_t dateValue() const;
     // The catalogue row the lookup of the last decode settled on, -1 for none.
     int chosenRow() const { return m_chosenRow; }
+    // The four characters the code's unmasked checksum makes, as the lookup matches them ("0"-"9",
+    // "A"-"F" when genuine); meaningful once a decode got past InvalidString.
+    std::array<std::uint8_t, checksumDigits> checksumText() const;
 
     // Text up to the first zero byte of a field.
     static std::string_view text(std::span<const std::uint8_t> field);

@@ -5,7 +5,6 @@
 #include "validation/firmware_lookup.h"
 #include "validation/operator_prompts.h"
 #include "text/text_encoding.h"
-#include "footer/alphabet.h"
 #include "footer/calendar_time.h"
 
 #include <algorithm>
@@ -171,10 +170,7 @@ CodeCheck ValidationFlow::check(std::string_view code)
 
 std::vector<ImageReadFailure> ValidationFlow::unreadableImagesFor(const FooterDecoder& decoder) const
 {
-    std::array<std::uint8_t, checksumDigits> text;
-    std::copy_n(decoder.checksum.begin(), checksumDigits, text.begin());
-    digitsToAlnum(text);
-    for (const int row : matchingRows(m_catalogue, text))
+    for (const int row : matchingRows(m_catalogue, decoder.checksumText()))
         if (m_catalogue.rows[static_cast<std::size_t>(row)].imageProblem.empty())
             return {}; // a readable image carries the checksum: not found is the answer
     std::vector<ImageReadFailure> images;

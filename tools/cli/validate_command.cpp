@@ -9,7 +9,6 @@
 
 #include "firmware/firmware_catalogue.h"
 #include "firmware/workspace.h"
-#include "footer/alphabet.h"
 #include "footer/calendar_time.h"
 #include "footer/footer_encoder.h"
 #include "footer/plausibility.h"
@@ -121,11 +120,8 @@ Outcome Validator::validate(std::string_view code)
     const ValidationStatus status = check.status;
 
     // The code's own checksum text, reported for the outcomes that leave the fields as digit values.
-    std::array<std::uint8_t, 4> digits;
-    std::copy_n(decoder.checksum.begin(), 4, digits.begin());
-    digitsToAlnum(digits);
-
-    Verdict verdict{static_cast<Outcome>(status), std::string(digits.begin(), digits.end()), {}, check.reason,
+    const auto checksum = decoder.checksumText();
+    Verdict verdict{static_cast<Outcome>(status), std::string(checksum.begin(), checksum.end()), {}, check.reason,
                     check.unreadableImages};
     if (status == ValidationStatus::FirmwareNotFound && !m_prompts.offered().empty() && check.row < 0)
         verdict.outcome = Outcome::Ambiguous;
