@@ -160,6 +160,14 @@ void MainDialog::advanceWhenFull(int n)
         m_ui->validateButton->setFocus();
 }
 
+void MainDialog::showCode(const std::array<std::string, fieldCount>& groups)
+{
+    for (std::size_t i = 0; i < m_groups.size(); ++i)
+        m_groups[i] = fromCp1252(groups[i]);
+    exchangeFields(false);
+    m_ui->validateButton->setFocus();
+}
+
 void MainDialog::restoreFooterString()
 {
     const std::string value = readProfileString(m_context.profileFile, settingsSection, footerStringKey);
@@ -184,6 +192,9 @@ void MainDialog::validateFooter()
         m_footerString, m_context.catalogue, m_context.workspace, *m_prompts, m_context.appName);
     if (result.confirmed)
         fillResultList(result.rows);
+    // Put in the fields for the operator to validate as usual, the CNPJ question included.
+    if (result.suggestedCode)
+        showCode(splitFooterString(*result.suggestedCode));
 }
 
 void MainDialog::fillResultList(const std::vector<ResultRow>& rows)

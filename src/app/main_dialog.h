@@ -62,6 +62,8 @@ private:
     void setUpButtons();
     void restoreFooterString();
     void fillResultList(const std::vector<ResultRow>& rows);
+    // Puts a 48-character code in the five fields and the focus on the validation button.
+    void showCode(const std::array<std::string, fieldCount>& groups);
 
     AppContext& m_context;
     std::unique_ptr<Ui::MainDialog> m_ui;

@@ -25,6 +25,7 @@ public:
     void showError(std::string_view, std::string_view) override {}
     int chooseFirmware(const morvanex::FirmwareCatalogue&, std::span<const int>) override { return -1; }
     bool confirmCnpj(std::string_view) override { return false; }
+    int chooseSuggestion(std::span<const morvanex::Suggestion>) override { return -1; }
 };
 
 void check(bool condition)

@@ -7,6 +7,7 @@
 #include "app/firmware_list.h"
 #include "app/gui_prompts.h"
 #include "app/self_test_runner.h"
+#include "app/suggestion_dialog.h"
 #include "app_test_support.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/workspace.h"
@@ -241,8 +242,10 @@ void AppDialogsTest::dialogsHaveTitleAndCloseBoxOnly()
     FirmwareChooserDialog chooser(catalogue, std::vector<int>{0, 1});
     BinaryListDialog binaries(files);
     FirmwareDescriptionDialog description(catalogue, "A.BIN");
-    for (const QDialog* dialog : {static_cast<QDialog*>(&cnpj), static_cast<QDialog*>(&chooser),
-                                  static_cast<QDialog*>(&binaries), static_cast<QDialog*>(&description)}) {
+    SuggestionDialog suggestions(std::vector<Suggestion>{});
+    for (const QDialog* dialog :
+         {static_cast<QDialog*>(&cnpj), static_cast<QDialog*>(&chooser), static_cast<QDialog*>(&binaries),
+          static_cast<QDialog*>(&description), static_cast<QDialog*>(&suggestions)}) {
         const Qt::WindowFlags flags = dialog->windowFlags();
         const QByteArray name = dialog->metaObject()->className();
         QVERIFY2(flags.testFlag(Qt::WindowTitleHint) && flags.testFlag(Qt::WindowCloseButtonHint), name);
@@ -286,6 +289,61 @@ void AppDialogsTest::chooserCancelChoosesNothing()
         QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
     });
     QCOMPARE(prompts.chooseFirmware(catalogue, candidates), 2);
+}
+
+void AppDialogsTest::suggestionsListedBestFirstAndTaken()
+{
+    const std::string code = "DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8";
+    const std::vector<Suggestion> suggestions{
+        {code, {14}, "6", "G", true},
+        {code, {41}, "E", "9", false},
+        {code, {46, 47}, "G8", "8G", false},
+    };
+    GuiPrompts prompts(nullptr);
+    ModalAnswerer answerer;
+    QStringList codes, changes, checks;
+    bool firstSelected = false;
+    answerer.then([&](QWidget* w) {
+        QCOMPARE(w->windowTitle(), QStringLiteral("Possível erro de digitação"));
+        auto* list = w->findChild<ReportList*>(QStringLiteral("suggestionList"));
+        codes = columnTexts(list, 0);
+        changes = columnTexts(list, 1);
+        checks = columnTexts(list, 2);
+        firstSelected = list->selectionModel()->selectedRows().size() == 1 && list->item(0, 0)->isSelected();
+        QTest::keyClick(w, Qt::Key_Return);
+    });
+    QCOMPARE(prompts.chooseSuggestion(suggestions), 0);
+    QVERIFY(firstSelected);
+    QCOMPARE(codes, test::texts({"DB96KACG KVFMO[G]RA HNHDGKN7 DB84H686 KKEKK9D36IG8",
+                                 "DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK[9]D36IG8",
+                                 "DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36I[G8]"}));
+    QCOMPARE(changes, test::texts({"posição 15: '6' por 'G'", "posição 42: 'E' por '9'",
+                                   "posições 47 e 48: 'G8' por '8G'"}));
+    QCOMPARE(checks, test::texts({"confere", "não confere", "não confere"}));
+
+    // Another row by the keyboard, by a click and OK, by a double-click; Cancel and Escape take none.
+    answerer.then([](QWidget* w) {
+        auto* list = w->findChild<ReportList*>(QStringLiteral("suggestionList"));
+        QTRY_VERIFY(list->hasFocus());
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    QCOMPARE(prompts.chooseSuggestion(suggestions), 1);
+    answerer.then([](QWidget* w) {
+        clickCell(w->findChild<QTableWidget*>(QStringLiteral("suggestionList")), 2);
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+    });
+    QCOMPARE(prompts.chooseSuggestion(suggestions), 2);
+    answerer.then([](QWidget* w) {
+        auto* list = w->findChild<QTableWidget*>(QStringLiteral("suggestionList"));
+        test::doubleClick(list->viewport(), list->visualItemRect(list->item(1, 0)).center());
+    });
+    QCOMPARE(prompts.chooseSuggestion(suggestions), 1);
+    answerer.thenClick(QStringLiteral("cancelButton"));
+    QCOMPARE(prompts.chooseSuggestion(suggestions), -1);
+    answerer.thenKey(Qt::Key_Escape);
+    QCOMPARE(prompts.chooseSuggestion(suggestions), -1);
+    QCOMPARE(answerer.unexpected(), 0);
 }
 
 void AppDialogsTest::binaryListShowsTheImageFolder()

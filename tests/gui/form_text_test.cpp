@@ -6,6 +6,7 @@
 #include "app/firmware_chooser_dialog.h"
 #include "app/firmware_description_dialog.h"
 #include "app/main_dialog.h"
+#include "app/suggestion_dialog.h"
 #include "app_test_support.h"
 #include "firmware/firmware_catalogue.h"
 #include "widgets/fonts.h"
@@ -40,6 +41,11 @@ struct Forms
     FirmwareCatalogue catalogue;
     AppContext context{"Morvanex", workspace.profileFile(), workspace.root()};
     std::vector<int> candidates{0, 1};
+    // The widest texts a row can have.
+    std::vector<Suggestion> suggestions{
+        {"DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8", {46, 47}, "WW", "WW", false},
+        {"DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8", {10}, "W", "W", true},
+    };
 
     Forms()
     {
@@ -65,6 +71,8 @@ struct Forms
         }
         if (name == QLatin1String("chooser"))
             return std::make_unique<FirmwareChooserDialog>(catalogue, candidates);
+        if (name == QLatin1String("suggestions"))
+            return std::make_unique<SuggestionDialog>(suggestions);
         if (name == QLatin1String("binary list"))
             return std::make_unique<BinaryListDialog>(files);
         return std::make_unique<FirmwareDescriptionDialog>(catalogue, "A.BIN");
@@ -72,7 +80,8 @@ struct Forms
 };
 
 const QStringList formNames = {QStringLiteral("main"), QStringLiteral("CNPJ"), QStringLiteral("chooser"),
-                               QStringLiteral("binary list"), QStringLiteral("description")};
+                               QStringLiteral("binary list"), QStringLiteral("description"),
+                               QStringLiteral("suggestions")};
 
 // Room left around one text in its control, in pixels; negative when it does not fit.
 struct Fit
@@ -156,6 +165,19 @@ std::vector<Fit> headingFits(const ReportList& list)
     return fits;
 }
 
+// Every cell's text in its column, as the item delegate lays it out between its margins.
+std::vector<Fit> cellFits(const ReportList& list)
+{
+    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+    std::vector<Fit> fits;
+    for (int r = 0; r < list.rowCount(); ++r)
+        for (int c = 0; c < list.columnCount(); ++c)
+            if (const QTableWidgetItem* item = list.item(r, c))
+                fits.push_back({item->text(), list.columnWidth(c) - 2 * margin - advance(list.font(), item->text()),
+                                list.rowHeight(r) - QFontMetrics(list.font()).height()});
+    return fits;
+}
+
 std::vector<Fit> measure(const QDialog& form)
 {
     std::vector<Fit> fits;
@@ -174,6 +196,8 @@ std::vector<Fit> measure(const QDialog& form)
     for (const ReportList* list : form.findChildren<ReportList*>()) {
         const std::vector<Fit> headings = headingFits(*list);
         fits.insert(fits.end(), headings.begin(), headings.end());
+        const std::vector<Fit> cells = cellFits(*list);
+        fits.insert(fits.end(), cells.begin(), cells.end());
     }
     return fits;
 }
@@ -233,6 +257,8 @@ void FormTextTest::fontsHaveTheirLogicalSize_data()
     QTest::newRow("CNPJ") << QStringLiteral("CNPJ") << QStringLiteral("cnpjLabel") << 35 << 20 << 800;
     QTest::newRow("chooser list") << QStringLiteral("chooser") << QStringLiteral("firmwareList") << 16 << 7
                                   << 400;
+    QTest::newRow("suggestion list") << QStringLiteral("suggestions") << QStringLiteral("suggestionList") << 16
+                                     << 7 << 400;
     QTest::newRow("binary list") << QStringLiteral("binary list") << QStringLiteral("binaryList") << 16 << 10
                                  << 400;
     QTest::newRow("description list")

@@ -15,6 +15,7 @@ private slots:
     void firmwareChooserForm();
     void binaryListForm();
     void firmwareDescriptionForm();
+    void suggestionForm();
 };
 
 } // namespace morvanex

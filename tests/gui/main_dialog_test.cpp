@@ -423,6 +423,48 @@ void MainDialogTest::invalidStringIsReported()
     QCOMPARE(window.resultList()->rowCount(), 0);
 }
 
+void MainDialogTest::mistypedCodeIsRescued()
+{
+    // A checksum character one symbol off names firmware nobody has.
+    QString typed = QString::fromStdString(fixture->argosCode);
+    typed[22] = typed[22] == QLatin1Char('Z') ? QLatin1Char('0') : QChar(typed[22].unicode() + 1);
+    const QString genuine = QString::fromStdString(fixture->argosCode);
+    fixture->store(typed.toStdString());
+    MainDialog& window = fixture->open();
+
+    // Cancel changes nothing.
+    ModalAnswerer answerer;
+    answerer.thenAcknowledge();
+    answerer.thenClick(QStringLiteral("cancelButton"));
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(answerer.messages(), QStringList{unknownText});
+    QCOMPARE(answerer.seen().back().title, QStringLiteral("Possível erro de digitação"));
+    QCOMPARE(fieldTexts(window), typed.split(QLatin1Char(' ')));
+
+    // OK puts the suggestion in the fields and the focus on the validation button; Enter validates it.
+    QString listed;
+    answerer.thenAcknowledge();
+    answerer.then([&](QWidget* w) {
+        listed = w->findChild<QTableWidget*>(QStringLiteral("suggestionList"))->item(0, 0)->text();
+        QTest::keyClick(w, Qt::Key_Return);
+    });
+    window.field(1)->setFocus();
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(listed, genuine.left(22) + QLatin1Char('[') + genuine[22] + QLatin1Char(']') + genuine.mid(23));
+    QCOMPARE(fieldTexts(window), genuine.split(QLatin1Char(' ')));
+    QCOMPARE(window.focusWidget(), window.validateButton());
+    QCOMPARE(window.resultList()->rowCount(), 0);
+
+    answerer.thenClick(QStringLiteral("yesButton"));
+    QTest::keyClick(window.focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(window.footerString(), fixture->argosCode);
+    QCOMPARE(resultValue(window, QStringLiteral("CNPJ")), QString::fromStdString(argosCnpj));
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
 void MainDialogTest::sairStoresTheFields()
 {
     MainDialog& window = fixture->open();

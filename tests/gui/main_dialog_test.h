@@ -22,6 +22,7 @@ private slots:
     void chooserPicksTheRowShown();
     void chooserWithoutAChoiceFindsNoFirmware();
     void invalidStringIsReported();
+    void mistypedCodeIsRescued();
     void sairStoresTheFields();
     void cancelPathsStoreNothing();
     void restoreAtNextStart_data();
