@@ -346,6 +346,60 @@ void AppDialogsTest::suggestionsListedBestFirstAndTaken()
     QCOMPARE(answerer.unexpected(), 0);
 }
 
+void AppDialogsTest::tabLeavesEveryList()
+{
+    TestWorkspace workspace;
+    for (const char* name : {"A.BIN", "B.BIN", "C.BIN"})
+        workspace.addImage(name, {1});
+    const Workspace files(workspace.root());
+    FirmwareCatalogue catalogue;
+    fillCatalogue(catalogue);
+    const std::string code = "DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8";
+    const std::vector<Suggestion> suggestions{{code, {14}, "6", "G", true}, {code, {41}, "E", "9", false}};
+    BinaryListDialog binaries(files);
+    FirmwareChooserDialog chooser(catalogue, std::vector<int>{0, 1, 2});
+    SuggestionDialog suggestion(suggestions);
+    // Each list: where Tab and Shift+Tab go from it, and the row the first Down makes current.
+    const struct
+    {
+        QDialog* dialog;
+        QString list;
+        QString next;
+        QString previous;
+        int firstDown;
+    } cases[] = {
+        {&binaries, QStringLiteral("binaryList"), QStringLiteral("okButton"), QStringLiteral("cancelButton"), 0},
+        {&chooser, QStringLiteral("firmwareList"), QStringLiteral("okButton"), QStringLiteral("cancelButton"), 0},
+        // Its best suggestion starts selected.
+        {&suggestion, QStringLiteral("suggestionList"), QStringLiteral("okButton"), QStringLiteral("cancelButton"),
+         1},
+    };
+    ModalAnswerer answerer;
+    for (const auto& c : cases) {
+        QString next, previous;
+        int row = -2;
+        answerer.then([&](QWidget* w) {
+            auto* list = w->findChild<QAbstractItemView*>(c.list);
+            QVERIFY(list);
+            list->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(list, Qt::Key_Tab);
+            next = QApplication::focusWidget()->objectName();
+            list->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(list, Qt::Key_Tab, Qt::ShiftModifier);
+            previous = QApplication::focusWidget()->objectName();
+            list->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(list, Qt::Key_Down);
+            row = list->currentIndex().row();
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        c.dialog->exec();
+        QCOMPARE(next, c.next);
+        QCOMPARE(previous, c.previous);
+        QCOMPARE(row, c.firstDown);
+    }
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
 void AppDialogsTest::binaryListShowsTheImageFolder()
 {
     TestWorkspace workspace;

@@ -17,6 +17,7 @@ private slots:
     void dialogsHaveTitleAndCloseBoxOnly();
     void chooserCancelChoosesNothing();
     void suggestionsListedBestFirstAndTaken();
+    void tabLeavesEveryList();
     void binaryListShowsTheImageFolder();
     void catalogueDialogsDescribeTheChosenFile();
     void catalogueDialogsFindNoDescription_data();

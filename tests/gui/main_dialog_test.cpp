@@ -612,6 +612,34 @@ void MainDialogTest::resultListHasNoHandlers()
     QCOMPARE(answerer.unexpected(), 0);
 }
 
+void MainDialogTest::tabLeavesTheResultList()
+{
+    fixture->store(fixture->argosCode);
+    MainDialog& window = fixture->open();
+    ModalAnswerer answerer;
+    answerer.thenClick(QStringLiteral("yesButton"));
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    QTableWidget* list = window.resultList();
+    QCOMPARE(list->rowCount(), 9);
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    // Reached by Shift+Tab from field 1, left by Tab and Shift+Tab; the arrows move between rows.
+    window.field(1)->setFocus();
+    QTest::keyClick(window.field(1), Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 1);
+    QTest::keyClick(list, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window.field(1));
+    list->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(list, Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("exitButton"));
+    QCOMPARE(list->currentRow(), 1);
+}
+
 void MainDialogTest::applicationRunsTheWindowModally()
 {
     fixture->store(fixture->argosCode);

@@ -30,6 +30,7 @@ private slots:
     void imageMessagesComeBeforeTheWindow();
     void frameIsFixedAndMinimises();
     void resultListHasNoHandlers();
+    void tabLeavesTheResultList();
     void applicationRunsTheWindowModally();
 };
 
