@@ -46,6 +46,9 @@ public:
 
     bool exchangeFields(bool toMembers);
     void advanceWhenFull(int n);
+    // A paste into code field n: a whole code fills the five fields and hands the focus to the
+    // validation button; any other text is pasted as the field pastes it.
+    void pasteInto(int n);
 
 public slots:
     void validateFooter();
@@ -54,6 +57,9 @@ public slots:
     void startSelfTest();
     // Ends the self-test threads; the application does so once the modal run is over.
     void stopSelfTests();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void initMainWindow();

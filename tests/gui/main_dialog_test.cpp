@@ -13,10 +13,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
@@ -261,6 +263,70 @@ void MainDialogTest::pasteThatFillsAFieldMovesOn()
     QTest::keyClick(window.field(2), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(window.field(2)->text(), QStringLiteral("XYZ12345"));
     QCOMPARE(window.focusWidget(), window.field(3));
+}
+
+void MainDialogTest::pasteOfAWholeCode_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("whole");
+
+    const QString code = QStringLiteral("DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8");
+    QString joined = code;
+    joined.remove(QLatin1Char(' '));
+    QTest::newRow("Ctrl+V into field 1") << code << 1 << QStringLiteral("Ctrl+V") << true;
+    QTest::newRow("Shift+Insert into field 3, without blanks")
+        << joined << 3 << QStringLiteral("Shift+Insert") << true;
+    QTest::newRow("menu into field 5, lower case and a line end")
+        << QStringLiteral("  ") + code.toLower() + QStringLiteral("\r\n") << 5 << QStringLiteral("menu")
+        << true;
+    QTest::newRow("menu, a part of a code") << code.left(20) << 2 << QStringLiteral("menu") << false;
+    QTest::newRow("Ctrl+V, a code with a character too many")
+        << code + QStringLiteral("9") << 4 << QStringLiteral("Ctrl+V") << false;
+}
+
+void MainDialogTest::pasteOfAWholeCode()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(int, field);
+    QFETCH(QString, how);
+    QFETCH(bool, whole);
+    MainDialog& window = fixture->open();
+    window.field(2)->setText(QStringLiteral("AB"));
+    QApplication::clipboard()->setText(clipboard);
+    QLineEdit* edit = window.field(field);
+    edit->setFocus();
+    edit->selectAll();
+    if (how == QLatin1String("menu")) {
+        // The field's own menu, as the right button brings it up.
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), edit->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(edit, &event);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+        const auto actions = menu->actions();
+        const auto paste = std::find_if(actions.begin(), actions.end(), [](const QAction* a) {
+            return a->text().startsWith(QStringLiteral("&Paste\t"));
+        });
+        QVERIFY(paste != actions.end() && (*paste)->isEnabled());
+        (*paste)->trigger();
+        menu->close();
+    } else if (how == QLatin1String("Shift+Insert")) {
+        QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
+    } else {
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    }
+
+    if (whole) {
+        QCOMPARE(fieldTexts(window),
+                 test::texts({"DB96KACG", "KVFMOGRA", "HNHDGKN7", "DB84H686", "KKEKK9D36IG8"}));
+        QCOMPARE(window.focusWidget(), window.validateButton());
+    } else {
+        // As the field pastes any text: in its place, cut at its limit.
+        QStringList expected = test::texts({"", "AB", "", "", ""});
+        expected[field - 1] = clipboard.left(window.field(field)->maxLength()).toUpper();
+        QCOMPARE(fieldTexts(window), expected);
+    }
 }
 
 void MainDialogTest::deletingNeverMovesTheFocus()

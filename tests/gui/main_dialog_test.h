@@ -16,6 +16,8 @@ private slots:
     void firstStartShowsEmptyWindow();
     void typingACodeAdvancesAndUpperCases();
     void pasteThatFillsAFieldMovesOn();
+    void pasteOfAWholeCode_data();
+    void pasteOfAWholeCode();
     void deletingNeverMovesTheFocus();
     void enterValidatesARestoredCode();
     void rejectedCnpjKeepsEarlierRows();
