@@ -368,11 +368,13 @@ void AppDialogsTest::tabLeavesEveryList()
         QString previous;
         int firstDown;
     } cases[] = {
-        {&binaries, QStringLiteral("binaryList"), QStringLiteral("okButton"), QStringLiteral("cancelButton"), 0},
-        {&chooser, QStringLiteral("firmwareList"), QStringLiteral("okButton"), QStringLiteral("cancelButton"), 0},
+        {&binaries, QStringLiteral("binaryList"), QStringLiteral("okButton"), QStringLiteral("cancelButton"),
+         0},
+        {&chooser, QStringLiteral("firmwareList"), QStringLiteral("okButton"), QStringLiteral("cancelButton"),
+         0},
         // Its best suggestion starts selected.
-        {&suggestion, QStringLiteral("suggestionList"), QStringLiteral("okButton"), QStringLiteral("cancelButton"),
-         1},
+        {&suggestion, QStringLiteral("suggestionList"), QStringLiteral("okButton"),
+         QStringLiteral("cancelButton"), 1},
     };
     ModalAnswerer answerer;
     for (const auto& c : cases) {

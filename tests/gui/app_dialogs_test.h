@@ -4,7 +4,8 @@
 
 namespace morvanex {
 
-// The CNPJ question, the firmware chooser, the suggestions, the catalogue dialogs and the prompts' thread hand-over.
+// The CNPJ question, the firmware chooser, the suggestions, the catalogue dialogs and the prompts'
+// thread hand-over.
 class AppDialogsTest : public QObject
 {
     Q_OBJECT

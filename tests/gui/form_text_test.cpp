@@ -173,7 +173,8 @@ std::vector<Fit> cellFits(const ReportList& list)
     for (int r = 0; r < list.rowCount(); ++r)
         for (int c = 0; c < list.columnCount(); ++c)
             if (const QTableWidgetItem* item = list.item(r, c))
-                fits.push_back({item->text(), list.columnWidth(c) - 2 * margin - advance(list.font(), item->text()),
+                fits.push_back({item->text(),
+                                list.columnWidth(c) - 2 * margin - advance(list.font(), item->text()),
                                 list.rowHeight(r) - QFontMetrics(list.font()).height()});
     return fits;
 }
@@ -257,8 +258,8 @@ void FormTextTest::fontsHaveTheirLogicalSize_data()
     QTest::newRow("CNPJ") << QStringLiteral("CNPJ") << QStringLiteral("cnpjLabel") << 35 << 20 << 800;
     QTest::newRow("chooser list") << QStringLiteral("chooser") << QStringLiteral("firmwareList") << 16 << 7
                                   << 400;
-    QTest::newRow("suggestion list") << QStringLiteral("suggestions") << QStringLiteral("suggestionList") << 16
-                                     << 7 << 400;
+    QTest::newRow("suggestion list") << QStringLiteral("suggestions") << QStringLiteral("suggestionList")
+                                     << 16 << 7 << 400;
     QTest::newRow("binary list") << QStringLiteral("binary list") << QStringLiteral("binaryList") << 16 << 10
                                  << 400;
     QTest::newRow("description list")

@@ -72,7 +72,8 @@ std::string suggestionLines(const std::vector<Suggestion>& suggestions)
 {
     std::string lines;
     for (const Suggestion& s : suggestions)
-        lines += std::string(suggestionLabel) + "\t" + s.code + "\t" + escapeControls(utf8(changeText(s))) + "\n";
+        lines +=
+            std::string(suggestionLabel) + "\t" + s.code + "\t" + escapeControls(utf8(changeText(s))) + "\n";
     return lines;
 }
 
