@@ -20,8 +20,8 @@ namespace morvanex::test {
 namespace {
 
 constexpr int imageCount = 6;
-constexpr int typoCount = 4000;
-constexpr int randomCount = 4000;
+constexpr int typoCount = 2500;
+constexpr int randomCount = 2500;
 constexpr std::string_view documentAlphabet = "0123456789ABC./";
 
 // A CNPJ with valid check digits, in the 20 characters a printer encodes: "00XX.XXX.XXX/XXXX.DD".
