@@ -291,61 +291,6 @@ void AppDialogsTest::chooserCancelChoosesNothing()
     QCOMPARE(prompts.chooseFirmware(catalogue, candidates), 2);
 }
 
-void AppDialogsTest::suggestionsListedBestFirstAndTaken()
-{
-    const std::string code = "DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8";
-    const std::vector<Suggestion> suggestions{
-        {code, {14}, "6", "G", true},
-        {code, {41}, "E", "9", false},
-        {code, {46, 47}, "G8", "8G", false},
-    };
-    GuiPrompts prompts(nullptr);
-    ModalAnswerer answerer;
-    QStringList codes, changes, checks;
-    bool firstSelected = false;
-    answerer.then([&](QWidget* w) {
-        QCOMPARE(w->windowTitle(), QStringLiteral("Possível erro de digitação"));
-        auto* list = w->findChild<ReportList*>(QStringLiteral("suggestionList"));
-        codes = columnTexts(list, 0);
-        changes = columnTexts(list, 1);
-        checks = columnTexts(list, 2);
-        firstSelected = list->selectionModel()->selectedRows().size() == 1 && list->item(0, 0)->isSelected();
-        QTest::keyClick(w, Qt::Key_Return);
-    });
-    QCOMPARE(prompts.chooseSuggestion(suggestions), 0);
-    QVERIFY(firstSelected);
-    QCOMPARE(codes, test::texts({"DB96KACG KVFMO[G]RA HNHDGKN7 DB84H686 KKEKK9D36IG8",
-                                 "DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK[9]D36IG8",
-                                 "DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36I[G8]"}));
-    QCOMPARE(changes, test::texts({"posição 15: '6' por 'G'", "posição 42: 'E' por '9'",
-                                   "posições 47 e 48: 'G8' por '8G'"}));
-    QCOMPARE(checks, test::texts({"confere", "não confere", "não confere"}));
-
-    // Another row by the keyboard, by a click and OK, by a double-click; Cancel and Escape take none.
-    answerer.then([](QWidget* w) {
-        auto* list = w->findChild<ReportList*>(QStringLiteral("suggestionList"));
-        QTRY_VERIFY(list->hasFocus());
-        QTest::keyClick(list, Qt::Key_Down);
-        QTest::keyClick(list, Qt::Key_Return);
-    });
-    QCOMPARE(prompts.chooseSuggestion(suggestions), 1);
-    answerer.then([](QWidget* w) {
-        clickCell(w->findChild<QTableWidget*>(QStringLiteral("suggestionList")), 2);
-        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
-    });
-    QCOMPARE(prompts.chooseSuggestion(suggestions), 2);
-    answerer.then([](QWidget* w) {
-        auto* list = w->findChild<QTableWidget*>(QStringLiteral("suggestionList"));
-        test::doubleClick(list->viewport(), list->visualItemRect(list->item(1, 0)).center());
-    });
-    QCOMPARE(prompts.chooseSuggestion(suggestions), 1);
-    answerer.thenClick(QStringLiteral("cancelButton"));
-    QCOMPARE(prompts.chooseSuggestion(suggestions), -1);
-    answerer.thenKey(Qt::Key_Escape);
-    QCOMPARE(prompts.chooseSuggestion(suggestions), -1);
-    QCOMPARE(answerer.unexpected(), 0);
-}
-
 void AppDialogsTest::tabLeavesEveryList()
 {
     TestWorkspace workspace;
@@ -354,11 +299,8 @@ void AppDialogsTest::tabLeavesEveryList()
     const Workspace files(workspace.root());
     FirmwareCatalogue catalogue;
     fillCatalogue(catalogue);
-    const std::string code = "DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8";
-    const std::vector<Suggestion> suggestions{{code, {14}, "6", "G", true}, {code, {41}, "E", "9", false}};
     BinaryListDialog binaries(files);
     FirmwareChooserDialog chooser(catalogue, std::vector<int>{0, 1, 2});
-    SuggestionDialog suggestion(suggestions);
     // Each list: where Tab and Shift+Tab go from it, and the row the first Down makes current.
     const struct
     {
@@ -372,9 +314,6 @@ void AppDialogsTest::tabLeavesEveryList()
          0},
         {&chooser, QStringLiteral("firmwareList"), QStringLiteral("okButton"), QStringLiteral("cancelButton"),
          0},
-        // Its best suggestion starts selected.
-        {&suggestion, QStringLiteral("suggestionList"), QStringLiteral("okButton"),
-         QStringLiteral("cancelButton"), 1},
     };
     ModalAnswerer answerer;
     for (const auto& c : cases) {

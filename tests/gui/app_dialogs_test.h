@@ -17,7 +17,6 @@ private slots:
     void chooserStartsWithoutACurrentRow();
     void dialogsHaveTitleAndCloseBoxOnly();
     void chooserCancelChoosesNothing();
-    void suggestionsListedBestFirstAndTaken();
     void tabLeavesEveryList();
     void binaryListShowsTheImageFolder();
     void catalogueDialogsDescribeTheChosenFile();

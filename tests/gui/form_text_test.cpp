@@ -41,11 +41,7 @@ struct Forms
     FirmwareCatalogue catalogue;
     AppContext context{"Morvanex", workspace.profileFile(), workspace.root()};
     std::vector<int> candidates{0, 1};
-    // The widest texts a row can have.
-    std::vector<Suggestion> suggestions{
-        {"DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8", {46, 47}, "WW", "WW", false},
-        {"DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8", {10}, "W", "W", true},
-    };
+    std::vector<Suggestion> suggestions{{"DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8", {46, 47}, "8G", "G8"}};
 
     Forms()
     {
@@ -165,20 +161,6 @@ std::vector<Fit> headingFits(const ReportList& list)
     return fits;
 }
 
-// Every cell's text in its column, as the item delegate lays it out between its margins.
-std::vector<Fit> cellFits(const ReportList& list)
-{
-    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
-    std::vector<Fit> fits;
-    for (int r = 0; r < list.rowCount(); ++r)
-        for (int c = 0; c < list.columnCount(); ++c)
-            if (const QTableWidgetItem* item = list.item(r, c))
-                fits.push_back({item->text(),
-                                list.columnWidth(c) - 2 * margin - advance(list.font(), item->text()),
-                                list.rowHeight(r) - QFontMetrics(list.font()).height()});
-    return fits;
-}
-
 std::vector<Fit> measure(const QDialog& form)
 {
     std::vector<Fit> fits;
@@ -197,8 +179,6 @@ std::vector<Fit> measure(const QDialog& form)
     for (const ReportList* list : form.findChildren<ReportList*>()) {
         const std::vector<Fit> headings = headingFits(*list);
         fits.insert(fits.end(), headings.begin(), headings.end());
-        const std::vector<Fit> cells = cellFits(*list);
-        fits.insert(fits.end(), cells.begin(), cells.end());
     }
     return fits;
 }

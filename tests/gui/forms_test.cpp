@@ -5,7 +5,6 @@
 #include "ui_firmware_chooser_dialog.h"
 #include "ui_firmware_description_dialog.h"
 #include "ui_main_dialog.h"
-#include "ui_suggestion_dialog.h"
 #include "widgets/image_button.h"
 
 #include <QDialog>
@@ -252,30 +251,6 @@ void FormsTest::firmwareDescriptionForm()
     const QStringList order = {QStringLiteral("closeButton"), QStringLiteral("descriptionList")};
     QCOMPARE(tabOrder(dialog, order), order);
     QCOMPARE(resultAfterClick(dialog, ui.closeButton), int(QDialog::Accepted));
-}
-
-void FormsTest::suggestionForm()
-{
-    QDialog dialog;
-    Ui::SuggestionDialog ui;
-    ui.setupUi(&dialog);
-    checkDialogFrame(dialog, QStringLiteral("Possível erro de digitação"), fromDialogUnits(465, 150));
-    QCOMPARE(dialog.property("templateId").toInt(), 108);
-    checkPlacement({
-        {ui.promptLabel, 0, {7, 7, 451, 8}},
-        {ui.detailLabel, 0, {7, 17, 451, 8}},
-        {ui.suggestionList, 1001, {7, 29, 451, 92}},
-        {ui.okButton, 1, {182, 129, 50, 14}},
-        {ui.cancelButton, 2, {233, 129, 50, 14}},
-    });
-    QCOMPARE(headings(ui.suggestionList), QStringList({QStringLiteral("STRING DO RODAPÉ"),
-                                                       QStringLiteral("ALTERAÇÃO"), QStringLiteral("DV DO CNPJ")}));
-    QVERIFY(ui.okButton->isDefault() && !ui.cancelButton->isDefault());
-    const QStringList order = {QStringLiteral("suggestionList"), QStringLiteral("okButton"),
-                               QStringLiteral("cancelButton")};
-    QCOMPARE(tabOrder(dialog, order), order);
-    QCOMPARE(resultAfterClick(dialog, ui.cancelButton), int(QDialog::Rejected));
-    QCOMPARE(resultAfterClick(dialog, ui.okButton), 42);
 }
 
 } // namespace morvanex

@@ -15,7 +15,6 @@ private slots:
     void firmwareChooserForm();
     void binaryListForm();
     void firmwareDescriptionForm();
-    void suggestionForm();
 };
 
 } // namespace morvanex
