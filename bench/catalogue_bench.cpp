@@ -4,6 +4,7 @@
 #include "validation/operator_prompts.h"
 #include "firmware/workspace.h"
 #include "validation/validation_flow.h"
+#include "footer/alphabet.h"
 #include "synthetic_workspace.h"
 
 #include <benchmark/benchmark.h>
@@ -27,6 +28,7 @@ public:
     void showError(std::string_view, std::string_view) override {}
     int chooseFirmware(const FirmwareCatalogue&, std::span<const int> c) override { return c.front(); }
     bool confirmCnpj(std::string_view) override { return true; }
+    int chooseSuggestion(std::span<const Suggestion>) override { return -1; }
 };
 
 // Made once per run, on first use.
@@ -116,6 +118,53 @@ void BatchValidate(benchmark::State& state)
     state.counters["kept_MiB"] = static_cast<double>(kept.bytes()) / (1 << 20);
 }
 
+// The search for the codes one edit away from a mistyped one, through a batch's kept, prepared images:
+// a typo at every code position in turn (a swap of neighbours every fourth, otherwise another
+// character), each in a code of another image. Every image is kept before the timed searches.
+void SuggestionSearch(benchmark::State& state)
+{
+    const Workspace ws(workspace().root());
+    SilentPrompts prompts;
+    FirmwareCatalogue catalogue;
+    loadCatalogue(catalogue, ws, prompts);
+    const std::vector<std::string> codes = workspace().validCodes(2 * imageCount);
+    ValidationFlow flow(catalogue, ws, prompts);
+    flow.keepImages();
+    for (int i = 0; i < imageCount; ++i)
+        flow.check(codes[static_cast<std::size_t>(i)]);
+
+    std::vector<std::pair<std::string, std::string>> typos; // typed, genuine
+    std::size_t position = 0;
+    for (int i = imageCount; i < 2 * imageCount; ++i) {
+        const std::string& genuine = codes[static_cast<std::size_t>(i)];
+        do
+            position = (position + 1) % footerLength;
+        while (isSeparatorPosition(position) || isSeparatorPosition((position + 1) % footerLength) ||
+               position + 1 == footerLength);
+        std::string typed = genuine;
+        if (i % 4 == 0 && typed[position] != typed[position + 1]) {
+            std::swap(typed[position], typed[position + 1]);
+        } else {
+            const auto v = *footerDigitValue(static_cast<unsigned char>(typed[position]));
+            typed[position] = footerSymbol(static_cast<std::uint8_t>((v + 1 + i * 7 % 45) % 46));
+        }
+        typos.emplace_back(typed, genuine);
+    }
+    std::size_t next = 0;
+    int first = 0;
+    int searches = 0;
+    for (auto _ : state) {
+        const auto& [typed, genuine] = typos[next];
+        const std::vector<Suggestion> found = flow.suggest(typed);
+        if (std::none_of(found.begin(), found.end(), [&](const Suggestion& s) { return s.code == genuine; }))
+            state.SkipWithError("the genuine code was not suggested");
+        first += !found.empty() && found.front().code == genuine;
+        ++searches;
+        next = (next + 1) % typos.size();
+    }
+    state.counters["genuine_first"] = searches ? static_cast<double>(first) / searches : 0;
+}
+
 // The desktop flow's validation of one code: its 4 MiB image read afresh and decoded as a single
 // validation does, no image kept. The codes go to the images in turn.
 void SingleValidation(benchmark::State& state)
@@ -140,4 +189,5 @@ BENCHMARK(PlainReadsOfTheImages)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(CatalogueLoad)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(CatalogueLoadPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BatchValidate)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(SuggestionSearch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(400);
 BENCHMARK(SingleValidation)->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -24,6 +24,7 @@ public:
     void showError(std::string_view, std::string_view) override {}
     int chooseFirmware(const FirmwareCatalogue&, std::span<const int>) override { return -1; }
     bool confirmCnpj(std::string_view) override { return true; }
+    int chooseSuggestion(std::span<const Suggestion>) override { return -1; }
 };
 
 struct MissingImagesWorkspace

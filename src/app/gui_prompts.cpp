@@ -3,6 +3,7 @@
 #include "app/cnpj_confirm_dialog.h"
 #include "app/firmware_chooser_dialog.h"
 #include "app/gui_text.h"
+#include "app/suggestion_dialog.h"
 #include "widgets/dialog_frame.h"
 
 #include <QMessageBox>
@@ -48,6 +49,11 @@ bool GuiPrompts::confirmCnpj(std::string_view cnpj)
     return onGuiThread(*this, m_refusing, false, [&] { return confirmCnpjHere(cnpj); });
 }
 
+int GuiPrompts::chooseSuggestion(std::span<const Suggestion> suggestions)
+{
+    return onGuiThread(*this, m_refusing, -1, [&] { return chooseSuggestionHere(suggestions); });
+}
+
 QWidget* GuiPrompts::dialogParent() const
 {
     // Before the window is first shown its messages stand on their own.
@@ -73,6 +79,12 @@ bool GuiPrompts::confirmCnpjHere(std::string_view cnpj)
     CnpjConfirmDialog dialog(dialogParent());
     dialog.setCnpjText(fromCp1252(cnpj));
     return dialog.exec() == QDialog::Accepted;
+}
+
+int GuiPrompts::chooseSuggestionHere(std::span<const Suggestion> suggestions)
+{
+    SuggestionDialog dialog(suggestions, dialogParent());
+    return dialog.exec() == QDialog::Accepted ? dialog.chosenIndex() : -1;
 }
 
 } // namespace morvanex

@@ -7,14 +7,23 @@
 #include "app/self_test_runner.h"
 #include "app/upper_case_validator.h"
 #include "firmware/firmware_catalogue.h"
+#include "footer/whole_code.h"
 #include "validation/validation_flow.h"
 #include "settings/settings_store.h"
 #include "ui_main_dialog.h"
 #include "widgets/dialog_frame.h"
 #include "widgets/fonts.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -40,6 +49,18 @@ QIcon appIcon()
     icon.addFile(QStringLiteral(":/images/app_icon_32.png"), QSize(32, 32));
     icon.addFile(QStringLiteral(":/images/app_icon_16.png"), QSize(16, 16));
     return icon;
+}
+
+// The paste entry of a field's standard menu. Its text may be translated; the key it names after
+// the tab is the platform's paste key.
+QAction* pasteAction(const QMenu& menu)
+{
+    const QString key =
+        QLatin1Char('\t') + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    for (QAction* action : menu.actions())
+        if (action->text().endsWith(key))
+            return action;
+    return nullptr;
 }
 
 } // namespace
@@ -115,6 +136,8 @@ void MainDialog::setUpFields()
         edit->setValidator(upperCase);
         // textChanged comes with every change, typed, deleted, pasted or cut; transfers block it.
         connect(edit, &QLineEdit::textChanged, this, [this, i] { advanceWhenFull(i + 1); });
+        // Its pastes (keys and context menu) come here first, so a whole code fills every field.
+        edit->installEventFilter(this);
     }
 }
 
@@ -163,6 +186,47 @@ void MainDialog::advanceWhenFull(int n)
         m_ui->validateButton->setFocus();
 }
 
+bool MainDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto field = std::find(m_fields.begin(), m_fields.end(), watched);
+    if (field == m_fields.end())
+        return QDialog::eventFilter(watched, event);
+    const int n = static_cast<int>(field - m_fields.begin()) + 1;
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+        pasteInto(n);
+        return true;
+    }
+    if (event->type() == QEvent::ContextMenu) {
+        // The field's own menu, its paste taken over.
+        QMenu* menu = (*field)->createStandardContextMenu();
+        if (QAction* paste = pasteAction(*menu)) {
+            disconnect(paste, &QAction::triggered, *field, nullptr);
+            connect(paste, &QAction::triggered, this, [this, n] { pasteInto(n); });
+        }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void MainDialog::pasteInto(int n)
+{
+    const auto groups = wholeFooterCode(toCp1252(QGuiApplication::clipboard()->text()));
+    if (groups)
+        showCode(*groups);
+    else
+        field(n)->paste();
+}
+
+void MainDialog::showCode(const std::array<std::string, fieldCount>& groups)
+{
+    for (std::size_t i = 0; i < m_groups.size(); ++i)
+        m_groups[i] = fromCp1252(groups[i]);
+    exchangeFields(false);
+    m_ui->validateButton->setFocus();
+}
+
 void MainDialog::restoreFooterString()
 {
     const std::string value = readProfileString(m_context.profileFile, settingsSection, footerStringKey);
@@ -187,6 +251,9 @@ void MainDialog::validateFooter()
         m_footerString, m_context.catalogue, m_context.workspace, *m_prompts, m_context.appName);
     if (result.confirmed)
         fillResultList(result.rows);
+    // Put in the fields for the operator to validate as usual, the CNPJ question included.
+    if (result.suggestedCode)
+        showCode(splitFooterString(*result.suggestedCode));
 }
 
 void MainDialog::fillResultList(const std::vector<ResultRow>& rows)

@@ -46,6 +46,9 @@ public:
 
     bool exchangeFields(bool toMembers);
     void advanceWhenFull(int n);
+    // A paste into code field n: a whole code fills the five fields and hands the focus to the
+    // validation button; any other text is pasted as the field pastes it.
+    void pasteInto(int n);
 
 public slots:
     void validateFooter();
@@ -55,6 +58,9 @@ public slots:
     // Ends the self-test threads; the application does so once the modal run is over.
     void stopSelfTests();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void initMainWindow();
     void setUpResultList();
@@ -62,6 +68,8 @@ private:
     void setUpButtons();
     void restoreFooterString();
     void fillResultList(const std::vector<ResultRow>& rows);
+    // Puts a 48-character code in the five fields and the focus on the validation button.
+    void showCode(const std::array<std::string, fieldCount>& groups);
 
     AppContext& m_context;
     std::unique_ptr<Ui::MainDialog> m_ui;

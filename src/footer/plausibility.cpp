@@ -24,6 +24,16 @@ const MaskedField maskedFields[] = {
     {FooterField::Checksum, checksumPositions, checksumFirstMask},
 };
 
+// Whether the field's unmasked digits in code (digit values by position) all lie within its range.
+bool inRange(const MaskedField& f, std::span<const std::uint8_t, footerLength> code)
+{
+    for (std::size_t i = 0; i < f.positions.size(); ++i)
+        if (static_cast<std::uint8_t>(code[f.positions[i]] - code[cnpjBlockPositions[f.firstMask + i]]) >
+            maxGenuineDigit(f.field))
+            return false;
+    return true;
+}
+
 } // namespace
 
 std::string_view footerFieldName(FooterField field)
@@ -60,25 +70,27 @@ std::uint8_t maxGenuineDigit(FooterField field)
 
 std::vector<FooterField> implausibleFields(const FooterDecoder& decoder)
 {
-    const auto& code = decoder.code;
-    const auto mask = [&code](std::size_t i) { return code[cnpjBlockPositions[i]]; };
+    const std::span<const std::uint8_t, footerLength> code(decoder.code.data(), footerLength);
     std::vector<FooterField> fields;
-    for (const MaskedField& f : maskedFields) {
-        for (std::size_t i = 0; i < f.positions.size(); ++i) {
-            if (static_cast<std::uint8_t>(code[f.positions[i]] - mask(f.firstMask + i)) >
-                maxGenuineDigit(f.field)) {
-                fields.push_back(f.field);
-                break;
-            }
-        }
-    }
+    for (const MaskedField& f : maskedFields)
+        if (!inRange(f, code))
+            fields.push_back(f.field);
     for (std::size_t i = 0; i < cnpjBlockPositions.size(); ++i) {
-        if (static_cast<std::uint8_t>(mask(i) - decoder.keyDigits[i]) > maxGenuineDigit(FooterField::Cnpj)) {
+        if (static_cast<std::uint8_t>(code[cnpjBlockPositions[i]] - decoder.keyDigits[i]) >
+            maxGenuineDigit(FooterField::Cnpj)) {
             fields.push_back(FooterField::Cnpj);
             break;
         }
     }
     return fields;
+}
+
+bool maskedFieldsPlausible(std::span<const std::uint8_t, footerLength> code)
+{
+    for (const MaskedField& f : maskedFields)
+        if (!inRange(f, code))
+            return false;
+    return true;
 }
 
 } // namespace morvanex

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "footer/footer_layout.h"
+
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -22,5 +25,10 @@ std::uint8_t maxGenuineDigit(FooterField field);
 // that wrapped to 249-255 counts although its text reads "0"-"6". Meaningful after Valid; the
 // decoder's fields are left as they are.
 std::vector<FooterField> implausibleFields(const FooterDecoder& decoder);
+
+// The part of that judgement that needs no key: whether every unmasked COO, serial, timestamp and
+// checksum digit of a code in digit-value form (as alphabetToDigits leaves its 48 positions) lies
+// within its field's range.
+bool maskedFieldsPlausible(std::span<const std::uint8_t, footerLength> code);
 
 } // namespace morvanex

@@ -17,23 +17,26 @@ std::size_t KeptImages::KeyHash::operator()(const Key& key) const
 PreparedImageRef KeptImages::loadPreparedImage(std::span<const std::uint8_t, 4> checksumText, int& chosenRow)
 {
     const FirmwareRecord* record = m_lookup.findRow(checksumText, chosenRow);
-    if (!record)
-        return nullptr;
-    auto file = m_lookup.openImage(*record);
+    return record ? imageOf(*record) : nullptr;
+}
+
+PreparedImageRef KeptImages::imageOf(const FirmwareRecord& record)
+{
+    auto file = m_lookup.openImage(record);
     if (!file)
         return nullptr;
     // Checked at every validation: a kept image counts only while its file is unchanged.
     const FileIdentity& identity = file->identity();
-    const Key key{identity.device, identity.inode, record->byteSwapped != 0};
+    const Key key{identity.device, identity.inode, record.byteSwapped != 0};
     if (PreparedImageRef kept = find(key, identity))
         return kept;
 
-    const auto bytes = m_lookup.readImage(*record, *file);
+    const auto bytes = m_lookup.readImage(record, *file);
     if (!bytes)
         return nullptr;
     auto prepared = PreparedImage::prepare(*bytes);
     if (!prepared) {
-        m_lookup.fail(*record, notEnoughMemory(bytes->size()));
+        m_lookup.fail(record, notEnoughMemory(bytes->size()));
         return nullptr;
     }
     auto image = std::make_shared<const PreparedImage>(std::move(*prepared));

@@ -10,6 +10,7 @@
 namespace morvanex {
 
 class FirmwareLookup;
+class FirmwareRecord;
 
 // Bytes of images a batch run may keep at once.
 inline constexpr std::size_t keptImageBound = std::size_t{1} << 30;
@@ -29,6 +30,8 @@ public:
 
     PreparedImageRef loadPreparedImage(std::span<const std::uint8_t, 4> checksumText,
                                        int& chosenRow) override;
+    // The image of a row already settled on, kept or read now; for a caller that tries rows itself.
+    PreparedImageRef imageOf(const FirmwareRecord& record);
     // Bytes kept now, as the bound counts them.
     std::size_t bytes() const { return m_bytes; }
 

@@ -151,7 +151,8 @@ void ValidationFlow::keepImages(std::size_t byteBound)
 CodeCheck ValidationFlow::check(std::string_view code)
 {
     m_catalogue.selectedIndex = -1;
-    CodeCheck result{m_kept ? FooterDecoder(&*m_kept) : FooterDecoder(&m_lookup)};
+    CodeCheck result;
+    result.decoder = m_kept ? FooterDecoder(&*m_kept) : FooterDecoder(&m_lookup);
     // The decoder reads the first 48 characters only: what follows them would pass unseen.
     const std::size_t length = code.find_last_not_of(" \t") + 1;
     if (length > footerLength) {
@@ -180,6 +181,25 @@ std::vector<ImageReadFailure> ValidationFlow::unreadableImagesFor(const FooterDe
     return images;
 }
 
+std::vector<Suggestion> ValidationFlow::suggest(std::string_view code)
+{
+    std::optional<KeptImages> own;
+    KeptImages& images = m_kept ? *m_kept : own.emplace(m_lookup);
+    return findSuggestions(code, m_catalogue, [this, &images](int row) {
+        return images.imageOf(m_catalogue.rows[static_cast<std::size_t>(row)]);
+    });
+}
+
+void ValidationFlow::offerSuggestions(std::string_view code, ValidationResult& result)
+{
+    const std::vector<Suggestion> suggestions = suggest(code);
+    if (suggestions.empty())
+        return;
+    const int chosen = m_prompts.chooseSuggestion(suggestions);
+    if (chosen >= 0 && static_cast<std::size_t>(chosen) < suggestions.size())
+        result.suggestedCode = suggestions[static_cast<std::size_t>(chosen)].code;
+}
+
 ValidationResult ValidationFlow::validateFooter(std::string_view footerString, std::string_view appName)
 {
     const CodeCheck check = this->check(footerString);
@@ -189,12 +209,14 @@ ValidationResult ValidationFlow::validateFooter(std::string_view footerString, s
     result.unreadableImages = check.unreadableImages;
     if (result.status != ValidationStatus::Valid) {
         m_prompts.showError(appName, failureMessage(result.status) + unreadableImagesNote(result.unreadableImages));
+        offerSuggestions(footerString, result);
         return result;
     }
     // The text decoded, all 20 characters with their own blanks.
     const std::string_view cnpj(reinterpret_cast<const char*>(check.decoder.cnpj.data()), cnpjDigits);
     if (!m_prompts.confirmCnpj(cnpj)) {
         m_prompts.showError(appName, rejectedCnpjMessage());
+        offerSuggestions(footerString, result);
         return result;
     }
     result.confirmed = true;

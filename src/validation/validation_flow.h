@@ -3,6 +3,7 @@
 #include "footer/footer_decoder.h"
 #include "validation/firmware_lookup.h"
 #include "validation/kept_images.h"
+#include "validation/suggestions.h"
 
 #include <array>
 #include <optional>
@@ -69,6 +70,8 @@ struct ValidationResult
     int row = -1;                 // the catalogue row this validation's decode chose
     std::vector<ResultRow> rows;  // filled only when confirmed
     std::vector<ImageReadFailure> unreadableImages; // as CodeCheck has them
+    // After a failure: the code one edit away that the operator chose to put in the fields.
+    std::optional<std::string> suggestedCode;
 };
 
 // Validating codes against one catalogue, for every front end: check decodes a code, finds the
@@ -87,14 +90,19 @@ public:
     void keepImages(std::size_t byteBound = keptImageBound);
 
     CodeCheck check(std::string_view code);
+    // The codes one edit away that decode Valid and plausible, ranked (findSuggestions). Uses the
+    // images kept for a batch, otherwise prepares the images of this search for it alone.
+    std::vector<Suggestion> suggest(std::string_view code);
     // The desktop's validation: a failed decode as its message, otherwise the CNPJ question and, on
-    // confirmation, the result rows. Messages are captioned appName.
+    // confirmation, the result rows. After any failure message, the operator may take a suggested
+    // code. Messages are captioned appName.
     ValidationResult validateFooter(std::string_view footerString, std::string_view appName);
 
     const FirmwareCatalogue& catalogue() const { return m_catalogue; }
 
 private:
     std::vector<ImageReadFailure> unreadableImagesFor(const FooterDecoder& decoder) const;
+    void offerSuggestions(std::string_view code, ValidationResult& result);
 
     FirmwareCatalogue& m_catalogue;
     OperatorPrompts& m_prompts;

@@ -10,6 +10,8 @@ ReportList::ReportList(QWidget* parent) : QTableWidget(parent)
 {
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setSectionsClickable(false);
+    // Qt's tables step through their cells with Tab and never let go of it.
+    setTabKeyNavigation(false);
     fitRowsToFont();
 }
 

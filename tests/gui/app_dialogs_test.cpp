@@ -7,6 +7,7 @@
 #include "app/firmware_list.h"
 #include "app/gui_prompts.h"
 #include "app/self_test_runner.h"
+#include "app/suggestion_dialog.h"
 #include "app_test_support.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/workspace.h"
@@ -241,8 +242,10 @@ void AppDialogsTest::dialogsHaveTitleAndCloseBoxOnly()
     FirmwareChooserDialog chooser(catalogue, std::vector<int>{0, 1});
     BinaryListDialog binaries(files);
     FirmwareDescriptionDialog description(catalogue, "A.BIN");
-    for (const QDialog* dialog : {static_cast<QDialog*>(&cnpj), static_cast<QDialog*>(&chooser),
-                                  static_cast<QDialog*>(&binaries), static_cast<QDialog*>(&description)}) {
+    SuggestionDialog suggestions(std::vector<Suggestion>{});
+    for (const QDialog* dialog :
+         {static_cast<QDialog*>(&cnpj), static_cast<QDialog*>(&chooser), static_cast<QDialog*>(&binaries),
+          static_cast<QDialog*>(&description), static_cast<QDialog*>(&suggestions)}) {
         const Qt::WindowFlags flags = dialog->windowFlags();
         const QByteArray name = dialog->metaObject()->className();
         QVERIFY2(flags.testFlag(Qt::WindowTitleHint) && flags.testFlag(Qt::WindowCloseButtonHint), name);
@@ -286,6 +289,56 @@ void AppDialogsTest::chooserCancelChoosesNothing()
         QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
     });
     QCOMPARE(prompts.chooseFirmware(catalogue, candidates), 2);
+}
+
+void AppDialogsTest::tabLeavesEveryList()
+{
+    TestWorkspace workspace;
+    for (const char* name : {"A.BIN", "B.BIN", "C.BIN"})
+        workspace.addImage(name, {1});
+    const Workspace files(workspace.root());
+    FirmwareCatalogue catalogue;
+    fillCatalogue(catalogue);
+    BinaryListDialog binaries(files);
+    FirmwareChooserDialog chooser(catalogue, std::vector<int>{0, 1, 2});
+    // Each list: where Tab and Shift+Tab go from it, and the row the first Down makes current.
+    const struct
+    {
+        QDialog* dialog;
+        QString list;
+        QString next;
+        QString previous;
+        int firstDown;
+    } cases[] = {
+        {&binaries, QStringLiteral("binaryList"), QStringLiteral("okButton"), QStringLiteral("cancelButton"),
+         0},
+        {&chooser, QStringLiteral("firmwareList"), QStringLiteral("okButton"), QStringLiteral("cancelButton"),
+         0},
+    };
+    ModalAnswerer answerer;
+    for (const auto& c : cases) {
+        QString next, previous;
+        int row = -2;
+        answerer.then([&](QWidget* w) {
+            auto* list = w->findChild<QAbstractItemView*>(c.list);
+            QVERIFY(list);
+            list->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(list, Qt::Key_Tab);
+            next = QApplication::focusWidget()->objectName();
+            list->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(list, Qt::Key_Tab, Qt::ShiftModifier);
+            previous = QApplication::focusWidget()->objectName();
+            list->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(list, Qt::Key_Down);
+            row = list->currentIndex().row();
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        c.dialog->exec();
+        QCOMPARE(next, c.next);
+        QCOMPARE(previous, c.previous);
+        QCOMPARE(row, c.firstDown);
+    }
+    QCOMPARE(answerer.unexpected(), 0);
 }
 
 void AppDialogsTest::binaryListShowsTheImageFolder()

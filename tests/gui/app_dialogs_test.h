@@ -4,7 +4,8 @@
 
 namespace morvanex {
 
-// The CNPJ question, the firmware chooser, the catalogue dialogs and the prompts' thread hand-over.
+// The CNPJ question, the firmware chooser, the suggestions, the catalogue dialogs and the prompts'
+// thread hand-over.
 class AppDialogsTest : public QObject
 {
     Q_OBJECT
@@ -16,6 +17,7 @@ private slots:
     void chooserStartsWithoutACurrentRow();
     void dialogsHaveTitleAndCloseBoxOnly();
     void chooserCancelChoosesNothing();
+    void tabLeavesEveryList();
     void binaryListShowsTheImageFolder();
     void catalogueDialogsDescribeTheChosenFile();
     void catalogueDialogsFindNoDescription_data();

@@ -6,6 +6,7 @@
 #include "app/firmware_chooser_dialog.h"
 #include "app/firmware_description_dialog.h"
 #include "app/main_dialog.h"
+#include "app/suggestion_dialog.h"
 #include "app_test_support.h"
 #include "firmware/firmware_catalogue.h"
 #include "widgets/fonts.h"
@@ -40,6 +41,7 @@ struct Forms
     FirmwareCatalogue catalogue;
     AppContext context{"Morvanex", workspace.profileFile(), workspace.root()};
     std::vector<int> candidates{0, 1};
+    std::vector<Suggestion> suggestions{{"DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8", {46, 47}, "8G", "G8"}};
 
     Forms()
     {
@@ -67,6 +69,8 @@ struct Forms
         }
         if (name == QLatin1String("chooser"))
             return std::make_unique<FirmwareChooserDialog>(catalogue, candidates);
+        if (name == QLatin1String("suggestions"))
+            return std::make_unique<SuggestionDialog>(suggestions);
         if (name == QLatin1String("binary list"))
             return std::make_unique<BinaryListDialog>(files);
         return std::make_unique<FirmwareDescriptionDialog>(catalogue, "A.BIN");
@@ -74,7 +78,8 @@ struct Forms
 };
 
 const QStringList formNames = {QStringLiteral("main"), QStringLiteral("CNPJ"), QStringLiteral("chooser"),
-                               QStringLiteral("binary list"), QStringLiteral("description")};
+                               QStringLiteral("binary list"), QStringLiteral("description"),
+                               QStringLiteral("suggestions")};
 
 // Room left around one text in its control, in pixels; negative when it does not fit.
 struct Fit
@@ -235,6 +240,8 @@ void FormTextTest::fontsHaveTheirLogicalSize_data()
     QTest::newRow("CNPJ") << QStringLiteral("CNPJ") << QStringLiteral("cnpjLabel") << 35 << 20 << 800;
     QTest::newRow("chooser list") << QStringLiteral("chooser") << QStringLiteral("firmwareList") << 16 << 7
                                   << 400;
+    QTest::newRow("suggestion list") << QStringLiteral("suggestions") << QStringLiteral("suggestionList")
+                                     << 16 << 7 << 400;
     QTest::newRow("binary list") << QStringLiteral("binary list") << QStringLiteral("binaryList") << 16 << 10
                                  << 400;
     QTest::newRow("description list")

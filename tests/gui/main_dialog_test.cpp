@@ -13,10 +13,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
@@ -263,6 +265,70 @@ void MainDialogTest::pasteThatFillsAFieldMovesOn()
     QCOMPARE(window.focusWidget(), window.field(3));
 }
 
+void MainDialogTest::pasteOfAWholeCode_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("whole");
+
+    const QString code = QStringLiteral("DB96KACG KVFMOGRA HNHDGKN7 DB84H686 KKEKK9D36IG8");
+    QString joined = code;
+    joined.remove(QLatin1Char(' '));
+    QTest::newRow("Ctrl+V into field 1") << code << 1 << QStringLiteral("Ctrl+V") << true;
+    QTest::newRow("Shift+Insert into field 3, without blanks")
+        << joined << 3 << QStringLiteral("Shift+Insert") << true;
+    QTest::newRow("menu into field 5, lower case and a line end")
+        << QStringLiteral("  ") + code.toLower() + QStringLiteral("\r\n") << 5 << QStringLiteral("menu")
+        << true;
+    QTest::newRow("menu, a part of a code") << code.left(20) << 2 << QStringLiteral("menu") << false;
+    QTest::newRow("Ctrl+V, a code with a character too many")
+        << code + QStringLiteral("9") << 4 << QStringLiteral("Ctrl+V") << false;
+}
+
+void MainDialogTest::pasteOfAWholeCode()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(int, field);
+    QFETCH(QString, how);
+    QFETCH(bool, whole);
+    MainDialog& window = fixture->open();
+    window.field(2)->setText(QStringLiteral("AB"));
+    QApplication::clipboard()->setText(clipboard);
+    QLineEdit* edit = window.field(field);
+    edit->setFocus();
+    edit->selectAll();
+    if (how == QLatin1String("menu")) {
+        // The field's own menu, as the right button brings it up.
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), edit->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(edit, &event);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+        const auto actions = menu->actions();
+        const auto paste = std::find_if(actions.begin(), actions.end(), [](const QAction* a) {
+            return a->text().startsWith(QStringLiteral("&Paste\t"));
+        });
+        QVERIFY(paste != actions.end() && (*paste)->isEnabled());
+        (*paste)->trigger();
+        menu->close();
+    } else if (how == QLatin1String("Shift+Insert")) {
+        QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
+    } else {
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    }
+
+    if (whole) {
+        QCOMPARE(fieldTexts(window),
+                 test::texts({"DB96KACG", "KVFMOGRA", "HNHDGKN7", "DB84H686", "KKEKK9D36IG8"}));
+        QCOMPARE(window.focusWidget(), window.validateButton());
+    } else {
+        // As the field pastes any text: in its place, cut at its limit.
+        QStringList expected = test::texts({"", "AB", "", "", ""});
+        expected[field - 1] = clipboard.left(window.field(field)->maxLength()).toUpper();
+        QCOMPARE(fieldTexts(window), expected);
+    }
+}
+
 void MainDialogTest::deletingNeverMovesTheFocus()
 {
     MainDialog& window = fixture->open();
@@ -421,6 +487,38 @@ void MainDialogTest::invalidStringIsReported()
     QCOMPARE(answerer.seen()[0].icon, QMessageBox::Critical);
     QCOMPARE(window.footerString().size(), std::size_t(47));
     QCOMPARE(window.resultList()->rowCount(), 0);
+}
+
+void MainDialogTest::mistypedCodeIsRescued()
+{
+    // A checksum character one symbol off names firmware nobody has.
+    const QString genuine = QString::fromStdString(fixture->argosCode);
+    QString typed = genuine;
+    typed[22] = typed[22] == QLatin1Char('Z') ? QLatin1Char('0') : QChar(typed[22].unicode() + 1);
+    fixture->store(typed.toStdString());
+    MainDialog& window = fixture->open();
+
+    // After the message, the suggestions; Cancel changes nothing, OK (Enter) puts the code in the
+    // fields and the focus on the validation button.
+    ModalAnswerer answerer;
+    QString listed;
+    answerer.thenAcknowledge();
+    answerer.thenClick(QStringLiteral("cancelButton"));
+    answerer.thenAcknowledge();
+    answerer.then([&](QWidget* w) {
+        listed = w->findChild<QTableWidget*>(QStringLiteral("suggestionList"))->item(0, 0)->text();
+        QTest::keyClick(w, Qt::Key_Return);
+    });
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QCOMPARE(fieldTexts(window), typed.split(QLatin1Char(' ')));
+    window.field(1)->setFocus();
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(answerer.messages(), QStringList({unknownText, unknownText}));
+    QCOMPARE(listed, genuine.left(22) + QLatin1Char('[') + genuine[22] + QLatin1Char(']') + genuine.mid(23));
+    QCOMPARE(fieldTexts(window), genuine.split(QLatin1Char(' ')));
+    QCOMPARE(window.focusWidget(), window.validateButton());
+    QCOMPARE(answerer.unexpected(), 0);
 }
 
 void MainDialogTest::sairStoresTheFields()
@@ -586,6 +684,34 @@ void MainDialogTest::resultListHasNoHandlers()
         QCOMPARE(item->row(), 3);
     QCOMPARE(resultRows(window), rows);
     QCOMPARE(answerer.unexpected(), 0);
+}
+
+void MainDialogTest::tabLeavesTheResultList()
+{
+    fixture->store(fixture->argosCode);
+    MainDialog& window = fixture->open();
+    ModalAnswerer answerer;
+    answerer.thenClick(QStringLiteral("yesButton"));
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    QTableWidget* list = window.resultList();
+    QCOMPARE(list->rowCount(), 9);
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    // Reached by Shift+Tab from field 1, left by Tab and Shift+Tab; the arrows move between rows.
+    window.field(1)->setFocus();
+    QTest::keyClick(window.field(1), Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 1);
+    QTest::keyClick(list, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window.field(1));
+    list->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(list, Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("exitButton"));
+    QCOMPARE(list->currentRow(), 1);
 }
 
 void MainDialogTest::applicationRunsTheWindowModally()

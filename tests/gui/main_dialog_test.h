@@ -16,12 +16,15 @@ private slots:
     void firstStartShowsEmptyWindow();
     void typingACodeAdvancesAndUpperCases();
     void pasteThatFillsAFieldMovesOn();
+    void pasteOfAWholeCode_data();
+    void pasteOfAWholeCode();
     void deletingNeverMovesTheFocus();
     void enterValidatesARestoredCode();
     void rejectedCnpjKeepsEarlierRows();
     void chooserPicksTheRowShown();
     void chooserWithoutAChoiceFindsNoFirmware();
     void invalidStringIsReported();
+    void mistypedCodeIsRescued();
     void sairStoresTheFields();
     void cancelPathsStoreNothing();
     void restoreAtNextStart_data();
@@ -30,6 +33,7 @@ private slots:
     void anEmptyWorkspaceIsSaidAtStartUp();
     void frameIsFixedAndMinimises();
     void resultListHasNoHandlers();
+    void tabLeavesTheResultList();
     void applicationRunsTheWindowModally();
 };
 

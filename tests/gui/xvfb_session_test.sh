@@ -2,13 +2,15 @@
 # Morvanex on a real X server, as an operator meets it: its own Xvfb with openbox as the window
 # manager, a copy of the demo workspace, and xdotool at the keyboard and mouse. Types a demo code
 # key by key, Enter, "SIM" (Enter), then "Sair"; checks the stored FooterString; starts again and
-# checks that the window offers no resizing, minimises, and that Enter validates the restored code.
+# checks that the window offers no resizing, minimises, and that Enter validates the restored code;
+# then that Tab and Shift+Tab leave the result list, and that a whole code pasted into field 1 fills
+# all five.
 # Usage: xvfb_session_test.sh MORVANEX DEMO_DIR. Exits 77 (skipped) when a tool is missing.
 set -euo pipefail
 
 program=$1
 demo=$2
-for tool in Xvfb openbox xdotool xprop; do
+for tool in Xvfb openbox xdotool xprop xclip; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed (scripts/setup installs it)"; exit 77; }
 done
 
@@ -104,6 +106,30 @@ xdotool key Escape
 eventually exited "$app" || fail "Escape did not close the window"
 [ "$(stored_line)" = "FooterString=$code" ] || fail "Escape changed the stored code to \"$(stored_line)\""
 
+# Third start: the result list is one tab stop. With a row clicked, Tab goes on to field 1, whose
+# text it selects, so "x" replaces it; two Shift+Tabs from there pass the list and reach "Sair",
+# which the space bar presses.
+start_morvanex
+validate_and_confirm
+xdotool mousemove --window "$window" 200 175 click 1
+xdotool key Tab
+xdotool type x
+xdotool key shift+Tab shift+Tab space
+eventually exited "$app" || fail "Shift+Tab did not leave the result list for Sair"
+[ "$(stored_line)" = "FooterString=X ${code:9}" ] ||
+  fail "Tab did not leave the result list for field 1: stored \"$(stored_line)\""
+
+# Fourth start, nothing stored: the whole code pasted into field 1 with Ctrl+V fills the five fields.
+rm "$work/config/Morvanex.INI"
+printf '%s' "$code" | xclip -selection clipboard 2>/dev/null
+eventually test "$(xclip -o -selection clipboard 2>/dev/null)" = "$code" || fail "xclip did not take the clipboard"
+start_morvanex
+xdotool key ctrl+v
+validate_and_confirm
+xdotool mousemove --window "$window" 519 111 click 1
+eventually exited "$app" || fail "Sair did not close the window"
+[ "$(stored_line)" = "FooterString=$code" ] || fail "pasted into field 1, stored \"$(stored_line)\""
+
 # An image larger than the address space allows: the validation ends with the firmware-not-found
 # message and the window stays. Five GiB of zero bytes, sparse, whose CRC-16 is 0000, as is the
 # checksum of this code; settled an hour ago, so the catalogue reads it once.
@@ -120,4 +146,4 @@ eventually gone "Morvanex" || fail "the message did not close"
 ! exited "$app" || fail "Morvanex ended on an image too large for memory"
 xdotool key Escape
 eventually exited "$app" || fail "Escape did not close the window"
-echo "PASS: typed, validated, stored and restored $code; an image too large for memory is not found"
+echo "PASS: typed, validated, stored and restored $code; Tab leaves the result list; a pasted code fills the fields; an image too large for memory is not found"

@@ -87,6 +87,7 @@ public:
     void showError(std::string_view, std::string_view) override {}
     int chooseFirmware(const FirmwareCatalogue&, std::span<const int> c) override { return c.front(); }
     bool confirmCnpj(std::string_view) override { return false; }
+    int chooseSuggestion(std::span<const Suggestion>) override { return -1; }
 };
 
 class BatchRun : public ::testing::Test

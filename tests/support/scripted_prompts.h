@@ -20,8 +20,10 @@ public:
     std::vector<Message> messages;
     std::vector<std::vector<int>> choices; // candidates of every chooser shown
     std::vector<std::string> confirmations;
+    std::vector<std::vector<Suggestion>> suggestionLists; // every list of suggestions offered
     int choice = -1;
     bool confirm = true;
+    int suggestion = -1; // the answer to every list of suggestions
     std::function<void()> whileShown; // runs while a message is shown, as the operator reads it
 
     void showError(std::string_view caption, std::string_view message) override
@@ -39,6 +41,11 @@ public:
     {
         confirmations.emplace_back(cnpj);
         return confirm;
+    }
+    int chooseSuggestion(std::span<const Suggestion> offered) override
+    {
+        suggestionLists.emplace_back(offered.begin(), offered.end());
+        return suggestion;
     }
 };
 

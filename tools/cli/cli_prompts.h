@@ -15,6 +15,8 @@ public:
     void showError(std::string_view caption, std::string_view message) override;
     int chooseFirmware(const FirmwareCatalogue& catalogue, std::span<const int> candidates) override;
     bool confirmCnpj(std::string_view) override { return true; }
+    // The command line lists suggestions itself (--suggest) and never takes one.
+    int chooseSuggestion(std::span<const Suggestion>) override { return -1; }
 
     // The candidates of the last choice asked for; empty when none was asked since reset.
     const std::vector<int>& offered() const { return m_offered; }

@@ -53,6 +53,7 @@ constexpr OptionHelp validateOptions[] = {
     {"row", "N", "the catalogue row to use when several images match the code's checksum"},
     {"expect-cnpj", "C", "the CNPJ printed on the document (20 characters); another one is CnpjMismatch"},
     {"json", "", "one JSON object per code instead of label and value lines"},
+    {"suggest", "", "for a code that is not Valid, also list the valid codes one edit away from it"},
 };
 constexpr ExitStatusHelp validateStatuses[] = {
     {0, "Valid"},

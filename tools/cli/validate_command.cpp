@@ -38,6 +38,8 @@ enum class Outcome {
     ImageUnreadable = ioFailure,
 };
 constexpr int batchFailure = 10;
+// First field of a suggestion's line.
+constexpr std::string_view suggestionLabel = "SUGESTÃO";
 
 std::string outcomeName(Outcome o)
 {
@@ -64,10 +66,40 @@ std::string rowLines(const std::vector<ResultRow>& rows)
     return lines;
 }
 
+// One "SUGESTÃO<TAB>code<TAB>change" line per suggestion.
+std::string suggestionLines(const std::vector<Suggestion>& suggestions)
+{
+    std::string lines;
+    for (const Suggestion& s : suggestions)
+        lines +=
+            std::string(suggestionLabel) + "\t" + s.code + "\t" + escapeControls(utf8(changeText(s))) + "\n";
+    return lines;
+}
+
+// Positions counted from 1, as in the text lines.
+std::string suggestionsJson(const std::vector<Suggestion>& suggestions)
+{
+    std::string list = "[";
+    for (const Suggestion& s : suggestions) {
+        std::string positions = "[";
+        for (const std::size_t p : s.positions)
+            positions += (positions.size() > 1 ? "," : "") + std::to_string(p + 1);
+        JsonObject o;
+        o.add("code", s.code)
+            .addRaw("positions", positions + "]")
+            .add("typed", utf8(s.typed))
+            .add("suggested", s.suggested)
+            .addBool("cnpjCheckDigits", s.cnpjCheckDigits);
+        list += (list.size() > 1 ? "," : "") + o.str();
+    }
+    return list + "]";
+}
+
 struct Options
 {
     bool json = false;
     bool batch = false; // codes from standard input: in text form every failure also names itself on stdout
+    bool suggest = false; // a code that is not Valid also lists the valid codes one edit away
     int row = -1;
     std::optional<std::string> expectedCnpj;
 };
@@ -98,6 +130,7 @@ private:
         std::vector<FooterField> implausible; // for Implausible
         std::string reason;                   // for InvalidString, when there is more to say
         std::vector<ImageReadFailure> unreadable; // for ImageUnreadable
+        std::vector<Suggestion> suggestions;  // with --suggest, for any outcome but Valid
     };
     void report(const Verdict& verdict, const FooterDecoder& decoder);
     // The lines of a catalogue row's five result rows, made once per row.
@@ -122,7 +155,7 @@ Outcome Validator::validate(std::string_view code)
     // The code's own checksum text, reported for the outcomes that leave the fields as digit values.
     const auto checksum = decoder.checksumText();
     Verdict verdict{static_cast<Outcome>(status), std::string(checksum.begin(), checksum.end()), {}, check.reason,
-                    check.unreadableImages};
+                    check.unreadableImages, {}};
     if (status == ValidationStatus::FirmwareNotFound && !m_prompts.offered().empty() && check.row < 0)
         verdict.outcome = Outcome::Ambiguous;
     else if (status == ValidationStatus::FirmwareNotFound && !check.unreadableImages.empty())
@@ -143,7 +176,8 @@ Outcome Validator::validate(std::string_view code)
         for (const ImageReadFailure& image : verdict.unreadable)
             std::fprintf(stderr, "morvanex-cli validate: cannot read image '%s': %s\n",
                          utf8(image.fileName).c_str(), image.reason.c_str());
-
+    if (m_options.suggest && verdict.outcome != Outcome::Valid)
+        verdict.suggestions = m_flow.suggest(code);
     report(verdict, decoder);
     return verdict.outcome;
 }
@@ -189,6 +223,8 @@ void Validator::reportJson(const Verdict& verdict, const FooterDecoder& decoder,
     }
     if (!verdict.reason.empty())
         o.add("reason", verdict.reason);
+    if (m_options.suggest && outcome != Outcome::Valid)
+        o.addRaw("suggestions", suggestionsJson(verdict.suggestions));
     m_outputOk = writeOut(o.str() + "\n");
 }
 
@@ -245,7 +281,7 @@ void Validator::report(const Verdict& verdict, const FooterDecoder& decoder)
     } else if (m_options.batch) {
         out = outcomeName(outcome) + "\n";
     }
-    m_outputOk = writeOut(out);
+    m_outputOk = writeOut(out + suggestionLines(verdict.suggestions));
 }
 
 const std::string& Validator::firmwareLines(int row)
@@ -299,7 +335,7 @@ int validateLines(Validator& validator)
 int validateCommand(const std::vector<std::string>& args)
 {
     std::string error;
-    const auto parsed = parseArguments(args, {{"dir", "row", "expect-cnpj"}, {"json"}}, error);
+    const auto parsed = parseArguments(args, {{"dir", "row", "expect-cnpj"}, {"json", "suggest"}}, error);
     if (!parsed)
         return usage(error);
     if (parsed->positional.size() != 1)
@@ -308,6 +344,7 @@ int validateCommand(const std::vector<std::string>& args)
     Options options;
     options.json = parsed->has("json");
     options.batch = code == "-";
+    options.suggest = parsed->has("suggest");
     if (const auto row = parsed->value("row")) {
         const auto n = parseNumber(*row, INT32_MAX);
         if (!n)

@@ -1,0 +1,59 @@
+#include "app/suggestion_dialog.h"
+
+#include "app/gui_text.h"
+#include "ui_suggestion_dialog.h"
+#include "widgets/dialog_frame.h"
+#include "widgets/fonts.h"
+
+#include <algorithm>
+
+namespace morvanex {
+namespace {
+
+// The chooser's list font: a marked code of 50 characters fits its column.
+constexpr int listFontHeight = 16;
+constexpr int listFontWidth = 7;
+constexpr int codeColumnWidth = 362;
+constexpr int changeColumnWidth = 225;
+constexpr int checkColumnWidth = 85;
+const QString checkDigitsHold = QStringLiteral("confere");
+const QString checkDigitsFail = QStringLiteral("não confere");
+
+} // namespace
+
+SuggestionDialog::SuggestionDialog(std::span<const Suggestion> suggestions, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::SuggestionDialog>())
+{
+    m_ui->setupUi(this);
+    setUpModalDialog(*this);
+    ReportList* list = m_ui->suggestionList;
+    list->setFont(logicalFont(courierNew, listFontHeight, listFontWidth));
+    list->setColumns(
+        {QStringLiteral("STRING DO RODAPÉ"), QStringLiteral("ALTERAÇÃO"), QStringLiteral("DV DO CNPJ")},
+        {codeColumnWidth, changeColumnWidth, checkColumnWidth});
+    list->setRowCount(static_cast<int>(suggestions.size()));
+    for (int r = 0; r < list->rowCount(); ++r) {
+        const Suggestion& s = suggestions[static_cast<std::size_t>(r)];
+        list->setItem(r, 0, new QTableWidgetItem(fromCp1252(markedCode(s))));
+        list->setItem(r, 1, new QTableWidgetItem(fromCp1252(changeText(s))));
+        list->setItem(r, 2, new QTableWidgetItem(s.cnpjCheckDigits ? checkDigitsHold : checkDigitsFail));
+    }
+    if (list->rowCount() > 0)
+        list->selectRow(0);
+
+    connect(m_ui->okButton, &QPushButton::clicked, this, &SuggestionDialog::takeSelection);
+    connect(list, &ReportList::doubleClickedAnywhere, this, &SuggestionDialog::takeSelection);
+}
+
+SuggestionDialog::~SuggestionDialog() = default;
+
+void SuggestionDialog::takeSelection()
+{
+    int first = -1;
+    for (const QModelIndex& index : m_ui->suggestionList->selectionModel()->selectedRows())
+        first = first < 0 ? index.row() : std::min(first, index.row());
+    m_chosenIndex = first;
+    accept();
+}
+
+} // namespace morvanex

@@ -1,0 +1,188 @@
+#include "firmware/firmware_catalogue.h"
+#include "firmware/workspace.h"
+#include "footer/alphabet.h"
+#include "footer/footer_encoder.h"
+#include "support/scripted_prompts.h"
+#include "support/temp_dir.h"
+#include "text/text_encoding.h"
+#include "validation/suggestions.h"
+#include "validation/validation_flow.h"
+
+#include <gtest/gtest.h>
+
+namespace morvanex::test {
+namespace {
+
+const std::string cnpj = "0012.345.678/0001.95";
+
+std::string shifted(std::string code, std::size_t position, int delta)
+{
+    const int v = *footerDigitValue(static_cast<unsigned char>(code[position]));
+    code[position] = footerSymbol(static_cast<std::uint8_t>((v + delta + 46) % 46));
+    return code;
+}
+
+std::string swapped(std::string code, std::size_t position)
+{
+    std::swap(code[position], code[position + 1]);
+    return code;
+}
+
+// Three rows: an image, and two rows that carry the checksum of a second image, the first of which
+// has lost its file since the catalogue was read.
+class Suggestions : public ::testing::Test
+{
+protected:
+    TempDir dir;
+    ScriptedPrompts prompts;
+    FirmwareCatalogue catalogue;
+    std::vector<std::uint8_t> image = randomBytes(70001, 1);
+    std::vector<std::uint8_t> shared = randomBytes(30000, 2);
+    std::string genuine;
+    std::string sharedCode;
+    Workspace workspace{dir.path()};
+
+    void SetUp() override
+    {
+        dir.write("TXT/a.txt", "ARQUIVO: fw.bin\nMODELO: A\n");
+        dir.write("TXT/b.txt", "ARQUIVO: gone.bin\nMODELO: B\n");
+        dir.write("TXT/c.txt", "ARQUIVO: shared.bin\nMODELO: C\n");
+        dir.write("Bin/fw.bin", image);
+        dir.write("Bin/gone.bin", shared);
+        dir.write("Bin/shared.bin", shared);
+        loadCatalogue(catalogue, workspace, prompts);
+        std::filesystem::remove(dir.path() / "Bin/gone.bin");
+        genuine = *encodeFooter(image, 1234, "4A0B12", 1206367509, cnpj);
+        sharedCode = *encodeFooter(shared, 777, "C01100", 0, "0011.222.333/0001.81");
+    }
+
+    std::vector<Suggestion> suggest(const std::string& code, bool batch = false)
+    {
+        ValidationFlow flow(catalogue, workspace, prompts);
+        if (batch)
+            flow.keepImages();
+        return flow.suggest(code);
+    }
+};
+
+TEST_F(Suggestions, OneEditAwayTheGenuineCodeComesFirst)
+{
+    std::string lower = genuine;
+    const auto letter = std::find_if(lower.begin(), lower.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+    *letter = static_cast<char>(*letter - 'A' + 'a');
+    std::size_t pair = 36;
+    while (genuine[pair] == genuine[pair + 1])
+        ++pair;
+    const std::pair<const char*, std::string> cases[] = {
+        {"COO digit, also under a checksum mask", shifted(genuine, 3, 1)},
+        {"timestamp digit", shifted(genuine, 19, -5)},
+        {"checksum digit", shifted(genuine, 24, 20)},
+        {"cnpjBlock digit", shifted(genuine, 40, 1)},
+        {"serial digit, which has a twin", shifted(genuine, 6, 1)},
+        {"a letter in lower case", lower},
+        {"neighbours swapped", swapped(genuine, pair)},
+    };
+    for (const auto& [what, typed] : cases) {
+        for (const bool batch : {false, true}) {
+            const std::vector<Suggestion> found = suggest(typed, batch);
+            ASSERT_FALSE(found.empty()) << what;
+            EXPECT_EQ(found[0].code, genuine) << what;
+            EXPECT_TRUE(found[0].cnpjCheckDigits) << what;
+            std::vector<std::size_t> changed;
+            std::string was, is;
+            for (std::size_t p = 0; p < genuine.size(); ++p)
+                if (typed[p] != genuine[p]) {
+                    changed.push_back(p);
+                    was += typed[p];
+                    is += genuine[p];
+                }
+            EXPECT_EQ(found[0].positions, changed) << what;
+            EXPECT_EQ(found[0].typed, was) << what;
+            EXPECT_EQ(found[0].suggested, is) << what;
+            EXPECT_LE(found.size(), maxSuggestions);
+        }
+    }
+    EXPECT_TRUE(prompts.choices.empty());
+}
+
+TEST_F(Suggestions, AFieldTypoIsUndoneAtItsMaskTooWhichTheCheckDigitsRankLower)
+{
+    // Serial digit 0 is masked by cnpjBlock digit 6, at position 33; CNPJ symbol 6 is '4'.
+    const std::string typed = shifted(genuine, 6, 1);
+    const std::vector<Suggestion> found = suggest(typed);
+    const auto twin = std::find_if(found.begin(), found.end(), [](const Suggestion& s) {
+        return s.positions == std::vector<std::size_t>{33};
+    });
+    ASSERT_NE(twin, found.end());
+    EXPECT_EQ(twin->code, shifted(typed, 33, 1));
+    EXPECT_FALSE(twin->cnpjCheckDigits);
+    // The same document, one CNPJ symbol up.
+    prompts.confirm = false;
+    validateFooter(twin->code, catalogue, workspace, prompts, "Morvanex");
+    EXPECT_EQ(prompts.confirmations, std::vector<std::string>{"0012.355.678/0001.95"});
+}
+
+TEST_F(Suggestions, AfterNaoTheGenuineCodeIsOffered)
+{
+    // A checksum digit 7 lower wraps below 0 and still reads as the CRC's digit when that is 0-6: the
+    // code decodes Valid with another key, and the operator is shown a CNPJ that is not the document's.
+    const std::string& crc = catalogue.rows[0].footerChecksum;
+    const auto digit = std::find_if(crc.begin(), crc.end(), [](char c) { return c <= '6'; });
+    ASSERT_NE(digit, crc.end());
+    const std::size_t position = checksumPositions[static_cast<std::size_t>(digit - crc.begin())];
+    prompts.confirm = false;
+    prompts.suggestion = 0;
+    const ValidationResult r =
+        validateFooter(shifted(genuine, position, -7), catalogue, workspace, prompts, "Morvanex");
+    EXPECT_EQ(r.status, ValidationStatus::Valid);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(utf8(prompts.messages[0].text), "A string do rodapé não foi gerada com o firmware homologado.\n"
+                                              "Verifique a string e tente validar novamente.");
+    ASSERT_EQ(prompts.suggestionLists.size(), 1u);
+    EXPECT_EQ(r.suggestedCode, genuine);
+}
+
+TEST_F(Suggestions, NothingWithinOneEdit)
+{
+    const std::string unknown = *encodeFooter(randomBytes(5000, 9), 1234, "4A0B12", 1206367509, cnpj);
+    std::string twoOutside = genuine;
+    twoOutside[0] = '-';
+    twoOutside[40] = 'a';
+    const std::pair<const char*, std::string> cases[] = {
+        {"the genuine code itself", genuine},
+        {"a code of an image not in the catalogue", unknown},
+        {"47 characters", genuine.substr(0, 47)},
+        {"two characters outside the alphabet", twoOutside},
+        {"two characters changed", shifted(shifted(genuine, 3, 1), 40, 1)},
+    };
+    for (const auto& [what, code] : cases)
+        EXPECT_TRUE(suggest(code).empty()) << what;
+}
+
+TEST_F(Suggestions, EveryRowOfTheChecksumIsTriedWithoutAsking)
+{
+    catalogue.selectedIndex = 1;
+    const std::vector<Suggestion> found = suggest(shifted(sharedCode, 12, 1));
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(found[0].code, sharedCode);
+    EXPECT_TRUE(prompts.choices.empty());
+    EXPECT_EQ(catalogue.selectedIndex, 1); // a search settles on no row
+}
+
+TEST(CnpjCheckDigits, ModulusElevenOverFourteenDigits)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"0012.345.678/0001.95", true},  {"  12.345.678/0001.95", true},  // padding
+        {"0000.806.360/8377.00", true},  {"0000.806.360/8377.10", false}, // remainders of 0
+        {"00000000000191", true},        {"0012.345.678/0001 95", true},
+        {"0012.345.678/0001.96", false}, {"0012.345.678/0001.85", false}, // each check digit
+        {"0012.345.679/0001.95", false}, {"0021.345.678/0001.95", false}, // a digit, a swap
+        {"1012.345.678/0001.95", false}, {"  2.345.678/0001.95 ", false}, // 15 and 13 digits
+        {"0012.345.678/0001.9A", false},
+    };
+    for (const auto& [text, holds] : cases)
+        EXPECT_EQ(cnpjCheckDigitsHold(text), holds) << text;
+}
+
+} // namespace
+} // namespace morvanex::test
