@@ -17,7 +17,7 @@ constexpr int fieldFontHeight = 16;
 constexpr int fieldFontWidth = 11;
 constexpr int listFontHeight = 16;
 constexpr int listFontWidth = 9;
-constexpr int fieldMargin = 1;
+constexpr int fieldMargin = 0;
 constexpr int labelColumnWidth = 100;
 constexpr int valueColumnWidth = 430;
 constexpr COLORREF bitmapTransparent = RGB(255, 255, 255);
@@ -68,8 +68,8 @@ bool MainWindow::onInit()
     setUpResultList();
     for (int id : fieldIds) {
         m_fieldFont.applyTo(item(id));
-        // One pixel between frame and text on either side, so that a full field shows all its
-        // characters whatever margins the platform derives from the font.
+        // No margin between frame and text: a full field then shows all its characters, the caret
+        // after the last one included, whatever margins the platform would derive from the font.
         ::SendMessageW(item(id), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(fieldMargin, fieldMargin));
     }
     m_listFont.applyTo(item(IDC_RESULT_LIST));
