@@ -26,6 +26,7 @@ set_target_properties(morvanex_app PROPERTIES AUTOUIC_SEARCH_PATHS ${morvanex_re
 add_executable(Morvanex app/main.cpp)
 target_link_libraries(Morvanex PRIVATE morvanex_app)
 install(TARGETS Morvanex RUNTIME DESTINATION bin)
+morvanex_install_gzipped(${PROJECT_SOURCE_DIR}/man/Morvanex.1 share/man/man1 Morvanex.1)
 
 # Desktop integration for the installed application.
 install(FILES ${morvanex_resource_dir}/morvanex.desktop DESTINATION share/applications)

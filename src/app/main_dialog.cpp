@@ -87,6 +87,9 @@ void MainDialog::initMainWindow()
     setUpButtons();
     // Any message about an unreadable image is answered before the window first shows.
     loadCatalogue(m_context.catalogue, m_context.workspace, *m_prompts);
+    // Said before any validation, or every code would be answered as not approved.
+    if (const std::string message = workspaceMessage(m_context.catalogue, m_context.workspace); !message.empty())
+        m_prompts->showError(m_context.appName, message);
     restoreFooterString();
 }
 

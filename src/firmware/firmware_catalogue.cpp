@@ -12,10 +12,25 @@
 
 namespace morvanex {
 
+bool FirmwareCatalogue::hasUnreadableRows() const
+{
+    return std::any_of(rows.begin(), rows.end(), [](const FirmwareRecord& r) { return !r.imageProblem.empty(); });
+}
+
 void loadCatalogue(FirmwareCatalogue& catalogue, const Workspace& workspace, CataloguePrompts& prompts)
 {
     const auto folder = workspace.descriptorFolder();
-    const std::vector<std::string> names = listFolder(folder, ".txt");
+    std::string problem;
+    const std::vector<std::string> names = listFolder(folder, ".txt", &problem);
+    const auto imageFolder = workspace.imageFolder();
+    catalogue.unreadableFolder.clear();
+    catalogue.folderProblem = problem;
+    if (!problem.empty())
+        catalogue.unreadableFolder = folder;
+    else if (auto images = unreadableFolder(imageFolder)) {
+        catalogue.unreadableFolder = imageFolder;
+        catalogue.folderProblem = std::move(*images);
+    }
     catalogue.rows.assign(names.size(), FirmwareRecord{});
 
     WorkspaceImageChecksums images(workspace);

@@ -145,6 +145,7 @@ void FirmwareRecord::applyLine(std::string_view line, ImageChecksumSource& image
 void FirmwareRecord::applyImageLine(std::string_view name, ImageChecksumSource& images, CataloguePrompts& prompts)
 {
     fileName = name;
+    imageProblem.clear();
     runChecksum(byteSwapped == 1 ? ImageChecksum::SwappedFooter : ImageChecksum::Footer, footerChecksum,
                 images, prompts);
     runChecksum(ImageChecksum::Display, displayChecksum, images, prompts);
@@ -153,9 +154,13 @@ void FirmwareRecord::applyImageLine(std::string_view name, ImageChecksumSource& 
 void FirmwareRecord::runChecksum(ImageChecksum which, std::string& field, ImageChecksumSource& images,
                                  CataloguePrompts& prompts)
 {
-    const auto value = images.checksum(fileName, which);
-    if (!value)
+    std::string reason;
+    const auto value = images.checksum(fileName, which, reason);
+    if (!value) {
+        if (imageProblem.empty())
+            imageProblem = reason.empty() ? std::string("it cannot be read") : reason;
         prompts.showError(imageMessageCaption, imageOpenMessage(fileName));
+    }
     field = hex4(value.value_or(0));
 }
 

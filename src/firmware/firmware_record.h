@@ -34,8 +34,9 @@ class ImageChecksumSource
 public:
     virtual ~ImageChecksumSource() = default;
     // One procedure's value, from the image as it is when the procedure runs; nothing when the
-    // image cannot be opened or read.
-    virtual std::optional<std::uint16_t> checksum(std::string_view fileName, ImageChecksum which) = 0;
+    // image cannot be opened or read, reason then saying why.
+    virtual std::optional<std::uint16_t> checksum(std::string_view fileName, ImageChecksum which,
+                                                  std::string& reason) = 0;
 };
 
 // The checksum procedures loadDescriptor runs for the descriptor at path, in order, found from one read
@@ -59,6 +60,9 @@ public:
     std::string footerChecksum;
     std::string displayChecksum;
     std::int32_t byteSwapped = 0;
+    // Why the image of the last image line could not be read while the catalogue loaded; empty when
+    // it was. Such a row's checksums are "0000", which no genuine code of that image names.
+    std::string imageProblem;
 
 private:
     void applyImageLine(std::string_view name, ImageChecksumSource& images, CataloguePrompts& prompts);

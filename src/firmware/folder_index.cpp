@@ -36,8 +36,8 @@ std::filesystem::path entryPath(std::string_view bytes)
 #endif
 }
 
-void forEachEntry(const std::filesystem::path& folder,
-                  const std::function<void(std::string, const std::filesystem::directory_entry&)>& f)
+std::error_code forEachEntry(const std::filesystem::path& folder,
+                             const std::function<void(std::string, const std::filesystem::directory_entry&)>& f)
 {
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -49,6 +49,12 @@ void forEachEntry(const std::filesystem::path& folder,
         }
         f(std::move(bytes), *it);
     }
+    return ec;
+}
+
+bool isMissingFolder(const std::error_code& error)
+{
+    return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory;
 }
 
 std::string foldedEntryName(std::string_view bytes)

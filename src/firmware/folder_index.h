@@ -20,10 +20,14 @@ std::string entryBytes(const std::filesystem::path& path);
 std::filesystem::path entryPath(std::string_view bytes);
 // Whether path names an entry, a link that leads nowhere included.
 bool entryExists(const std::filesystem::path& path);
-// Calls f with the bytes of every entry of folder and the entry itself; nothing when the folder
-// cannot be read. Names the system cannot spell in UTF-8 are passed over: no descriptor names them.
-void forEachEntry(const std::filesystem::path& folder,
-                  const std::function<void(std::string, const std::filesystem::directory_entry&)>& f);
+// Calls f with the bytes of every entry of folder and the entry itself; the error that ended the
+// listing early (a folder that is not there included), or none. Names the system cannot spell in
+// UTF-8 are passed over: no descriptor names them.
+std::error_code forEachEntry(const std::filesystem::path& folder,
+                             const std::function<void(std::string, const std::filesystem::directory_entry&)>& f);
+// Whether an error of forEachEntry means the folder is not there (or is no folder) rather than
+// unreadable.
+bool isMissingFolder(const std::error_code& error);
 // An entry's name as Windows-1252 with its letter case folded, as names are compared.
 std::string foldedEntryName(std::string_view bytes);
 

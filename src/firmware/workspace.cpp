@@ -19,22 +19,50 @@ bool isDrive(std::string_view name)
            foldCase(name[0], CaseRule::Ascii) <= 'z';
 }
 
-// The "\" or "/" separated components of a name that stays inside its folder; nothing otherwise.
-std::optional<std::vector<std::string_view>> components(std::string_view name)
+// Names that Windows gives to devices in every folder, with or without an extension.
+bool isDeviceName(std::string_view component)
 {
+    std::string_view base = component.substr(0, component.find('.'));
+    base = base.substr(0, base.find_last_not_of(' ') + 1);
+    for (const std::string_view device : {"CON", "PRN", "AUX", "NUL"})
+        if (equalsIgnoringCase(base, device, CaseRule::Ascii))
+            return true;
+    return base.size() == 4 && base[3] >= '1' && base[3] <= '9' &&
+           (startsWithIgnoringCase(base, "COM", CaseRule::Ascii) ||
+            startsWithIgnoringCase(base, "LPT", CaseRule::Ascii));
+}
+
+// The "\" or "/" separated components of a name, as Windows reads them: trailing blanks and dots of
+// each dropped. Nothing, with the reason, for a name that does not stay inside its folder or that
+// Windows would not open as a file.
+std::optional<std::vector<std::string_view>> components(std::string_view name, std::string* reason = nullptr)
+{
+    const auto refuse = [reason](std::string why) -> std::optional<std::vector<std::string_view>> {
+        if (reason)
+            *reason = std::move(why);
+        return std::nullopt;
+    };
+    constexpr std::string_view leaves = "its name does not stay inside the image folder";
     if (name.empty() || separators.find(name.front()) != std::string_view::npos ||
         separators.find(name.back()) != std::string_view::npos || isDrive(name) ||
         name.find('\0') != std::string_view::npos)
-        return std::nullopt;
+        return refuse(std::string(leaves));
     std::vector<std::string_view> parts;
     for (std::size_t from = 0; from <= name.size();) {
         const std::size_t to = std::min(name.find_first_of(separators, from), name.size());
-        const std::string_view part = name.substr(from, to - from);
-        if (part == "." || part == "..")
-            return std::nullopt;
-        if (!part.empty()) // doubled separators count as one, as on the original platform
-            parts.push_back(part);
+        const std::string_view written = name.substr(from, to - from);
         from = to + 1;
+        if (written.empty()) // doubled separators count as one, as on the original platform
+            continue;
+        const std::string_view part = written.substr(0, written.find_last_not_of(" .") + 1);
+        // "." and ".." come to nothing here, as does a component of blanks and dots alone.
+        if (part.empty())
+            return refuse(std::string(leaves));
+        if (part.find(':') != std::string_view::npos)
+            return refuse("its name holds a ':'");
+        if (isDeviceName(part))
+            return refuse("its name is the Windows device '" + std::string(part) + "'");
+        parts.push_back(part);
     }
     return parts;
 }
@@ -70,12 +98,9 @@ std::optional<std::filesystem::path> Workspace::imagePath(std::string_view fileN
 
 std::optional<InputFile> Workspace::openImage(std::string_view fileName, std::string* reason) const
 {
-    const auto parts = components(fileName);
-    if (!parts) {
-        if (reason)
-            *reason = "its name does not stay inside the image folder";
+    const auto parts = components(fileName, reason);
+    if (!parts)
         return std::nullopt;
-    }
     // A name of ASCII letters spelled as on disk resolves to its own spelling at every step, and
     // opening it says whether it is there: a few system calls fewer than resolving step by step.
     if (std::all_of(fileName.begin(), fileName.end(),
@@ -110,10 +135,11 @@ std::filesystem::path findEntry(const std::filesystem::path& folder, std::string
     return found ? std::move(*found) : folder / utf8Path(name);
 }
 
-std::vector<std::string> listFolder(const std::filesystem::path& folder, std::string_view extension)
+std::vector<std::string> listFolder(const std::filesystem::path& folder, std::string_view extension,
+                                    std::string* problem)
 {
     std::vector<std::pair<std::string, std::string>> keyed; // folded name, name
-    forEachEntry(folder, [&](std::string name, const std::filesystem::directory_entry& entry) {
+    const std::error_code error = forEachEntry(folder, [&](std::string name, const std::filesystem::directory_entry& entry) {
         if (!endsWithIgnoringCase(name, extension, CaseRule::Windows1252))
             return;
         std::error_code ec;
@@ -123,11 +149,26 @@ std::vector<std::string> listFolder(const std::filesystem::path& folder, std::st
             return;
         keyed.emplace_back(foldedEntryName(name), std::move(name));
     });
+    if (error && !isMissingFolder(error)) {
+        // Half a listing would pass for a smaller catalogue.
+        if (problem)
+            *problem = error.message();
+        return {};
+    }
     std::sort(keyed.begin(), keyed.end());
     std::vector<std::string> names;
     for (auto& entry : keyed)
         names.push_back(std::move(entry.second));
     return names;
+}
+
+std::optional<std::string> unreadableFolder(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    std::filesystem::directory_iterator listing(folder, error);
+    if (!error || isMissingFolder(error))
+        return std::nullopt;
+    return error.message();
 }
 
 } // namespace morvanex

@@ -21,10 +21,12 @@ public:
     const std::filesystem::path& root() const { return m_root; }
     std::filesystem::path descriptorFolder() const;
     std::filesystem::path imageFolder() const;
-    // The path of an image a descriptor names, each "\" or "/" separated component resolved with
-    // findEntry from the image folder down (a component not found is kept as spelled, so opening
-    // fails). Nothing for a name no open accepts: empty, absolute (a leading separator, a drive such
-    // as "C:"), ending in a separator, with a "." or ".." component or a zero byte.
+    // The path of an image a descriptor names, each "\" or "/" separated component, its trailing
+    // blanks and dots dropped as Windows does, resolved with findEntry from the image folder down (a
+    // component not found is kept as spelled, so opening fails). Nothing for a name no open accepts:
+    // empty, absolute (a leading separator, a drive such as "C:"), ending in a separator, with a "."
+    // or ".." component, a component that is a Windows device name (CON, NUL, COM1, LPT1, ...) or
+    // holds a ":", or a zero byte. Links inside the image folder are followed.
     std::optional<std::filesystem::path> imagePath(std::string_view fileName) const;
     // The file imagePath gives, opened as it is now; nothing when it cannot be, reason saying why.
     std::optional<InputFile> openImage(std::string_view fileName, std::string* reason = nullptr) const;
@@ -43,7 +45,10 @@ std::filesystem::path findEntry(const std::filesystem::path& folder, std::string
 // The listing of "*<extension>" in folder: ordinary files and sub-folders whose names end in the
 // extension (letter case ignored), a sub-folder as its name in square brackets; sorted with letter
 // case ignored, ties by byte order. Names as the file system spells them (see entryBytes). Empty
-// when the folder cannot be read.
-std::vector<std::string> listFolder(const std::filesystem::path& folder, std::string_view extension);
+// when the folder is not there; when it is but cannot be read, problem (if given) says why.
+std::vector<std::string> listFolder(const std::filesystem::path& folder, std::string_view extension,
+                                    std::string* problem = nullptr);
+// Why folder, which is there, cannot be read; nothing when it can or is not there.
+std::optional<std::string> unreadableFolder(const std::filesystem::path& folder);
 
 } // namespace morvanex

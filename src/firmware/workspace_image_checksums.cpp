@@ -22,9 +22,10 @@ std::size_t slot(ImageChecksum which)
 
 } // namespace
 
-std::optional<std::uint16_t> WorkspaceImageChecksums::checksum(std::string_view fileName, ImageChecksum which)
+std::optional<std::uint16_t> WorkspaceImageChecksums::checksum(std::string_view fileName, ImageChecksum which,
+                                                              std::string& reason)
 {
-    auto file = m_workspace.openImage(fileName);
+    auto file = m_workspace.openImage(fileName, &reason);
     if (!file)
         return std::nullopt;
     auto known = m_known.find(fileName);
@@ -38,7 +39,7 @@ std::optional<std::uint16_t> WorkspaceImageChecksums::checksum(std::string_view 
     wanted[slot(ImageChecksum::Display)] = true;
     if (!m_chunk)
         m_chunk = makeChunk();
-    auto computed = compute(*file, wanted, m_chunk.get());
+    auto computed = compute(*file, wanted, m_chunk.get(), &reason);
     if (!computed)
         return std::nullopt;
     if (!same)
@@ -96,15 +97,18 @@ WorkspaceImageChecksums::open(std::string_view fileName, const Wanted& wanted, s
 }
 
 std::optional<WorkspaceImageChecksums::Known>
-WorkspaceImageChecksums::compute(InputFile& file, const Wanted& wanted, std::uint8_t* chunk)
+WorkspaceImageChecksums::compute(InputFile& file, const Wanted& wanted, std::uint8_t* chunk, std::string* reason)
 {
     std::uint16_t plain = 0;
     std::uint16_t swapped = 0;
     std::uint16_t sum = 0;
     for (;;) {
         const auto got = file.read({chunk, chunkSize});
-        if (!got)
+        if (!got) {
+            if (reason)
+                *reason = "read error: " + InputFile::lastError();
             return std::nullopt;
+        }
         if (*got == 0)
             break;
         const std::span<std::uint8_t> piece(chunk, *got);

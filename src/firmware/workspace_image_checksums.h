@@ -23,7 +23,8 @@ class WorkspaceImageChecksums : public ImageChecksumSource
 public:
     explicit WorkspaceImageChecksums(const Workspace& workspace) : m_workspace(workspace) {}
 
-    std::optional<std::uint16_t> checksum(std::string_view fileName, ImageChecksum which) override;
+    std::optional<std::uint16_t> checksum(std::string_view fileName, ImageChecksum which,
+                                          std::string& reason) override;
 
     // Computes the asked-for checksums of many images on up to `threads` threads (fewer when the
     // system refuses one, down to the calling thread alone). Images that cannot be opened now are
@@ -43,8 +44,10 @@ private:
     using Chunk = std::unique_ptr<std::uint8_t[]>;
     static Chunk makeChunk();
 
-    // Reads the open image once for every wanted checksum; nothing on a read error.
-    static std::optional<Known> compute(InputFile& file, const Wanted& wanted, std::uint8_t* chunk);
+    // Reads the open image once for every wanted checksum; nothing on a read error, reason (when
+    // given) saying why.
+    static std::optional<Known> compute(InputFile& file, const Wanted& wanted, std::uint8_t* chunk,
+                                        std::string* reason = nullptr);
     std::optional<Known> open(std::string_view fileName, const Wanted& wanted, std::uint8_t* chunk) const;
 
     const Workspace& m_workspace;

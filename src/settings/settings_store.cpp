@@ -2,6 +2,7 @@
 
 #include "settings/atomic_file.h"
 #include "text/input_file.h"
+#include "text/text_encoding.h"
 #include "text/text_rules.h"
 
 #include <algorithm>
@@ -158,6 +159,9 @@ std::optional<std::string> findProfileValue(std::string_view fileBytes, std::str
     if (value.size() >= 2 && kQuotes.find(value.front()) != std::string_view::npos &&
         value.back() == value.front())
         value = value.substr(1, value.size() - 2);
+    // A file that starts with a byte-order mark is UTF-8 throughout; its values come back in the code page.
+    if (fileBytes.starts_with(kUtf8ByteOrderMark))
+        return cp1252(value).substr(0, kMaxProfileValueLength);
     return std::string(value.substr(0, kMaxProfileValueLength));
 }
 
@@ -171,7 +175,7 @@ std::optional<std::string> applyProfileWrite(std::string_view fileBytes, std::st
     const Location location = locate(fileBytes, section, key);
     std::string entry(key);
     entry += '=';
-    entry.append(value);
+    entry.append(fileBytes.starts_with(kUtf8ByteOrderMark) ? utf8(value) : std::string(value));
     std::string result;
     result.reserve(fileBytes.size() + section.size() + entry.size() + 8);
 

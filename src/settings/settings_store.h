@@ -8,7 +8,8 @@
 namespace morvanex {
 
 // INI settings read and written as the Windows private-profile functions do, so the file can be shared
-// with, or edited on, a Windows machine. A leading UTF-8 byte-order mark is skipped; CR LF, LF and CR
+// with, or edited on, a Windows machine. A file that starts with a UTF-8 byte-order mark holds UTF-8:
+// values are written in UTF-8 and read back in Windows-1252 ("?" for what it lacks), the mark kept; CR LF, LF and CR
 // alone each end a line. Section and key are matched without regard to the letter case of any
 // Windows-1252 letter; only the first section of a name is searched, and in it the first line of the
 // key. A key line without "=" holds an empty value. A value read loses the blanks around it, ends at a zero byte, and then loses a pair of

@@ -1,5 +1,6 @@
 #include "text/input_file.h"
 
+#include <algorithm>
 #include <chrono>
 #include <new>
 #include <stdexcept>
@@ -24,7 +25,7 @@ void setReason(std::string* reason, std::string text)
 bool isSettled(const FileIdentity& identity)
 {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
-    return identity.modifiedNs <=
+    return std::max(identity.modifiedNs, identity.changedNs) <=
            std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() - settleNs;
 }
 

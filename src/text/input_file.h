@@ -10,19 +10,21 @@
 namespace morvanex {
 
 // What tells one state of a file from another without reading it: the same device, file number,
-// size and modification time count as the same content.
+// size, modification and change time count as the same content. The change time moves with every
+// write, also one whose old modification time was put back.
 struct FileIdentity
 {
     std::uint64_t device = 0;
     std::uint64_t inode = 0; // the volume's file index on Windows
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0; // since 1970-01-01 UTC
+    std::int64_t changedNs = 0;  // of the file's data or attributes
 
     bool operator==(const FileIdentity&) const = default;
 };
 
-// Whether the identity's modification time lies far enough in the past that any later change
-// would show in it. File systems stamp changes with a coarse clock, so a change made within the
+// Whether the identity's modification and change times lie far enough in the past that any later
+// change would show in them. File systems stamp changes with a coarse clock, so a change made within the
 // same tick as the last one may leave the time as it was.
 bool isSettled(const FileIdentity& identity);
 
@@ -52,6 +54,8 @@ public:
     bool settled() const { return m_settled; }
     // Fills buffer, with fewer bytes only at the end of the file; nothing on a read error.
     std::optional<std::size_t> read(std::span<std::uint8_t> buffer);
+    // The system's text for the error of the call that failed last on this thread, such as read.
+    static std::string lastError();
     // The rest of the file; nothing on a read error or when it cannot be held in memory.
     std::optional<std::vector<std::uint8_t>> readAll(std::string* reason = nullptr);
 
@@ -65,8 +69,6 @@ private:
     {
     }
     void close();
-    // The system's text for the error of the call that failed last on this thread.
-    static std::string lastError();
 
     Handle m_handle;
     FileIdentity m_identity;

@@ -25,10 +25,15 @@ std::optional<FileIdentity> identityOfHandle(HANDLE handle, bool& ordinary)
                GetFileType(handle) == FILE_TYPE_DISK;
     const std::int64_t ticks = (static_cast<std::int64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
                                info.ftLastWriteTime.dwLowDateTime;
+    // The change time, where the file system keeps one; else the file index alone tells a rewrite.
+    FILE_BASIC_INFO basic{};
+    const std::int64_t changed = GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)
+                                     ? (basic.ChangeTime.QuadPart - fileTimeTo1970) * 100
+                                     : 0;
     return FileIdentity{info.dwVolumeSerialNumber,
                         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
                         (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
-                        (ticks - fileTimeTo1970) * 100};
+                        (ticks - fileTimeTo1970) * 100, changed};
 }
 
 HANDLE openHandle(const std::filesystem::path& path, DWORD access)

@@ -1,17 +1,47 @@
 #include "validation/validation_flow.h"
 
 #include "firmware/firmware_catalogue.h"
+#include "firmware/workspace.h"
 #include "validation/firmware_lookup.h"
 #include "validation/operator_prompts.h"
 #include "text/text_encoding.h"
+#include "footer/alphabet.h"
 #include "footer/calendar_time.h"
+
+#include <algorithm>
 
 namespace morvanex {
 namespace {
 
+// The message of a format (UTF-8) with name (Windows-1252) in place of its "%s".
+std::string withName(std::string_view format, std::string_view name)
+{
+    std::string text = cp1252(format);
+    return text.replace(text.find("%s"), 2, name);
+}
+
+// Characters of UTF-8 text, or bytes where it is not UTF-8.
+std::size_t characterCount(std::string_view text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 constexpr std::string_view invalidStringText = "A string do rodapé é inválida.";
 constexpr std::string_view unknownFirmwareText =
     "Não foi encontrado o firmware correspondente.\nA string do rodapé foi gerada com um firmware desconhecido.";
+constexpr std::string_view unreadableImageText =
+    "\n\nAtenção: o arquivo %s de um firmware homologado não pôde ser lido.\n"
+    "Verifique o arquivo antes de concluir que o documento não é autêntico.";
+constexpr std::string_view unreadableImagesText =
+    "\n\nAtenção: os arquivos %s de firmwares homologados não puderam ser lidos.\n"
+    "Verifique os arquivos antes de concluir que o documento não é autêntico.";
+constexpr std::string_view noFirmwareText =
+    "Nenhum firmware homologado foi encontrado em %s.\n"
+    "Coloque os descritores (*.txt) na pasta TXT e as imagens na pasta Bin dessa pasta; "
+    "sem eles, nenhum documento pode ser validado.";
+constexpr std::string_view unreadableFolderText =
+    "A pasta %s não pôde ser lida.\nSem ela, nenhum documento pode ser validado.";
 constexpr std::string_view rejectedCnpjText =
     "A string do rodapé não foi gerada com o firmware homologado.\nVerifique a string e tente validar novamente.";
 
@@ -102,6 +132,29 @@ std::string failureMessage(ValidationStatus status)
     return {};
 }
 
+std::string unreadableImagesNote(const std::vector<ImageReadFailure>& images)
+{
+    if (images.empty())
+        return {};
+    std::string names;
+    for (const ImageReadFailure& image : images)
+        names += (names.empty() ? "" : ", ") + image.fileName;
+    return withName(images.size() == 1 ? unreadableImageText : unreadableImagesText, names);
+}
+
+std::string workspaceMessage(const FirmwareCatalogue& catalogue, const Workspace& workspace)
+{
+    const auto spelled = [](const std::filesystem::path& path) {
+        const std::u8string name = path.u8string();
+        return cp1252(std::string_view(reinterpret_cast<const char*>(name.data()), name.size()));
+    };
+    if (!catalogue.folderProblem.empty())
+        return withName(unreadableFolderText, spelled(catalogue.unreadableFolder));
+    if (catalogue.rows.empty())
+        return withName(noFirmwareText, spelled(workspace.root()));
+    return {};
+}
+
 std::string rejectedCnpjMessage()
 {
     return cp1252(rejectedCnpjText);
@@ -121,10 +174,35 @@ CodeCheck ValidationFlow::check(std::string_view code)
 {
     m_catalogue.selectedIndex = -1;
     CodeCheck result{m_kept ? FooterDecoder(&*m_kept) : FooterDecoder(&m_lookup)};
+    // The decoder reads the first 48 characters only: what follows them would pass unseen.
+    const std::size_t length = code.find_last_not_of(" \t") + 1;
+    if (length > footerLength) {
+        result.status = ValidationStatus::InvalidString;
+        result.reason = "a FooterCode has " + std::to_string(footerLength) + " characters, this has " +
+                        std::to_string(characterCount(code.substr(0, length)));
+        return result;
+    }
     result.status = result.decoder.decode(code);
     result.row = result.decoder.chosenRow();
     result.imageFailure = m_lookup.lastFailure();
+    if (result.status == ValidationStatus::FirmwareNotFound && m_catalogue.hasUnreadableRows())
+        result.unreadableImages = unreadableImagesFor(result.decoder);
     return result;
+}
+
+std::vector<ImageReadFailure> ValidationFlow::unreadableImagesFor(const FooterDecoder& decoder) const
+{
+    std::array<std::uint8_t, checksumDigits> text;
+    std::copy_n(decoder.checksum.begin(), checksumDigits, text.begin());
+    digitsToAlnum(text);
+    for (const int row : matchingRows(m_catalogue, text))
+        if (m_catalogue.rows[static_cast<std::size_t>(row)].imageProblem.empty())
+            return {}; // a readable image carries the checksum: not found is the answer
+    std::vector<ImageReadFailure> images;
+    for (const FirmwareRecord& row : m_catalogue.rows)
+        if (!row.imageProblem.empty())
+            images.push_back({row.fileName, row.imageProblem});
+    return images;
 }
 
 ValidationResult ValidationFlow::validateFooter(std::string_view footerString, std::string_view appName)
@@ -133,8 +211,9 @@ ValidationResult ValidationFlow::validateFooter(std::string_view footerString, s
     ValidationResult result;
     result.status = check.status;
     result.row = check.row;
+    result.unreadableImages = check.unreadableImages;
     if (result.status != ValidationStatus::Valid) {
-        m_prompts.showError(appName, failureMessage(result.status));
+        m_prompts.showError(appName, failureMessage(result.status) + unreadableImagesNote(result.unreadableImages));
         return result;
     }
     // The text decoded, all 20 characters with their own blanks.

@@ -44,8 +44,13 @@ std::vector<ResultRow> descriptionRows(const FirmwareRecord& firmware);
 
 // The operator's message for a failed decode (Windows-1252), empty for Valid.
 std::string failureMessage(ValidationStatus status);
+// What the not-found message adds when approved images could not be read (Windows-1252).
+std::string unreadableImagesNote(const std::vector<ImageReadFailure>& images);
 // The message when the operator does not confirm the CNPJ.
 std::string rejectedCnpjMessage();
+// What the operator is told at start-up when the workspace gives no catalogue to validate against: a
+// folder that cannot be read, or no descriptor in it (Windows-1252); empty when there are rows.
+std::string workspaceMessage(const FirmwareCatalogue& catalogue, const Workspace& workspace);
 
 // A code checked against the catalogue: the decoder's fields as the decode left them, and the row
 // the lookup settled on.
@@ -56,6 +61,11 @@ struct CodeCheck
     int row = -1; // -1 when no row was settled on
     // The settled row's image is named but could not be opened, read or held in memory.
     std::optional<ImageReadFailure> imageFailure;
+    // For FirmwareNotFound when no readable row carries the code's checksum: the rows whose image
+    // could not be read while the catalogue loaded. The code may be genuine and its image unreadable.
+    std::vector<ImageReadFailure> unreadableImages;
+    // Why an InvalidString is one, where more can be said than that it is malformed; English.
+    std::string reason;
 };
 
 struct ValidationResult
@@ -64,6 +74,7 @@ struct ValidationResult
     bool confirmed = false;       // the operator confirmed the CNPJ
     int row = -1;                 // the catalogue row this validation's decode chose
     std::vector<ResultRow> rows;  // filled only when confirmed
+    std::vector<ImageReadFailure> unreadableImages; // as CodeCheck has them
 };
 
 // Validating codes against one catalogue, for every front end: check decodes a code, finds the
@@ -89,6 +100,8 @@ public:
     const FirmwareCatalogue& catalogue() const { return m_catalogue; }
 
 private:
+    std::vector<ImageReadFailure> unreadableImagesFor(const FooterDecoder& decoder) const;
+
     FirmwareCatalogue& m_catalogue;
     OperatorPrompts& m_prompts;
     FirmwareLookup m_lookup;

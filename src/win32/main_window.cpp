@@ -78,6 +78,9 @@ bool MainWindow::onInit()
     m_prompts.setOwner(window());
     // Any message about an unreadable image is answered before the window first shows.
     loadCatalogue(m_context.catalogue, m_context.workspace, m_prompts);
+    // Said before any validation, or every code would be answered as not approved.
+    if (const std::string message = workspaceMessage(m_context.catalogue, m_context.workspace); !message.empty())
+        m_prompts.showError(m_context.appName, message);
     restoreFooterString();
     return false;
 }

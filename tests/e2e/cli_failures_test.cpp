@@ -8,6 +8,13 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
 namespace morvanex::test {
 namespace {
 
@@ -83,6 +90,55 @@ TEST_F(CliFailures, InputOutputAndSetUpFailuresAreNoVerdict)
     EXPECT_NE(listed.err.find("warning"), std::string::npos);
 }
 
+// What cannot be read is reported as such, never as a verdict on the document. Run as an unprivileged
+// user, whom permissions stop (root reads whatever it likes).
+TEST_F(CliFailures, UnreadableImagesAndFoldersAreNoVerdict)
+{
+    std::vector<std::string> asUser;
+    if (::geteuid() == 0) {
+        if (::access("/usr/bin/setpriv", X_OK) != 0)
+            GTEST_SKIP() << "needs setpriv (util-linux) to drop root";
+        asUser = {"/usr/bin/setpriv", "--reuid", "65534", "--regid", "65534", "--clear-groups"};
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
+                                     std::filesystem::perm_options::add);
+    }
+    const auto cli = dir.path() / "morvanex-cli";
+    std::filesystem::copy_file(MORVANEX_CLI, cli);
+    const auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), cli.string());
+        args.insert(args.begin(), asUser.begin(), asUser.end());
+        const std::string program = args.front();
+        return runProcess(program, std::vector<std::string>(args.begin() + 1, args.end()), code + "\n");
+    };
+    using std::filesystem::perms;
+    const struct
+    {
+        std::string locked;
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    } cases[] = {
+        {"Bin/a.bin", {"validate", "--dir", workspace, code}, 74, "cannot read image 'a.bin': Permission denied"},
+        {"Bin/a.bin", {"validate", "--dir", workspace, "-"}, 74, "cannot read image 'a.bin': Permission denied"},
+        {"Bin/a.bin", {"catalogue", "--dir", workspace}, 0, "warning: row 0: cannot read image 'a.bin'"},
+        {"TXT", {"validate", "--dir", workspace, code}, 74, "cannot read folder"},
+        {"TXT", {"catalogue", "--dir", workspace}, 74, "cannot read folder"},
+        {"TXT", {"selftest", "--dir", workspace, "--cycles", "1"}, 74, "cannot read folder"},
+        {"TXT", {"printer-sim", "--device", "/dev/null", "--dir", workspace}, 74, "cannot read folder"},
+        {"Bin", {"validate", "--dir", workspace, code}, 74, "cannot read folder"},
+    };
+    for (const auto& c : cases) {
+        const auto locked = dir.path() / c.locked;
+        const auto before = std::filesystem::status(locked).permissions();
+        std::filesystem::permissions(locked, perms::none);
+        const auto r = run(c.args);
+        std::filesystem::permissions(locked, before);
+        EXPECT_EQ(r.exitCode, c.status) << c.locked << " " << c.args.front() << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << c.locked << " " << c.args.front() << "\n" << r.err;
+    }
+    EXPECT_EQ(run({"validate", "--dir", workspace, code}).exitCode, 0) << "readable again";
+}
+
 TEST_F(CliFailures, BatchAnswersEachLineBeforeWaitingForTheNext)
 {
     // The feeder sends the next line only once the answer to the last one is in the output file, and
@@ -103,6 +159,42 @@ awaits() { i=0; until grep -qF -- "$1" "$out"; do i=$((i+1));
         EXPECT_EQ(r.exitCode, 10);
         EXPECT_EQ(r.err.find("held back"), std::string::npos) << r.err;
     }
+}
+
+// A parent may hand over standard input non-blocking; lines that come later are waited for.
+TEST_F(CliFailures, NonBlockingStandardInputIsWaitedOn)
+{
+    int in[2], out[2];
+    ASSERT_EQ(::pipe(in), 0);
+    ASSERT_EQ(::pipe(out), 0);
+    ASSERT_EQ(::fcntl(in[0], F_SETFL, O_NONBLOCK), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(in[0], 0);
+        ::dup2(out[1], 1);
+        for (const int fd : {in[0], in[1], out[0], out[1]})
+            ::close(fd);
+        ::execl(MORVANEX_CLI, MORVANEX_CLI, "validate", "--dir", workspace.c_str(), "-", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(in[0]);
+    ::close(out[1]);
+    for (int line = 0; line < 2; ++line) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the reader finds nothing at first
+        const std::string text = code + "\n";
+        ASSERT_EQ(::write(in[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+    ::close(in[1]);
+    std::string answers;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        answers.append(buffer, static_cast<std::size_t>(n));
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(std::count(answers.begin(), answers.end(), '\n'), 18) << answers;
 }
 
 TEST_F(CliFailures, ControlCharactersInValuesAreEscaped)

@@ -201,7 +201,7 @@ TEST_F(SelfTestOverSerial, APrinterAnsweringGarbageIsLoggedAsAnInvalidString)
     const auto run = runCli({"selftest", "--dir", dir.path().string(), "--device", endB, "--cycles", "1"});
     done = true;
     peer.join();
-    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.exitCode, 3) << run.err; // a bounded run whose reply did not decode to what was sent
     EXPECT_LT(Clock::now() - started, 30s);
     EXPECT_EQ(run.out, "cycle 1: RETORNO STRING INVALIDA; differs: COO DATA SERIE CNPJ\n");
 
@@ -253,7 +253,7 @@ TEST_F(SelfTestOverSerial, APeerFloodingTenMegabytesEndsACycleOnItsOwn)
     const auto run = runCli({"selftest", "--dir", dir.path().string(), "--device", endB, "--cycles", "1"});
     done = true;
     peer.join();
-    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.exitCode, 3) << run.err;
     EXPECT_LT(Clock::now() - started, 30s);
     EXPECT_EQ(run.out.rfind("cycle 1: RETORNO ", 0), 0u) << run.out;
     const std::string text = log();
@@ -336,21 +336,42 @@ TEST_F(SelfTestOverSerial, ALogThatIsNoRegularFileEndsTheRunWithStatus74)
     BackgroundProcess printer(MORVANEX_CLI, printerSim(), dir.path(), "printer");
     ASSERT_TRUE(printer.waitForError("ready on", startLimit)) << printer.err();
     const std::filesystem::path logPath = dir.path() / "TestEncript.txt";
+    const std::filesystem::path outside = dir.path() / "outside" / "elsewhere.txt";
+    dir.write("outside/elsewhere.txt", "keep");
+    const std::vector<std::string> selftest{"selftest", "--dir", dir.path().string(), "--device", endB,
+                                            "--cycles", "1"};
+    // Room for two lines only; a write that would pass it stops short instead of killing the program.
+    std::vector<std::string> fileSizeLimit{"-c", "trap '' XFSZ; exec prlimit --fsize=100 \"$@\"", "sh",
+                                           MORVANEX_CLI};
+    fileSizeLimit.insert(fileSizeLimit.end(), selftest.begin(), selftest.end());
     const struct
     {
         const char* what;
         std::function<void()> make;
+        std::function<void()> check;
+        std::string program = MORVANEX_CLI;
+        std::vector<std::string> args = {};
     } logs[] = {
-        {"a folder", [&] { std::filesystem::create_directory(logPath); }},
-        {"a FIFO nobody reads", [&] { ASSERT_EQ(::mkfifo(logPath.c_str(), 0644), 0); }},
-        {"a link to a full device", [&] { std::filesystem::create_symlink("/dev/full", logPath); }},
+        {"a folder", [&] { std::filesystem::create_directory(logPath); }, [] {}},
+        {"a FIFO nobody reads", [&] { ASSERT_EQ(::mkfifo(logPath.c_str(), 0644), 0); }, [] {}},
+        {"a link to a full device", [&] { std::filesystem::create_symlink("/dev/full", logPath); }, [] {}},
+        {"a link out of the workspace", [&] { std::filesystem::create_symlink(outside, logPath); },
+         [&] { EXPECT_EQ(readFile(outside), "keep"); }},
+        {"a link that leads nowhere", [&] { std::filesystem::create_symlink(dir.path() / "nowhere.txt", logPath); },
+         [&] { EXPECT_FALSE(std::filesystem::exists(dir.path() / "nowhere.txt")); }},
+        {"a file that can grow no more", [] {},
+         [&] {
+             // Whole lines only: the one that did not fit was cut back, and so was every later one.
+             const std::string text = log();
+             EXPECT_TRUE(text.ends_with("COO dec: 000041\r\n")) << text;
+             EXPECT_EQ(countOf(text, "\r\n"), 2u) << text;
+         },
+         "/bin/sh", fileSizeLimit},
     };
     for (const auto& log : logs) {
         SCOPED_TRACE(log.what);
         log.make();
-        BackgroundProcess test(MORVANEX_CLI,
-                               {"selftest", "--dir", dir.path().string(), "--device", endB, "--cycles", "1"},
-                               dir.path(), "selftest");
+        BackgroundProcess test(log.program, log.args.empty() ? selftest : log.args, dir.path(), "selftest");
         const auto until = Clock::now() + 20s;
         while (test.stillRunning() && Clock::now() < until)
             std::this_thread::sleep_for(20ms);
@@ -360,8 +381,24 @@ TEST_F(SelfTestOverSerial, ALogThatIsNoRegularFileEndsTheRunWithStatus74)
         EXPECT_LT(Clock::now() - stopping, 2s);
         EXPECT_EQ(test.out(), "cycle 1: RETORNO OK\n");
         EXPECT_EQ(countOf(test.err(), "cycle 1: cannot write"), 1u) << test.err();
+        log.check();
         std::filesystem::remove(logPath);
     }
+}
+
+TEST_F(SelfTestOverSerial, ADeadPrinterFailsABoundedRun)
+{
+    // Whatever the test sends goes nowhere, and nothing ever comes back.
+    socat = std::make_unique<BackgroundProcess>(
+        "socat", std::vector<std::string>{"-u", "pty,raw,echo=0,link=" + endA + "-silent", "OPEN:/dev/null"},
+        dir.path(), "socat");
+    const auto until = Clock::now() + startLimit;
+    while (!std::filesystem::exists(endA + "-silent"))
+        ASSERT_LT(Clock::now(), until) << "socat made no pty";
+    const auto run =
+        runCli({"selftest", "--dir", dir.path().string(), "--device", endA + "-silent", "--cycles", "2"});
+    EXPECT_EQ(run.exitCode, 3) << run.err;
+    EXPECT_EQ(countOf(run.out, "; 0 of 48 reply characters\n"), 2u) << run.out;
 }
 
 TEST(SelfTestWithoutPrinter, ADeviceThatCannotBeOpenedEndsABoundedRunWithNothingLogged)

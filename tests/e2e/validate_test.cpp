@@ -70,13 +70,16 @@ TEST_F(CliWorkspace, CatalogueTextAndJson)
     EXPECT_EQ(all[2].substr(all[2].size() - 2), "\t1");
     EXPECT_EQ(all[5], "4\tmissing.bin\tM\t\t\t0000\t0000\t0");
     EXPECT_EQ(all[6], "5\t\t\t\t\t\t\t0");
-    EXPECT_EQ(text.err, missingMessage + missingMessage); // once per checksum
+    EXPECT_EQ(text.err, missingMessage + missingMessage + // once per checksum
+                            "morvanex-cli catalogue: warning: row 4: cannot read image 'missing.bin': No such file or "
+                            "directory\n");
 
     const auto json = runCli({"catalogue", "--dir", dir.path().string(), "--json"});
     ASSERT_EQ(json.exitCode, 0);
     EXPECT_NE(json.out.find(R"({"index":1,"fileName":"swap.bin","model":"XR-55-LQ","version":"2","brand":"S",)"),
               std::string::npos);
     EXPECT_NE(json.out.find(R"("byteSwapped":true})"), std::string::npos);
+    EXPECT_NE(json.out.find(R"("byteSwapped":false,"imageProblem":"No such file or directory"})"), std::string::npos);
     EXPECT_EQ(json.out.front(), '[');
 }
 
@@ -93,6 +96,7 @@ TEST_F(CliWorkspace, ValidCodesPrintTheNineRows)
     ASSERT_EQ(s.exitCode, 0);
     EXPECT_NE(s.out.find(R"("status":"Valid","coo":"000041","cnpj":")" + cnpj), std::string::npos);
     EXPECT_NE(s.out.find(R"("firmware":{"index":1,"fileName":"swap.bin")"), std::string::npos);
+    std::filesystem::remove(dir.path() / "TXT/5missing.txt"); // else the missing image might be the one
     EXPECT_EQ(validate({code(swapped, false)}).exitCode, 2);
 }
 
@@ -116,14 +120,51 @@ TEST_F(CliWorkspace, FailuresAndTheirMessages)
     EXPECT_TRUE(invalid.out.empty());
     EXPECT_NE(invalid.err.find("A string do rodapé é inválida.\n"), std::string::npos);
 
-    const auto unknown = validate({"--json", code(randomBytes(10, 9))});
-    EXPECT_EQ(unknown.exitCode, 2);
-    EXPECT_NE(unknown.out.find(R"({"status":"FirmwareNotFound","checksum":")"), std::string::npos);
+    // While an approved image cannot be read, a code no readable image names gets no verdict.
+    const auto unread = validate({"--json", code(randomBytes(10, 9))});
+    EXPECT_EQ(unread.exitCode, 74);
+    EXPECT_NE(unread.out.find(R"({"status":"ImageUnreadable","checksum":")"), std::string::npos) << unread.out;
+    EXPECT_NE(unread.out.find(R"("unreadableImages":[{"fileName":"missing.bin","reason":"No such file or directory"}])"),
+              std::string::npos)
+        << unread.out;
+    EXPECT_TRUE(unread.err.ends_with(missingMessage + "morvanex-cli validate: cannot read image 'missing.bin': "
+                                                      "No such file or directory\n"))
+        << unread.err;
 
     // The missing image's row carries "0000", which an empty image's code names.
     const auto zero = validate({"--json", code({})});
-    EXPECT_EQ(zero.exitCode, 2);
+    EXPECT_EQ(zero.exitCode, 74);
     EXPECT_NE(zero.out.find(R"("firmware":{"index":4,"fileName":"missing.bin")"), std::string::npos);
+
+    std::filesystem::remove(dir.path() / "TXT/5missing.txt");
+    const auto unknown = validate({"--json", code(randomBytes(10, 9))});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.out.find(R"({"status":"FirmwareNotFound","checksum":")"), std::string::npos);
+}
+
+// A code is 48 characters: what follows them is not passed over unseen. Trailing blanks, a line end and a
+// byte-order mark before the first line are no part of it.
+TEST_F(CliWorkspace, StrayText)
+{
+    const std::string c = code(plain);
+    const auto trailing = validate({c + "TRAILING"});
+    EXPECT_EQ(trailing.exitCode, 1);
+    EXPECT_NE(trailing.err.find("morvanex-cli validate: a FooterCode has 48 characters, this has 56\n"),
+              std::string::npos)
+        << trailing.err;
+    const auto json = validate({"--json", c + " é"});
+    EXPECT_EQ(json.exitCode, 1);
+    EXPECT_EQ(json.out, R"({"status":"InvalidString","reason":"a FooterCode has 48 characters, this has 50"})" "\n");
+    EXPECT_EQ(validate({c + " \t "}).exitCode, 0);
+
+    const auto batch = validate({"--json", "-"}, "\xEF\xBB\xBF" + c + "\r\n" + c + "X  \r\n" + c + "  \n");
+    EXPECT_EQ(batch.exitCode, 10);
+    std::istringstream lines(batch.out);
+    std::vector<std::string> statuses;
+    for (std::string line; std::getline(lines, line);)
+        statuses.push_back(line.substr(0, line.find(',')));
+    EXPECT_EQ(statuses, (std::vector<std::string>{R"({"status":"Valid")", R"({"status":"InvalidString")",
+                                                  R"({"status":"Valid")"}));
 }
 
 TEST_F(CliWorkspace, ExpectedCnpj)
@@ -250,9 +291,10 @@ TEST_F(CliWorkspace, BatchFromStandardInput)
     const std::string otherCnpj = *encodeFooter(plain, 41, "42020B", 0, "00000000000000000000");
     const auto text = validate({"--expect-cnpj", cnpj, "-"}, code(plain) + "\nnot a code\n" + otherCnpj + "\n" +
                                                                  code(shared) + "\n" + code(randomBytes(10, 9)));
-    EXPECT_EQ(text.exitCode, 10);
+    // The missing image leaves the last code without a verdict, and the batch with 74.
+    EXPECT_EQ(text.exitCode, 74);
     EXPECT_EQ(text.out.substr(text.out.find("ARQUIVO")),
-              "ARQUIVO\tplain.bin\nInvalidString\nCnpjMismatch\nAmbiguous\nFirmwareNotFound\n");
+              "ARQUIVO\tplain.bin\nInvalidString\nCnpjMismatch\nAmbiguous\nImageUnreadable\n");
 }
 
 TEST_F(CliWorkspace, UsageErrors)

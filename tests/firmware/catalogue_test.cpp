@@ -200,7 +200,7 @@ TEST_F(Catalogue, ChecksumsAheadAreTheOnesTheProceduresAsk)
     {
     public:
         std::vector<std::pair<std::string, ImageChecksum>> asked;
-        std::optional<std::uint16_t> checksum(std::string_view fileName, ImageChecksum which) override
+        std::optional<std::uint16_t> checksum(std::string_view fileName, ImageChecksum which, std::string&) override
         {
             asked.emplace_back(fileName, which);
             return 0;

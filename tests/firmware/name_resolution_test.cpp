@@ -84,6 +84,54 @@ TEST(ImageNames, ResolvedInsideBinWithTheCodePageAndEveryLetterCase)
     EXPECT_EQ(messages, expectedMessages);
 }
 
+// Trailing blanks and dots of a component are dropped, as Windows does; device names and ":" are
+// never opened, and the row says why.
+TEST(ImageNames, AsWindowsReadsThem)
+{
+    TempDir dir;
+    dir.write("Bin/ARGOS210.BIN", "abc");
+    dir.write("Bin/Sub/f4.bin", "abcd");
+    dir.write("Bin/CON", "con");
+    dir.write("Bin/com1.bin", "com");
+    dir.write("Bin/ab:c", "colon");
+    dir.write("Bin/COM10", "ten");
+    const struct
+    {
+        std::string name;
+        std::string content; // empty: none opens
+        std::string problem; // a piece of the row's reason
+    } cases[] = {
+        {"ARGOS210.BIN. ", "abc", ""},
+        {"ARGOS210.BIN...", "abc", ""},
+        {"Sub. \\f4.bin ", "abcd", ""},
+        {"COM10", "ten", ""}, // no device: COM1 to COM9 only
+        {"CON", "", "Windows device 'CON'"},
+        {"con .txt", "", "Windows device"},
+        {"Sub\\NUL", "", "Windows device 'NUL'"},
+        {"com1.bin", "", "Windows device 'com1.bin'"},
+        {"LPT9.", "", "Windows device 'LPT9'"},
+        {"ab:c", "", "holds a ':'"},
+        {"a:b", "", "does not stay inside"}, // drive A:, not a name
+        {"...", "", "does not stay inside"},
+        {"missing.bin", "", "No such file"},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        dir.write("TXT/" + std::to_string(10 + i) + ".txt", "ARQUIVO: " + cases[i].name + "\n");
+    ScriptedPrompts prompts;
+    FirmwareCatalogue catalogue;
+    loadCatalogue(catalogue, Workspace(dir.path()), prompts);
+    ASSERT_EQ(catalogue.rows.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        const FirmwareRecord& row = catalogue.rows[i];
+        const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(c.content.data()), c.content.size());
+        EXPECT_EQ(row.displayChecksum, c.content.empty() ? "0000" : hex4(ChecksumCalculator().byteSum16(bytes)))
+            << c.name;
+        EXPECT_EQ(row.imageProblem.empty(), c.problem.empty()) << c.name << ": " << row.imageProblem;
+        EXPECT_NE(row.imageProblem.find(c.problem), std::string::npos) << c.name << ": " << row.imageProblem;
+    }
+}
+
 // Each procedure opens its image at its own moment: an image that appears while the first message
 // is shown gives no second message, and its display checksum.
 TEST(ImageNames, AnImageThatAppearsWhileTheFirstMessageIsShown)

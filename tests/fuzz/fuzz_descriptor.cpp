@@ -1,7 +1,7 @@
 // Any bytes as a descriptor: the reader never crashes, asks for at most two checksums per line and keeps
 // every value a byte-exact piece of one line.
 #include "firmware/firmware_record.h"
-#include "validation/operator_prompts.h"
+#include "firmware/catalogue_prompts.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,20 +11,20 @@
 
 namespace {
 
-class Recorder : public morvanex::ImageChecksumSource, public morvanex::OperatorPrompts
+class Recorder : public morvanex::ImageChecksumSource, public morvanex::CataloguePrompts
 {
 public:
     std::size_t requests = 0;
-    std::optional<std::uint16_t> checksum(std::string_view, morvanex::ImageChecksum which) override
+    std::optional<std::uint16_t> checksum(std::string_view, morvanex::ImageChecksum which, std::string& reason) override
     {
         ++requests;
-        if (requests % 3 == 0)
+        if (requests % 3 == 0) {
+            reason = "unreadable";
             return std::nullopt;
+        }
         return which == morvanex::ImageChecksum::Display ? 0xABCD : 0x1234;
     }
     void showError(std::string_view, std::string_view) override {}
-    int chooseFirmware(const morvanex::FirmwareCatalogue&, std::span<const int>) override { return -1; }
-    bool confirmCnpj(std::string_view) override { return false; }
 };
 
 void check(bool condition)

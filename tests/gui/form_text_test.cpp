@@ -52,6 +52,8 @@ struct Forms
             catalogue.rows.push_back(row);
         }
         workspace.addImage("A.BIN", {1});
+        // A catalogue to load, so the main window comes up without the empty-workspace message.
+        workspace.addDescriptor("A.txt", {"ARQUIVO: A.BIN"});
     }
 
     std::unique_ptr<QDialog> make(const QString& name)

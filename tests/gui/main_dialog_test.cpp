@@ -523,6 +523,24 @@ void MainDialogTest::imageMessagesComeBeforeTheWindow()
     QVERIFY(!window.isVisible());
 }
 
+void MainDialogTest::anEmptyWorkspaceIsSaidAtStartUp()
+{
+    std::filesystem::remove_all(fixture->workspace.root() / "TXT");
+    ModalAnswerer answerer;
+    answerer.thenAcknowledge();
+    MainDialog& window = fixture->open(false);
+    QVERIFY(answerer.done());
+    QCOMPARE(answerer.seen().size(), std::size_t(1));
+    const test::SeenModal& seen = answerer.seen().front();
+    QCOMPARE(seen.title, caption);
+    QVERIFY(!seen.mainWindowVisible);
+    // It names the folder looked in.
+    QVERIFY2(seen.text.startsWith(QStringLiteral("Nenhum firmware homologado foi encontrado em ") +
+                                  QString::fromStdString(fixture->workspace.root().string())),
+             qPrintable(seen.text));
+    QVERIFY(!window.isVisible());
+}
+
 void MainDialogTest::frameIsFixedAndMinimises()
 {
     MainDialog& window = fixture->open();

@@ -27,6 +27,7 @@ private slots:
     void restoreAtNextStart_data();
     void restoreAtNextStart();
     void imageMessagesComeBeforeTheWindow();
+    void anEmptyWorkspaceIsSaidAtStartUp();
     void frameIsFixedAndMinimises();
     void resultListHasNoHandlers();
     void applicationRunsTheWindowModally();

@@ -101,6 +101,9 @@ const ProfileCase kProfileCases[] = {
     {"\xEF\xBB\xBF[Morvanex]\r\nFooterString=ABC\r\n", "ABC",
      "\xEF\xBB\xBF[Morvanex]\r\nFooterString=NEW\r\n"},
     {"\xEF\xBB\xBF", std::nullopt, "\xEF\xBB\xBF[Morvanex]\r\nFooterString=NEW\r\n"},
+    // After the mark the file is UTF-8: values come back in Windows-1252, "?" for what is not UTF-8.
+    {"\xEF\xBB\xBF[Morvanex]\nFooterString=\xC3\x89\xE2\x82\xAC\n", "\xC9\x80", "\xEF\xBB\xBF[Morvanex]\nFooterString=NEW\n"},
+    {"\xEF\xBB\xBF[Morvanex]\nFooterString=A\xC9\n", "A?", "\xEF\xBB\xBF[Morvanex]\nFooterString=NEW\n"},
     // CR alone ends a line, and every line keeps its own line end.
     {"[Other]\rA=1\r[Morvanex]\rFooterString=ABC\rB=2\r", "ABC",
      "[Other]\rA=1\r[Morvanex]\rFooterString=NEW\rB=2\r"},
@@ -139,6 +142,10 @@ TEST(SettingsProfile, ReadsAndWritesEachCase)
         EXPECT_EQ(applyProfileWrite(file, kSection, kKey, "NEW"), written);
         EXPECT_EQ(findProfileValue(written, kSection, kKey), "NEW");
     }
+    // And a value goes into such a file as UTF-8: "É" is written C3 89 and reads back as itself.
+    const auto utf8File = applyProfileWrite("\xEF\xBB\xBF[Morvanex]\r\n", kSection, kKey, "\xC9");
+    EXPECT_EQ(utf8File, "\xEF\xBB\xBF[Morvanex]\r\nFooterString=\xC3\x89\r\n");
+    EXPECT_EQ(findProfileValue(*utf8File, kSection, kKey), "\xC9");
     // Every Windows-1252 letter folds, as in the platform's names: "É" matches "é", "×" only itself.
     EXPECT_EQ(findProfileValue("[S\xC9]\nk=1\n", "s\xE9", "K"), "1");
     EXPECT_FALSE(findProfileValue("[S\xD7]\nk=1\n", "s\xF7", "k").has_value());

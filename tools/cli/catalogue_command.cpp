@@ -30,6 +30,9 @@ int catalogueCommand(const std::vector<std::string>& args)
     CliPrompts prompts;
     FirmwareCatalogue catalogue;
     loadCatalogue(catalogue, workspace, prompts);
+    if (!foldersReadable(catalogue, "catalogue"))
+        return ioFailure;
+    warnOfUnreadableRows(catalogue, "catalogue");
     if (catalogue.rows.empty())
         std::fprintf(stderr, "morvanex-cli catalogue: warning: %s\n", emptyCatalogueMessage(*dir).c_str());
 

@@ -13,7 +13,4 @@ int validateCommand(const std::vector<std::string>& args);
 int printerSimCommand(const std::vector<std::string>& args);
 int selfTestCommand(const std::vector<std::string>& args);
 
-// What validate's exit statuses mean, for its help text.
-extern const std::string_view validateExitStatuses;
-
 } // namespace morvanex::cli

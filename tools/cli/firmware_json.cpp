@@ -10,7 +10,8 @@ namespace morvanex::cli {
 
 std::string firmwareJson(const FirmwareRecord& record, int index)
 {
-    return JsonObject()
+    JsonObject row;
+    row
         .addNumber("index", index)
         .add("fileName", utf8(record.fileName))
         .add("model", utf8(record.model))
@@ -18,8 +19,11 @@ std::string firmwareJson(const FirmwareRecord& record, int index)
         .add("brand", utf8(record.brand))
         .add("footerChecksum", utf8(record.footerChecksum))
         .add("displayChecksum", utf8(record.displayChecksum))
-        .addBool("byteSwapped", record.byteSwapped != 0)
-        .str();
+        .addBool("byteSwapped", record.byteSwapped != 0);
+    // Only where it happened, so the rows of a sound workspace read as they always have.
+    if (!record.imageProblem.empty())
+        row.add("imageProblem", record.imageProblem);
+    return row.str();
 }
 
 } // namespace morvanex::cli

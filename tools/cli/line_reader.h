@@ -20,8 +20,8 @@ public:
 
     // Whether next returns without reading more input.
     bool lineReady() const { return m_lines.closed() || m_lines.lineAtHand(); }
-    // The next line without its line end (CR LF, LF or CR); the last line may lack one. Failed when a
-    // read fails (error says why).
+    // The next line without its line end (CR LF, LF or CR); the last line may lack one, and the
+    // first loses a UTF-8 byte-order mark. Failed when a read fails (error says why).
     Result next(std::string& line);
     const std::string& error() const { return m_error; }
 
@@ -29,6 +29,7 @@ private:
     bool fill();
 
     LineStream m_lines{LineEnds::Any, maxKeptLength};
+    bool m_firstLine = true;
     std::string m_error;
 };
 

@@ -40,11 +40,13 @@ constexpr OptionHelp catalogueOptions[] = {
     workspaceOption,
     {"json", "", "a JSON array of rows instead of tab-separated lines"},
 };
-constexpr ExitStatusHelp catalogueStatuses[] = {{0, "listed (an empty catalogue too, with a warning)"},
-                                                usageStatus,
-                                                noWorkspaceStatus,
-                                                internalStatus,
-                                                outputStatus};
+constexpr ExitStatusHelp unreadableFolderStatus{ioFailure, "a folder of the workspace cannot be read, or output failure"};
+constexpr ExitStatusHelp catalogueStatuses[] = {
+    {0, "listed (an empty catalogue, or rows whose image cannot be read, too, with a warning)"},
+    usageStatus,
+    noWorkspaceStatus,
+    internalStatus,
+    unreadableFolderStatus};
 
 constexpr OptionHelp validateOptions[] = {
     workspaceOption,
@@ -64,7 +66,9 @@ constexpr ExitStatusHelp validateStatuses[] = {
     usageStatus,
     {noInput, "no such workspace, or its catalogue is empty"},
     internalStatus,
-    outputStatus,
+    {ioFailure, "ImageUnreadable: no readable approved image has the code's checksum and some could not "
+                "be read (also for one line of standard input); a folder of the workspace cannot be read; "
+                "or input/output failure"},
 };
 
 constexpr OptionHelp encodeOptions[] = {
@@ -91,12 +95,14 @@ constexpr OptionHelp selfTestOptions[] = {
      "for a bounded run, else 0)"},
 };
 constexpr ExitStatusHelp selfTestStatuses[] = {
-    {0, "the cycles ran, or the run was interrupted"},
+    {0, "the cycles ran (with --cycles N: every reply decoded to the data sent), or the run was interrupted"},
     {1, "the device could not be opened"},
+    {3, "with --cycles N: a cycle got no full reply, or its reply did not decode to the data sent"},
     usageStatus,
     noWorkspaceStatus,
     internalStatus,
-    {ioFailure, "log lines were lost (ahead of 1), or output failure"},
+    {ioFailure, "log lines were lost (ahead of 1 and 3), a folder of the workspace cannot be read, or "
+                "output failure"},
 };
 
 constexpr OptionHelp printerSimOptions[] = {
@@ -110,7 +116,7 @@ constexpr ExitStatusHelp printerSimStatuses[] = {
     usageStatus,
     noWorkspaceStatus,
     internalStatus,
-    outputStatus,
+    unreadableFolderStatus,
 };
 
 struct Command

@@ -72,6 +72,8 @@ int printerSimCommand(const std::vector<std::string>& args)
     FirmwareCatalogue catalogue;
     CliPrompts prompts;
     loadCatalogue(catalogue, workspace, prompts);
+    if (!foldersReadable(catalogue, commandName))
+        return ioFailure;
     if (row >= catalogue.rows.size())
         return fail("the catalogue of '" + dir.string() + "' has " + std::to_string(catalogue.rows.size()) +
                         " row(s), no row " + std::to_string(row),

@@ -22,6 +22,9 @@ constexpr const char* commandName = "selftest";
 constexpr std::uint64_t boundedRunOpenAttempts = 3;
 // Exit status when the device could not be opened within the attempts.
 constexpr int deviceUnavailable = 1;
+// Exit status of a bounded run in which some cycle got no full reply, or a reply that does not decode
+// to what was sent: a dead or wrong printer is not a pass.
+constexpr int cyclesFailed = 3;
 
 // Nobody watches a self-test run: a choice between several images takes the first.
 class FirstChoicePrompts : public CliPrompts
@@ -119,12 +122,17 @@ int selfTestCommand(const std::vector<std::string>& args)
     FirmwareCatalogue catalogue;
     FirstChoicePrompts prompts;
     loadCatalogue(catalogue, workspace, prompts);
+    if (!foldersReadable(catalogue, commandName))
+        return ioFailure;
 
     installStopSignals();
     BatchSelfTest test(serialPortFactory(), workspace, catalogue, prompts, options);
     bool linesLost = false;
-    test.onCycle([&linesLost](const CycleReport& report) {
+    bool anyCycleFailed = false;
+    test.onCycle([&](const CycleReport& report) {
         linesLost = linesLost || !report.logged;
+        anyCycleFailed = anyCycleFailed || report.replyBytes < replyCodeLength ||
+                         report.status != ValidationStatus::Valid || report.comparison.anyDiffers();
         printCycle(report);
     });
     test.onDevice([&options](const DeviceReport& report) { printDevice(options, report); });
@@ -135,10 +143,12 @@ int selfTestCommand(const std::vector<std::string>& args)
                      commandName, options.deviceName.c_str(),
                      static_cast<unsigned long long>(options.openAttemptLimit),
                      static_cast<unsigned long long>(outcome.cycles));
-    // Lost results outweigh a device that went away.
+    // Lost results outweigh a device that went away, which outweighs cycles that failed.
     if (linesLost)
         return ioFailure;
-    return outcome.end == SelfTestOutcome::End::DeviceUnavailable ? deviceUnavailable : 0;
+    if (outcome.end == SelfTestOutcome::End::DeviceUnavailable)
+        return deviceUnavailable;
+    return options.cycleLimit != 0 && anyCycleFailed ? cyclesFailed : 0;
 }
 
 } // namespace morvanex::cli

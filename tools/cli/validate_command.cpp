@@ -23,14 +23,10 @@
 
 namespace morvanex::cli {
 
-const std::string_view validateExitStatuses =
-    "exit status: 0 Valid, 1 InvalidString, 2 FirmwareNotFound, 3 ChecksumMismatch, 4 Ambiguous,\n"
-    "5 CnpjMismatch, 6 Implausible; reading standard input: 0 when every line was Valid, else 10;\n"
-    "64 usage error, 66 no such folder or an empty catalogue, 74 input or output failure\n";
-
 namespace {
 
-// Exit statuses of one code; Ambiguous, CnpjMismatch and Implausible are the CLI's own outcomes.
+// Exit statuses of one code; Ambiguous, CnpjMismatch, Implausible and ImageUnreadable are the CLI's
+// own outcomes.
 enum class Outcome {
     Valid = 0,
     InvalidString = 1,
@@ -39,6 +35,8 @@ enum class Outcome {
     Ambiguous = 4,
     CnpjMismatch = 5,
     Implausible = 6,
+    // Not found while an approved image could not be read: no verdict on the document.
+    ImageUnreadable = ioFailure,
 };
 constexpr int batchFailure = 10;
 
@@ -51,6 +49,8 @@ std::string outcomeName(Outcome o)
         return "CnpjMismatch";
     case Outcome::Implausible:
         return "Implausible";
+    case Outcome::ImageUnreadable:
+        return "ImageUnreadable";
     default:
         return std::string(statusName(static_cast<ValidationStatus>(o)));
     }
@@ -86,6 +86,7 @@ public:
     }
 
     bool catalogueEmpty() const { return m_catalogue.rows.empty(); }
+    const FirmwareCatalogue& catalogue() const { return m_catalogue; }
     // Decodes and answers one code; false in outputOk once standard output has failed.
     Outcome validate(std::string_view code);
     bool outputOk() const { return m_outputOk; }
@@ -96,6 +97,8 @@ private:
         Outcome outcome;
         std::string codeChecksum;             // the code's own checksum text
         std::vector<FooterField> implausible; // for Implausible
+        std::string reason;                   // for InvalidString, when there is more to say
+        std::vector<ImageReadFailure> unreadable; // for ImageUnreadable
     };
     void report(const Verdict& verdict, const FooterDecoder& decoder);
     // The lines of a catalogue row's five result rows, made once per row.
@@ -122,9 +125,12 @@ Outcome Validator::validate(std::string_view code)
     std::copy_n(decoder.checksum.begin(), 4, digits.begin());
     digitsToAlnum(digits);
 
-    Verdict verdict{static_cast<Outcome>(status), std::string(digits.begin(), digits.end()), {}};
+    Verdict verdict{static_cast<Outcome>(status), std::string(digits.begin(), digits.end()), {}, check.reason,
+                    check.unreadableImages};
     if (status == ValidationStatus::FirmwareNotFound && !m_prompts.offered().empty() && check.row < 0)
         verdict.outcome = Outcome::Ambiguous;
+    else if (status == ValidationStatus::FirmwareNotFound && !check.unreadableImages.empty())
+        verdict.outcome = Outcome::ImageUnreadable;
     if (status == ValidationStatus::Valid) {
         // A code no printer makes is not a document whose CNPJ differs: this comes first.
         verdict.implausible = implausibleFields(decoder);
@@ -137,6 +143,11 @@ Outcome Validator::validate(std::string_view code)
     if (const auto& failure = check.imageFailure; failure && verdict.outcome == Outcome::FirmwareNotFound)
         std::fprintf(stderr, "morvanex-cli validate: cannot read image '%s': %s\n",
                      utf8(failure->fileName).c_str(), failure->reason.c_str());
+    if (verdict.outcome == Outcome::ImageUnreadable)
+        for (const ImageReadFailure& image : verdict.unreadable)
+            std::fprintf(stderr, "morvanex-cli validate: cannot read image '%s': %s\n",
+                         utf8(image.fileName).c_str(), image.reason.c_str());
+
     report(verdict, decoder);
     return verdict.outcome;
 }
@@ -171,6 +182,17 @@ void Validator::reportJson(const Verdict& verdict, const FooterDecoder& decoder,
             list += (i ? "," : "") + jsonString(footerFieldName(verdict.implausible[i]));
         o.addRaw("implausibleFields", list + "]");
     }
+    if (outcome == Outcome::ImageUnreadable) {
+        std::string list = "[";
+        for (std::size_t i = 0; i < verdict.unreadable.size(); ++i)
+            list += (i ? "," : "") + JsonObject()
+                                         .add("fileName", utf8(verdict.unreadable[i].fileName))
+                                         .add("reason", verdict.unreadable[i].reason)
+                                         .str();
+        o.addRaw("unreadableImages", list + "]");
+    }
+    if (!verdict.reason.empty())
+        o.add("reason", verdict.reason);
     m_outputOk = writeOut(o.str() + "\n");
 }
 
@@ -208,6 +230,13 @@ void Validator::report(const Verdict& verdict, const FooterDecoder& decoder)
     case Outcome::CnpjMismatch:
         m_prompts.showError({}, rejectedCnpjMessage());
         break;
+    case Outcome::ImageUnreadable:
+        break; // the images that could not be read are named above
+    case Outcome::InvalidString:
+        m_prompts.showError({}, failureMessage(ValidationStatus::InvalidString));
+        if (!verdict.reason.empty())
+            std::fprintf(stderr, "morvanex-cli validate: %s\n", verdict.reason.c_str());
+        break;
     default:
         m_prompts.showError({}, failureMessage(static_cast<ValidationStatus>(outcome)));
     }
@@ -244,6 +273,7 @@ int validateLines(Validator& validator)
 {
     LineReader reader;
     bool allValid = true;
+    bool unreadable = false;
     std::string line;
     for (;;) {
         if (!reader.lineReady() && !flushOut())
@@ -257,11 +287,13 @@ int validateLines(Validator& validator)
             flushOut(); // the lines answered so far stay answered
             return ioFailure;
         }
-        allValid = validator.validate(line) == Outcome::Valid && allValid;
+        const Outcome outcome = validator.validate(line);
+        allValid = outcome == Outcome::Valid && allValid;
+        unreadable = outcome == Outcome::ImageUnreadable || unreadable;
         if (!validator.outputOk())
             return ioFailure;
     }
-    if (!flushOut())
+    if (!flushOut() || unreadable)
         return ioFailure;
     return allValid ? 0 : batchFailure;
 }
@@ -296,6 +328,8 @@ int validateCommand(const std::vector<std::string>& args)
         return noInput;
     const Workspace workspace(*dir);
     Validator validator(workspace, options);
+    if (!foldersReadable(validator.catalogue(), "validate"))
+        return ioFailure;
     if (validator.catalogueEmpty()) {
         std::fprintf(stderr, "morvanex-cli validate: %s\n", emptyCatalogueMessage(*dir).c_str());
         return noInput;
