@@ -2,6 +2,7 @@
 
 #include "firmware/firmware_catalogue.h"
 #include "firmware/workspace.h"
+#include "settings/app_names.h"
 
 #include <filesystem>
 #include <string>
@@ -24,9 +25,5 @@ public:
     Workspace workspace;
     FirmwareCatalogue catalogue;
 };
-
-// Section and key of the one setting.
-inline constexpr std::string_view settingsSection = "Morvanex";
-inline constexpr std::string_view footerStringKey = "FooterString";
 
 } // namespace morvanex

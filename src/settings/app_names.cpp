@@ -1,10 +1,6 @@
 #include "settings/app_names.h"
 
-#include <cstdlib>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "text/text_encoding.h"
 
 namespace morvanex {
 namespace {
@@ -12,16 +8,6 @@ namespace {
 constexpr std::string_view kPathSeparators = "\\/:";
 constexpr std::string_view kProfileExtension = ".INI";
 constexpr std::string_view kConfigSubfolder = ".config";
-
-#ifndef _WIN32
-std::optional<std::string_view> environmentValue(const char* name)
-{
-    const char* value = std::getenv(name);
-    if (value == nullptr)
-        return std::nullopt;
-    return std::string_view(value);
-}
-#endif
 
 bool isUsableFolder(std::optional<std::string_view> value)
 {
@@ -41,6 +27,11 @@ std::string baseNameOf(std::string_view programPath)
     if (lastDot != std::string_view::npos && lastDot > 0)
         name = name.substr(0, lastDot);
     return std::string(name);
+}
+
+std::string appNameOf(std::string_view baseName)
+{
+    return utf8ToCp1252(baseName).value_or(std::string(baseName));
 }
 
 std::string profileFileName(std::string_view baseName)
@@ -65,22 +56,5 @@ std::filesystem::path profileFilePath(std::string_view baseName,
         return profileFilePath(baseName, std::filesystem::path(*home) / kConfigSubfolder);
     return std::filesystem::path(profileFileName(baseName));
 }
-
-#ifdef _WIN32
-std::filesystem::path profileFilePath(std::string_view baseName)
-{
-    char folder[MAX_PATH + 1];
-    const UINT length = ::GetWindowsDirectoryA(folder, sizeof folder);
-    // Without the folder, the bare name: the working directory.
-    if (length == 0 || length >= sizeof folder)
-        return std::filesystem::path(profileFileName(baseName));
-    return profileFilePath(baseName, std::filesystem::path(std::string(folder, length)));
-}
-#else
-std::filesystem::path profileFilePath(std::string_view baseName)
-{
-    return profileFilePath(baseName, environmentValue("XDG_CONFIG_HOME"), environmentValue("HOME"));
-}
-#endif
 
 } // namespace morvanex

@@ -14,7 +14,16 @@ std::string baseNameOf(std::string_view programPath);
 // "Morvanex" -> "Morvanex.INI".
 std::string profileFileName(std::string_view baseName);
 
-// The settings file inside a folder the caller chooses (on Windows, the Windows folder).
+// The caption of the messages shown without one of their own: baseName (as the file system spells it,
+// UTF-8 on Linux and in this program's Windows paths) in Windows-1252, or as it is when the code page
+// cannot spell it.
+std::string appNameOf(std::string_view baseName);
+
+// Section and key of the one setting.
+inline constexpr std::string_view settingsSection = "Morvanex";
+inline constexpr std::string_view footerStringKey = "FooterString";
+
+// The settings file inside a folder the caller chooses.
 std::filesystem::path profileFilePath(std::string_view baseName, const std::filesystem::path& folder);
 
 // The settings file under the XDG configuration folder: $XDG_CONFIG_HOME when set, non-empty and
@@ -25,7 +34,8 @@ std::filesystem::path profileFilePath(std::string_view baseName,
                                       std::optional<std::string_view> home);
 
 // The settings file of this platform: as above with the values of the process environment, or on
-// Windows in the Windows folder, where the platform's profile functions put a bare file name.
+// Windows in the folder Morvanex of the user's roaming application data (%APPDATA%), which a standard
+// user may write; the bare file name in the working directory when that folder is not known.
 std::filesystem::path profileFilePath(std::string_view baseName);
 
 } // namespace morvanex

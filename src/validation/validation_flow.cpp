@@ -96,6 +96,27 @@ std::vector<ResultRow> firmwareRows(const FirmwareRecord& firmware)
     };
 }
 
+const FirmwareRecord* describedFirmware(const FirmwareCatalogue& catalogue, std::string_view fileName)
+{
+    for (const FirmwareRecord& row : catalogue.rows)
+        if (row.fileName == fileName)
+            return &row;
+    return nullptr;
+}
+
+std::vector<ResultRow> descriptionRows(const FirmwareRecord& firmware)
+{
+    static const std::string versionLabel = cp1252("VERSÃO");
+    return {
+        {"ARQUIVO", firmware.fileName},
+        {"MODELO", firmware.model},
+        {versionLabel, firmware.version},
+        {"MARCA", firmware.brand},
+        // The byte sum shown to the operator, not the CRC-16 that codes carry.
+        {"CHECKSUM", firmware.displayChecksum},
+    };
+}
+
 std::string failureMessage(ValidationStatus status)
 {
     switch (status) {

@@ -37,6 +37,12 @@ std::vector<ResultRow> resultRows(const FooterDecoder& decoder, const FirmwareRe
 std::vector<ResultRow> documentRows(const FooterDecoder& decoder);
 std::vector<ResultRow> firmwareRows(const FirmwareRecord& firmware);
 
+// The description of the image file the catalogue dialogs show: the first row naming exactly fileName
+// (byte for byte, letter case significant), nothing when none does.
+const FirmwareRecord* describedFirmware(const FirmwareCatalogue& catalogue, std::string_view fileName);
+// Its five rows: file, model, version, brand and the byte sum shown to the operator.
+std::vector<ResultRow> descriptionRows(const FirmwareRecord& firmware);
+
 // The operator's message for a failed decode (Windows-1252), empty for Valid.
 std::string failureMessage(ValidationStatus status);
 // What the not-found message adds when approved images could not be read (Windows-1252).

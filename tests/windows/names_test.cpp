@@ -37,11 +37,12 @@ TEST(WindowsNames, ProgramAndSettingsFile)
     ASSERT_GT(length, 0u);
     EXPECT_EQ(baseNameOf(std::string(program, length)), "windows_tests");
 
-    char folder[MAX_PATH];
-    const UINT folderLength = ::GetWindowsDirectoryA(folder, sizeof folder);
+    // In a folder of its own in the user's roaming application data, which a standard user may write.
+    wchar_t folder[MAX_PATH];
+    const DWORD folderLength = ::GetEnvironmentVariableW(L"APPDATA", folder, MAX_PATH);
     ASSERT_GT(folderLength, 0u);
-    EXPECT_EQ(profileFilePath("Morvanex"),
-              std::filesystem::path(std::string(folder, folderLength)) / "Morvanex.INI");
+    EXPECT_EQ(profileFilePath("Renamed"),
+              std::filesystem::path(std::wstring(folder, folderLength)) / "Morvanex" / "Renamed.INI");
 }
 
 } // namespace

@@ -1,0 +1,67 @@
+#include "win32/firmware_chooser_dialog.h"
+
+#include "firmware/firmware_catalogue.h"
+#include "morvanex_ids.h"
+#include "text/text_encoding.h"
+#include "win32/report_list.h"
+
+#include <commctrl.h>
+
+namespace morvanex {
+namespace {
+
+constexpr int listFontHeight = 16;
+constexpr int listFontWidth = 7;
+constexpr int columnWidth = 100;
+
+} // namespace
+
+FirmwareChooserDialog::FirmwareChooserDialog(const FirmwareCatalogue& catalogue, std::span<const int> candidates)
+    : Dialog(IDD_FIRMWARE_CHOOSER_DIALOG), m_catalogue(catalogue), m_candidates(candidates.begin(), candidates.end()),
+      m_font(listFontHeight, listFontWidth)
+{
+}
+
+bool FirmwareChooserDialog::onInit()
+{
+    const HWND list = item(IDC_FIRMWARE_LIST);
+    m_font.applyTo(list);
+    reportList::addGridAndFullRowSelect(list);
+    static const std::string versionHeading = cp1252("VERSÃO");
+    const reportList::Column columns[] = {
+        {"MODELO", columnWidth}, {versionHeading, columnWidth}, {"CS", columnWidth}, {"ARQUIVO", columnWidth}};
+    reportList::addColumns(list, columns);
+    for (int index : m_candidates) {
+        const FirmwareRecord& record = m_catalogue.rows.at(static_cast<std::size_t>(index));
+        const std::string cells[] = {record.model, record.version, record.displayChecksum, record.fileName};
+        reportList::addRow(list, cells);
+    }
+    return true;
+}
+
+bool FirmwareChooserDialog::onCommand(int id, int)
+{
+    if (id != IDOK)
+        return false;
+    takeSelection();
+    return true;
+}
+
+bool FirmwareChooserDialog::onNotify(const NMHDR& header)
+{
+    // On a row or on the empty space below the rows: the press before it has already selected that
+    // row, or nothing.
+    if (header.idFrom != IDC_FIRMWARE_LIST || header.code != NM_DBLCLK)
+        return false;
+    takeSelection();
+    return true;
+}
+
+void FirmwareChooserDialog::takeSelection()
+{
+    const int row = reportList::firstSelected(item(IDC_FIRMWARE_LIST));
+    m_chosenIndex = row >= 0 ? m_candidates.at(static_cast<std::size_t>(row)) : -1;
+    end(IDOK);
+}
+
+} // namespace morvanex

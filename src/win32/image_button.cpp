@@ -1,0 +1,421 @@
+#include "win32/image_button.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <string>
+
+namespace morvanex {
+namespace {
+
+constexpr UINT_PTR subclassId = 1;
+// Destination AND NOT source: clears the destination where the source is set.
+constexpr DWORD ropDSna = 0x00220326;
+constexpr UINT captionFormat = DT_CENTER | DT_WORDBREAK;
+
+int width(const RECT& r)
+{
+    return r.right - r.left;
+}
+
+int height(const RECT& r)
+{
+    return r.bottom - r.top;
+}
+
+void fill(HDC dc, const RECT& rect, COLORREF colour)
+{
+    ::SetBkColor(dc, colour);
+    ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+}
+
+} // namespace
+
+ImageButton::~ImageButton()
+{
+    if (m_window)
+        ::RemoveWindowSubclass(m_window, &subclassProcedure, subclassId);
+    releaseImages();
+}
+
+void ImageButton::attach(HWND button)
+{
+    m_window = button;
+    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(button, GWL_STYLE));
+    m_isDefault = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    ::SetWindowLongPtrW(button, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
+    ::SetWindowPos(button, nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    resetColours();
+    ::SetWindowSubclass(button, &subclassProcedure, subclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void ImageButton::resetColours()
+{
+    m_faceIn = m_faceOut = m_faceFocus = ::GetSysColor(COLOR_BTNFACE);
+    m_textIn = m_textOut = ::GetSysColor(COLOR_BTNTEXT);
+}
+
+void ImageButton::repaint() const
+{
+    if (m_window)
+        ::InvalidateRect(m_window, nullptr, TRUE);
+}
+
+// ---- images
+
+int ImageButton::setIcon(int inId, int outId)
+{
+    const HINSTANCE module = ::GetModuleHandleW(nullptr);
+    const auto load = [module](int id) {
+        return static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
+    };
+    const HICON in = load(inId);
+    if (!in) {
+        releaseImages();
+        repaint();
+        return Done;
+    }
+    return setIcon(in, outId ? load(outId) : nullptr);
+}
+
+int ImageButton::setIcon(HICON in, HICON out)
+{
+    releaseImages();
+    const HICON icons[] = {in, out};
+    for (std::size_t i = 0; i < m_icons.size(); ++i) {
+        if (!icons[i])
+            continue;
+        ICONINFO info{};
+        if (!::GetIconInfo(icons[i], &info)) {
+            ::DestroyIcon(icons[i]);
+            releaseImages();
+            return ImageNotLoadable;
+        }
+        // An icon's hot spot is its middle.
+        m_icons[i] = {icons[i], static_cast<int>(info.xHotspot) * 2, static_cast<int>(info.yHotspot) * 2};
+        ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+    }
+    repaint();
+    return Done;
+}
+
+int ImageButton::setBitmaps(int inId, COLORREF inTransparent, int outId, COLORREF outTransparent)
+{
+    const HINSTANCE module = ::GetModuleHandleW(nullptr);
+    const auto load = [module](int id) {
+        return static_cast<HBITMAP>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    };
+    const HBITMAP in = load(inId);
+    if (!in) {
+        releaseImages();
+        repaint();
+        return Done;
+    }
+    return setBitmaps(in, inTransparent, outId ? load(outId) : nullptr, outTransparent);
+}
+
+int ImageButton::setBitmaps(HBITMAP in, COLORREF inTransparent, HBITMAP out, COLORREF outTransparent)
+{
+    releaseImages();
+    const HBITMAP bitmaps[] = {in, out};
+    const COLORREF colours[] = {inTransparent, outTransparent};
+    for (std::size_t i = 0; i < m_bitmaps.size(); ++i) {
+        if (!bitmaps[i])
+            continue;
+        BITMAP header{};
+        if (!::GetObjectW(bitmaps[i], sizeof header, &header)) {
+            ::DeleteObject(bitmaps[i]);
+            releaseImages();
+            return ImageNotLoadable;
+        }
+        m_bitmaps[i] = {bitmaps[i], nullptr, header.bmWidth, header.bmHeight};
+        if (!storeBitmap(m_bitmaps[i], bitmaps[i], colours[i])) {
+            releaseImages();
+            return MaskNotMade;
+        }
+    }
+    repaint();
+    return Done;
+}
+
+bool ImageButton::storeBitmap(BitmapEntry& entry, HBITMAP bitmap, COLORREF transparent)
+{
+    entry.mask = ::CreateBitmap(entry.width, entry.height, 1, 1, nullptr);
+    const HDC colourDc = ::CreateCompatibleDC(nullptr);
+    const HDC maskDc = ::CreateCompatibleDC(nullptr);
+    if (!entry.mask || !colourDc || !maskDc) {
+        ::DeleteDC(colourDc);
+        ::DeleteDC(maskDc);
+        return false;
+    }
+    const HGDIOBJ oldColour = ::SelectObject(colourDc, bitmap);
+    const HGDIOBJ oldMask = ::SelectObject(maskDc, entry.mask);
+    // Colour to monochrome: a pixel of the background colour becomes set, every other one clear.
+    ::SetBkColor(colourDc, transparent);
+    ::BitBlt(maskDc, 0, 0, entry.width, entry.height, colourDc, 0, 0, SRCCOPY);
+    // And the same pixels of the colour image black, so that it can be laid over a cleared area.
+    ::SetBkColor(colourDc, RGB(255, 255, 255));
+    ::SetTextColor(colourDc, RGB(0, 0, 0));
+    ::BitBlt(colourDc, 0, 0, entry.width, entry.height, maskDc, 0, 0, ropDSna);
+    ::SelectObject(colourDc, oldColour);
+    ::SelectObject(maskDc, oldMask);
+    ::DeleteDC(colourDc);
+    ::DeleteDC(maskDc);
+    return true;
+}
+
+void ImageButton::releaseImages()
+{
+    for (IconEntry& entry : m_icons)
+        if (entry.icon)
+            ::DestroyIcon(entry.icon);
+    for (BitmapEntry& entry : m_bitmaps) {
+        if (entry.bitmap)
+            ::DeleteObject(entry.bitmap);
+        if (entry.mask)
+            ::DeleteObject(entry.mask);
+    }
+    m_icons = {};
+    m_bitmaps = {};
+}
+
+int ImageButton::chooseImage(bool pressed, bool haveOut) const
+{
+    if (pressed || m_mouseOver)
+        return 0;
+    return haveOut ? 1 : 0;
+}
+
+// ---- drawing
+
+void ImageButton::draw(const DRAWITEMSTRUCT& item)
+{
+    paint(item.hDC, item.rcItem, item.itemState);
+}
+
+void ImageButton::paint(HDC dc, const RECT& rect, UINT state)
+{
+    const bool pressed = state & ODS_SELECTED;
+    const bool focused = state & ODS_FOCUS;
+    const bool disabled = state & ODS_DISABLED;
+    const int savedDc = ::SaveDC(dc);
+    ::SetBkMode(dc, TRANSPARENT);
+    if (m_window)
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(m_window, WM_GETFONT, 0, 0)));
+
+    COLORREF face = m_faceOut;
+    if (m_mouseOver || pressed)
+        face = m_faceIn;
+    else if (focused)
+        face = m_faceFocus;
+    fill(dc, rect, face);
+    if (pressed)
+        drawBorder(dc, rect, false);
+    else if (m_mouseOver)
+        drawBorder(dc, rect, true);
+
+    std::wstring caption;
+    if (m_window) {
+        caption.resize(static_cast<std::size_t>(::GetWindowTextLengthW(m_window)) + 1);
+        caption.resize(static_cast<std::size_t>(
+            ::GetWindowTextW(m_window, caption.data(), static_cast<int>(caption.size()))));
+    }
+    RECT captionRect = rect;
+    if (m_icons[0].icon)
+        drawIcon(dc, rect, captionRect, !caption.empty(), pressed, disabled);
+    if (m_bitmaps[0].bitmap) {
+        ::SetBkColor(dc, RGB(255, 255, 255));
+        drawBitmap(dc, rect, captionRect, !caption.empty(), pressed, disabled);
+    }
+    if (!caption.empty())
+        drawCaption(dc, caption.c_str(), captionRect, pressed, disabled);
+    ::RestoreDC(dc, savedDc);
+}
+
+void ImageButton::drawBorder(HDC dc, const RECT& r, bool raised) const
+{
+    const COLORREF light = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF topLeft = raised ? light : shadow;
+    const COLORREF bottomRight = raised ? shadow : light;
+    // Bottom and right last, so that they own three of the four corners.
+    fill(dc, {r.left, r.top, r.right, r.top + 1}, topLeft);
+    fill(dc, {r.left, r.top, r.left + 1, r.bottom}, topLeft);
+    fill(dc, {r.right - 1, r.top, r.right, r.bottom}, bottomRight);
+    fill(dc, {r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
+}
+
+POINT ImageButton::placeImage(const RECT& rect, RECT& caption, bool hasCaption, bool pressed, int w, int h) const
+{
+    POINT at{rect.left, rect.top};
+    if (hasCaption) {
+        at.x += xMargin;
+        caption.left += w + xMargin;
+    } else {
+        at.x += (width(rect) - w) / 2;
+    }
+    at.y += (height(rect) - h) / 2;
+    if (pressed) {
+        at.x += pressedOffset.x;
+        at.y += pressedOffset.y;
+    }
+    return at;
+}
+
+void ImageButton::drawIcon(HDC dc, const RECT& rect, RECT& caption, bool hasCaption, bool pressed,
+                           bool disabled) const
+{
+    const IconEntry& icon = m_icons[static_cast<std::size_t>(chooseImage(pressed, m_icons[1].icon))];
+    const POINT at = placeImage(rect, caption, hasCaption, pressed, icon.width, icon.height);
+    if (disabled)
+        ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.icon), 0, at.x, at.y, icon.width,
+                     icon.height, DST_ICON | DSS_DISABLED);
+    else
+        ::DrawIconEx(dc, at.x, at.y, icon.icon, icon.width, icon.height, 0, nullptr, DI_NORMAL);
+}
+
+void ImageButton::drawBitmap(HDC dc, const RECT& rect, RECT& caption, bool hasCaption, bool pressed,
+                             bool disabled) const
+{
+    const BitmapEntry& bitmap = m_bitmaps[static_cast<std::size_t>(chooseImage(pressed, m_bitmaps[1].bitmap))];
+    const POINT at = placeImage(rect, caption, hasCaption, pressed, bitmap.width, bitmap.height);
+    if (disabled) {
+        // The mask is clear where the image is opaque: those pixels are embossed.
+        ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap.mask), 0, at.x, at.y, bitmap.width,
+                     bitmap.height, DST_BITMAP | DSS_DISABLED);
+        return;
+    }
+    const HDC source = ::CreateCompatibleDC(dc);
+    const HGDIOBJ old = ::SelectObject(source, bitmap.mask);
+    // The mask clears the opaque area (a set pixel becomes the white background, so it keeps the
+    // face), then the image is merged into it.
+    ::SetBkColor(dc, RGB(255, 255, 255));
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::BitBlt(dc, at.x, at.y, bitmap.width, bitmap.height, source, 0, 0, SRCAND);
+    ::SelectObject(source, bitmap.bitmap);
+    ::BitBlt(dc, at.x, at.y, bitmap.width, bitmap.height, source, 0, 0, SRCPAINT);
+    ::SelectObject(source, old);
+    ::DeleteDC(source);
+}
+
+void ImageButton::drawCaption(HDC dc, const wchar_t* text, RECT caption, bool pressed, bool disabled) const
+{
+    if (pressed)
+        ::OffsetRect(&caption, pressedOffset.x, pressedOffset.y);
+    // Measure the wrapped block at the caption's width, then centre it both ways.
+    RECT block = caption;
+    ::DrawTextW(dc, text, -1, &block, captionFormat | DT_CALCRECT);
+    ::OffsetRect(&block, (width(caption) - width(block)) / 2, (height(caption) - height(block)) / 2);
+    if (disabled) {
+        RECT shifted = block;
+        ::OffsetRect(&shifted, 1, 1);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHIGHLIGHT));
+        ::DrawTextW(dc, text, -1, &shifted, captionFormat);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
+        ::DrawTextW(dc, text, -1, &block, captionFormat);
+        return;
+    }
+    ::SetTextColor(dc, (m_mouseOver || pressed) ? m_textIn : m_textOut);
+    ::DrawTextW(dc, text, -1, &block, captionFormat);
+}
+
+// ---- messages
+
+void ImageButton::cancelHover()
+{
+    if (!m_mouseOver)
+        return;
+    m_mouseOver = false;
+    repaint();
+}
+
+void ImageButton::trackPointer(WPARAM keys, LPARAM position)
+{
+    POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    ::ClientToScreen(m_window, &at);
+    // Dragging into the button with the left button held does not light it.
+    if ((keys & MK_LBUTTON) && !m_mouseOver)
+        return;
+    if (::WindowFromPoint(at) != m_window) {
+        cancelHover();
+        return;
+    }
+    if (m_mouseOver)
+        return;
+    m_mouseOver = true;
+    repaint();
+    TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, m_window, 0};
+    ::TrackMouseEvent(&leave);
+}
+
+LRESULT CALLBACK ImageButton::subclassProcedure(HWND, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                DWORD_PTR self)
+{
+    return reinterpret_cast<ImageButton*>(self)->handle(message, wParam, lParam);
+}
+
+LRESULT ImageButton::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_MOUSEMOVE: {
+        const LRESULT result = ::DefSubclassProc(m_window, message, wParam, lParam);
+        trackPointer(wParam, lParam);
+        return result;
+    }
+    case WM_MOUSELEAVE:
+        cancelHover();
+        return 0;
+    case WM_KILLFOCUS:
+    case WM_CANCELMODE: {
+        const LRESULT result = ::DefSubclassProc(m_window, message, wParam, lParam);
+        cancelHover();
+        return result;
+    }
+    case WM_ENABLE: {
+        const bool hadFocus = ::GetFocus() == m_window;
+        const LRESULT result = ::DefSubclassProc(m_window, message, wParam, lParam);
+        if (!wParam) {
+            // A disabled button keeps no focus: on to the next tab stop.
+            const HWND parent = ::GetParent(m_window);
+            const HWND next = ::GetNextDlgTabItem(parent, m_window, FALSE);
+            if (hadFocus)
+                ::SetFocus(next && next != m_window ? next : parent);
+            cancelHover();
+        }
+        return result;
+    }
+    case WM_SYSCOLORCHANGE: {
+        const LRESULT result = ::DefSubclassProc(m_window, message, wParam, lParam);
+        resetColours();
+        repaint();
+        return result;
+    }
+    case BM_SETSTYLE: {
+        // The dialog manager moves the default status; the button stays owner-drawn.
+        const auto type = static_cast<DWORD>(wParam) & BS_TYPEMASK;
+        if (type == BS_DEFPUSHBUTTON)
+            m_isDefault = true;
+        else if (type == BS_PUSHBUTTON)
+            m_isDefault = false;
+        return ::DefSubclassProc(m_window, message, (wParam & ~BS_TYPEMASK) | BS_OWNERDRAW, lParam);
+    }
+    case WM_GETDLGCODE:
+        return ::DefSubclassProc(m_window, message, wParam, lParam) |
+               (m_isDefault ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    case WM_LBUTTONDBLCLK:
+        // A fast second click is a click of its own.
+        return ::DefSubclassProc(m_window, WM_LBUTTONDOWN, wParam, lParam);
+    case WM_NCDESTROY: {
+        const HWND window = m_window;
+        ::RemoveWindowSubclass(window, &subclassProcedure, subclassId);
+        m_window = nullptr;
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    }
+    default:
+        return ::DefSubclassProc(m_window, message, wParam, lParam);
+    }
+}
+
+} // namespace morvanex

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+
+namespace morvanex {
+
+// A push button drawn by itself: flat, an icon or a bitmap left of its caption, a raised one-pixel
+// edge while the pointer is over it, a sunken edge with image and caption shifted while it is
+// pressed. It keeps the dialog manager's default-button and Enter handling.
+class ImageButton
+{
+public:
+    // Results of setIcon and setBitmaps.
+    enum SetImageResult { Done = 0, ImageNotLoadable = 1, MaskNotMade = 2 };
+
+    ImageButton() = default;
+    ~ImageButton();
+
+    ImageButton(const ImageButton&) = delete;
+    ImageButton& operator=(const ImageButton&) = delete;
+
+    // Takes over a push button of a dialog: from now on it is owner-drawn and its messages pass here.
+    void attach(HWND button);
+    HWND window() const { return m_window; }
+
+    // Icons and bitmaps of this program's resources; an out-id of 0 is none. A missing in-resource
+    // stores nothing and is no failure.
+    int setIcon(int inId, int outId = 0);
+    int setBitmaps(int inId, COLORREF inTransparent, int outId = 0, COLORREF outTransparent = 0);
+    // The same with images the button then owns.
+    int setIcon(HICON in, HICON out);
+    int setBitmaps(HBITMAP in, COLORREF inTransparent, HBITMAP out, COLORREF outTransparent);
+    void releaseImages();
+
+    // The owner-draw request, which the parent passes on.
+    void draw(const DRAWITEMSTRUCT& item);
+    // Draws the button in the given owner-draw state (ODS_ bits) on any surface.
+    void paint(HDC dc, const RECT& rect, UINT state);
+
+    bool isMouseOver() const { return m_mouseOver; }
+    void cancelHover();
+
+    // The two pixels image and caption move while pressed, the margin left of and after the image.
+    static constexpr POINT pressedOffset{1, 1};
+    static constexpr int xMargin = 3;
+
+private:
+    struct IconEntry
+    {
+        HICON icon = nullptr;
+        int width = 0;
+        int height = 0;
+    };
+    struct BitmapEntry
+    {
+        HBITMAP bitmap = nullptr; // the transparent colour's pixels made black
+        HBITMAP mask = nullptr;   // set where the transparent colour was
+        int width = 0;
+        int height = 0;
+    };
+
+    static LRESULT CALLBACK subclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR id, DWORD_PTR self);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void trackPointer(WPARAM keys, LPARAM position);
+    void resetColours();
+    void repaint() const;
+    bool storeBitmap(BitmapEntry& entry, HBITMAP bitmap, COLORREF transparent);
+    // Entry 0 while pressed or hovered, else entry 1 when one is held.
+    int chooseImage(bool pressed, bool haveOut) const;
+    // Where an image of w x h goes in rect; caption loses the image's width and margins.
+    POINT placeImage(const RECT& rect, RECT& caption, bool hasCaption, bool pressed, int w, int h) const;
+    void drawBorder(HDC dc, const RECT& rect, bool raised) const;
+    void drawIcon(HDC dc, const RECT& rect, RECT& caption, bool hasCaption, bool pressed, bool disabled) const;
+    void drawBitmap(HDC dc, const RECT& rect, RECT& caption, bool hasCaption, bool pressed, bool disabled) const;
+    void drawCaption(HDC dc, const wchar_t* text, RECT caption, bool pressed, bool disabled) const;
+
+    HWND m_window = nullptr;
+    bool m_mouseOver = false;
+    bool m_isDefault = false;
+    COLORREF m_faceIn = 0, m_faceOut = 0, m_faceFocus = 0, m_textIn = 0, m_textOut = 0;
+    std::array<IconEntry, 2> m_icons{};
+    std::array<BitmapEntry, 2> m_bitmaps{};
+};
+
+} // namespace morvanex

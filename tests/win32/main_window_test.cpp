@@ -1,0 +1,309 @@
+#include "window_driver.h"
+
+#include "morvanex_ids.h"
+#include "support/temp_dir.h"
+#include "text/text_encoding.h"
+#include "validation/validation_flow.h"
+#include "win32/app_context.h"
+#include "win32/main_window.h"
+#include "win32/report_list.h"
+#include "win32/win_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace morvanex {
+namespace {
+
+namespace fs = std::filesystem;
+using test::WindowDriver;
+
+// Not the program's own name: the file a test leaves in the Windows folder is the test's.
+constexpr char baseName[] = "MorvanexFaceTest";
+
+fs::path environmentPath(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? fs::path(value) : fs::path();
+}
+
+// The demo workspace and, from the Linux morvanex-cli, what it answers for the demo's codes.
+fs::path demoFolder()
+{
+    return environmentPath("MORVANEX_DEMO");
+}
+
+std::string fileText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The codes of the demo's README: three that validate, one malformed, one of unknown firmware.
+std::vector<std::string> demoCodes()
+{
+    std::istringstream readme(fileText(demoFolder() / "README"));
+    static const std::regex codeLine(R"(^\s+((\S{8} ){4}\S{12})\s*$)");
+    std::vector<std::string> codes;
+    std::smatch match;
+    for (std::string line; std::getline(readme, line);)
+        if (std::regex_match(line, match, codeLine))
+            codes.push_back(match[1]);
+    return codes;
+}
+
+// What morvanex-cli printed for a code, or for a description file.
+std::string expected(std::string name)
+{
+    for (char& c : name)
+        if (c == ' ')
+            c = '_';
+    return fileText(environmentPath("MORVANEX_EXPECTED") / (name + ".rows"));
+}
+
+std::string lowerCodeCharacters(const std::string& code)
+{
+    std::string typed;
+    for (char c : code)
+        if (c != ' ')
+            typed += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return typed;
+}
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    MainWindowTest() { EXPECT_EQ(codes.size(), 5u) << "demo/README"; }
+
+    fs::path profile() const { return dir.path() / "Roaming" / "Morvanex" / "Morvanex.INI"; }
+
+    // Empties the five fields and types the code's characters into them from the first.
+    static void enterCode(const WindowDriver& d, HWND main, const std::string& code)
+    {
+        for (int id = IDC_FOOTER_EDIT1; id <= IDC_FOOTER_EDIT5; ++id)
+            ::SendDlgItemMessageW(main, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        const HWND first = ::GetDlgItem(main, IDC_FOOTER_EDIT1);
+        ::SendMessageW(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+        ASSERT_EQ(d.focus(), first);
+        d.type(lowerCodeCharacters(code));
+    }
+
+    // Validates what the fields hold; in the chooser, when one opens, takes the row reached by
+    // pressing Down downs times (0: OK without a row); answers the CNPJ question with key.
+    static void validate(const WindowDriver& d, HWND main, int downs, UINT cnpjKey)
+    {
+        d.click(main, IDC_VALIDATE_BUTTON);
+        if (downs >= 0) {
+            const HWND chooser = d.waitFor(L"Lista de Firmwares");
+            ASSERT_TRUE(chooser);
+            for (int i = 0; i < downs; ++i)
+                d.key(VK_DOWN);
+            const HWND list = ::GetDlgItem(chooser, IDC_FIRMWARE_LIST);
+            ASSERT_TRUE(WindowDriver::eventually([&] { return reportList::firstSelected(list) == downs - 1; }));
+            d.key(VK_RETURN);
+            ASSERT_TRUE(d.waitGone(chooser));
+        }
+        if (cnpjKey) {
+            const HWND question = d.waitFor(L"CNPJ");
+            ASSERT_TRUE(question);
+            d.key(cnpjKey);
+            ASSERT_TRUE(d.waitGone(question));
+        }
+    }
+
+    // The message box that is expected now: its caption and text, then closed with OK.
+    static std::pair<std::string, std::string> answerMessage(const WindowDriver& d, const std::string& caption)
+    {
+        const HWND box = d.waitFor(wideFromUtf8(caption));
+        if (!box)
+            return {"(no message)", ""};
+        const std::string text = WindowDriver::messageText(box);
+        d.key(VK_RETURN);
+        d.waitGone(box);
+        return {caption, text};
+    }
+
+    test::TempDir dir;
+    std::vector<std::string> codes = demoCodes();
+    AppContext context{baseName, profile(), demoFolder()};
+    MainWindow window{context};
+};
+
+TEST_F(MainWindowTest, TypingAdvancesTheFocusAndSimShowsTheRows)
+{
+    const std::string& code = codes.at(0);
+    test::runDriven(window, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        const int fields[] = {IDC_FOOTER_EDIT1, IDC_FOOTER_EDIT2, IDC_FOOTER_EDIT3, IDC_FOOTER_EDIT4,
+                              IDC_FOOTER_EDIT5};
+        EXPECT_EQ(d.focus(), ::GetDlgItem(main, IDC_FOOTER_EDIT1));
+        // Lower case typed; each field hands the focus on when full, the last to the button.
+        const std::string typed = lowerCodeCharacters(code);
+        std::size_t at = 0;
+        for (std::size_t f = 0; f < groupCount; ++f) {
+            EXPECT_EQ(d.focus(), ::GetDlgItem(main, fields[f])) << "field " << f + 1;
+            d.type(typed.substr(at, groupLengths[f] - 1));
+            EXPECT_EQ(d.focus(), ::GetDlgItem(main, fields[f])) << "field " << f + 1 << " not yet full";
+            d.type(typed.substr(at + groupLengths[f] - 1, 1));
+            at += groupLengths[f];
+            EXPECT_EQ(windowText(::GetDlgItem(main, fields[f])), splitFooterString(code)[f]);
+        }
+        EXPECT_EQ(d.focus(), ::GetDlgItem(main, IDC_VALIDATE_BUTTON));
+
+        // Enter on the focused button, then Enter on "SIM", the CNPJ question's default.
+        d.key(VK_RETURN);
+        const HWND question = d.waitFor(L"CNPJ");
+        ASSERT_TRUE(question);
+        EXPECT_EQ(windowText(::GetDlgItem(question, IDC_CNPJ_LABEL)), "0012.345.678/0001.95");
+        EXPECT_EQ(d.focus(), ::GetDlgItem(question, IDOK));
+        d.key(VK_RETURN);
+        ASSERT_TRUE(d.waitGone(question));
+        const HWND list = ::GetDlgItem(main, IDC_RESULT_LIST);
+        EXPECT_TRUE(WindowDriver::eventually([&] { return WindowDriver::listText(list) == expected(code); }))
+            << WindowDriver::listText(list);
+        d.click(main, IDC_EXIT_BUTTON);
+    });
+    // "Sair": the platform's profile functions wrote the one line.
+    EXPECT_EQ(dir.read(profile().lexically_relative(dir.path())), "[Morvanex]\r\nFooterString=" + code + "\r\n");
+}
+
+TEST_F(MainWindowTest, DemoCodesShowTheRowsOfTheCommandLine)
+{
+    test::runDriven(window, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        const HWND list = ::GetDlgItem(main, IDC_RESULT_LIST);
+        EXPECT_EQ(reportList::columnCount(list), 2);
+        EXPECT_EQ(reportList::headingText(list, 0), " ");
+        // The third opens the chooser: the first row, T-500, is the one its document was made with.
+        const int downs[] = {-1, -1, 1};
+        for (std::size_t i = 0; i < 3; ++i) {
+            enterCode(d, main, codes.at(i));
+            validate(d, main, downs[i], VK_RETURN);
+            EXPECT_TRUE(WindowDriver::eventually([&] { return WindowDriver::listText(list) == expected(codes[i]); }))
+                << codes[i] << ":\n" << WindowDriver::listText(list);
+        }
+        d.key(VK_ESCAPE);
+    });
+}
+
+TEST_F(MainWindowTest, FailuresSayWhatWentWrongAndKeepTheRows)
+{
+    const std::string invalid = utf8(failureMessage(ValidationStatus::InvalidString));
+    const std::string notFound = utf8(failureMessage(ValidationStatus::FirmwareNotFound));
+    const std::string rejected = utf8(rejectedCnpjMessage());
+    struct Case
+    {
+        const char* what;
+        std::string code;
+        int chooserDowns; // -1: no chooser
+        UINT cnpjKey;     // 0: no question
+        std::string message;
+    };
+    const Case cases[] = {
+        {"malformed", codes.at(3), -1, 0, invalid},
+        {"one character short", codes.at(0).substr(0, 47), -1, 0, invalid},
+        {"unknown firmware", codes.at(4), -1, 0, notFound},
+        {"chooser without a row", codes.at(2), 0, 0, notFound},
+        {"NÃO", codes.at(0), -1, VK_TAB, rejected}, // Tab moves from "SIM" to "NÃO"
+        {"Escape at the question", codes.at(0), -1, VK_ESCAPE, rejected},
+    };
+    test::runDriven(window, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        const HWND list = ::GetDlgItem(main, IDC_RESULT_LIST);
+        enterCode(d, main, codes.at(1));
+        validate(d, main, -1, VK_RETURN);
+        ASSERT_TRUE(WindowDriver::eventually([&] { return WindowDriver::listText(list) == expected(codes[1]); }));
+        for (const Case& c : cases) {
+            enterCode(d, main, c.code);
+            if (c.cnpjKey == VK_TAB) {
+                d.click(main, IDC_VALIDATE_BUTTON);
+                const HWND question = d.waitFor(L"CNPJ");
+                ASSERT_TRUE(question);
+                d.key(VK_TAB);
+                ASSERT_TRUE(WindowDriver::eventually([&] { return d.focus() == ::GetDlgItem(question, IDCANCEL); }));
+                d.key(VK_RETURN);
+            } else {
+                validate(d, main, c.chooserDowns, c.cnpjKey);
+            }
+            EXPECT_EQ(answerMessage(d, baseName), std::make_pair(std::string(baseName), c.message)) << c.what;
+            EXPECT_EQ(WindowDriver::listText(list), expected(codes[1])) << c.what;
+        }
+        d.key(VK_ESCAPE);
+    });
+    // Escape stores nothing.
+    EXPECT_FALSE(fs::exists(profile()));
+}
+
+TEST_F(MainWindowTest, CatalogueDialogsListTheImagesAndDescribeTheOneChosen)
+{
+    test::runDriven(window, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        d.click(main, IDC_CATALOGUE_BUTTON);
+        HWND images = d.waitFor(wideFromUtf8("Lista de Binários"));
+        ASSERT_TRUE(images);
+        const HWND list = ::GetDlgItem(images, IDC_BINARY_LIST);
+        std::string names;
+        const auto count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+        for (int i = 0; i < count; ++i) {
+            wchar_t name[MAX_PATH];
+            ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name));
+            names += utf8FromWide(name) + "\n";
+        }
+        EXPECT_EQ(names, "ARGOS210.BIN\nORB101.BIN\nTKN500A.BIN\nTKN500B.BIN\n");
+        EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), LB_ERR);
+        EXPECT_EQ(d.focus(), ::GetDlgItem(images, IDOK));
+
+        // Cancel: nothing more opens.
+        d.key(VK_ESCAPE);
+        ASSERT_TRUE(d.waitGone(images));
+
+        d.click(main, IDC_CATALOGUE_BUTTON);
+        images = d.waitFor(wideFromUtf8("Lista de Binários"));
+        ASSERT_TRUE(images);
+        ::SendDlgItemMessageW(images, IDC_BINARY_LIST, LB_SETCURSEL, 1, 0);
+        d.click(images, IDOK);
+        const HWND description = d.waitFor(wideFromUtf8("Descrição do Firmware"));
+        ASSERT_TRUE(description);
+        EXPECT_EQ(WindowDriver::listText(::GetDlgItem(description, IDC_DESCRIPTION_LIST)),
+                  expected("description-ORB101.BIN"));
+        EXPECT_EQ(d.focus(), ::GetDlgItem(description, IDOK));
+        d.key(VK_RETURN);
+        ASSERT_TRUE(d.waitGone(description));
+        d.key(VK_ESCAPE);
+    });
+}
+
+TEST_F(MainWindowTest, CodeTheOriginalLeftInTheWindowsFolderIsRestoredButNeverWrittenThere)
+{
+    const std::string& code = codes.at(1);
+    const std::wstring legacy = wideFromUtf8(context.legacyProfileFile);
+    ASSERT_TRUE(::WritePrivateProfileStringW(L"Morvanex", L"FooterString", wideFromUtf8(code).c_str(), legacy.c_str()));
+    wchar_t windowsFolder[MAX_PATH];
+    const UINT length = ::GetWindowsDirectoryW(windowsFolder, MAX_PATH);
+    const fs::path legacyPath = fs::path(std::wstring(windowsFolder, length)) / legacy;
+    const std::string legacyBytes = fileText(legacyPath);
+    EXPECT_EQ(legacyBytes, "[Morvanex]\r\nFooterString=" + code + "\r\n");
+
+    test::runDriven(window, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        EXPECT_EQ(windowText(::GetDlgItem(main, IDC_FOOTER_EDIT5)), code.substr(36));
+        EXPECT_EQ(d.focus(), ::GetDlgItem(main, IDC_VALIDATE_BUTTON));
+        // Field 5 emptied, then "Sair": the user's file gets the joined fields.
+        ::SendDlgItemMessageW(main, IDC_FOOTER_EDIT5, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        d.click(main, IDC_EXIT_BUTTON);
+    });
+    EXPECT_EQ(dir.read(profile().lexically_relative(dir.path())),
+              "[Morvanex]\r\nFooterString=" + code.substr(0, 36) + "\r\n");
+    EXPECT_EQ(fileText(legacyPath), legacyBytes);
+    fs::remove(legacyPath);
+}
+
+} // namespace
+} // namespace morvanex
