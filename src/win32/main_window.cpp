@@ -194,15 +194,20 @@ void MainWindow::advanceWhenFull(int n)
     ::SetFocus(n < fieldCount ? item(fieldIds[i + 1]) : item(IDC_VALIDATE_BUTTON));
 }
 
+void MainWindow::showCode(const std::array<std::string, groupCount>& groups)
+{
+    m_groups = groups;
+    exchangeFields(false);
+    ::SetFocus(item(IDC_VALIDATE_BUTTON));
+}
+
 void MainWindow::restoreFooterString()
 {
     const std::string value = readFooterString(m_context.profileFile, m_context.legacyProfileFile);
     if (value.empty())
         return;
-    m_groups = splitFooterString(value);
     m_footerString = value;
-    exchangeFields(false);
-    ::SetFocus(item(IDC_VALIDATE_BUTTON));
+    showCode(splitFooterString(value));
 }
 
 std::string MainWindow::joinedFields()
@@ -218,6 +223,9 @@ void MainWindow::validateFooter()
                                                              m_prompts, m_context.appName);
     if (result.confirmed)
         fillResultList(result.rows);
+    // Put in the fields for the operator to validate as usual, the CNPJ question included.
+    if (result.suggestedCode)
+        showCode(splitFooterString(*result.suggestedCode));
 }
 
 void MainWindow::fillResultList(const std::vector<ResultRow>& rows)

@@ -44,6 +44,8 @@ private:
     void setUpResultList();
     void setUpButtons();
     void restoreFooterString();
+    // Puts a code's groups in the five fields and hands the focus to the validation button.
+    void showCode(const std::array<std::string, groupCount>& groups);
     std::string joinedFields();
     void fillResultList(const std::vector<ResultRow>& rows);
     ImageButton* button(int id);

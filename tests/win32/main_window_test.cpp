@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <sstream>
 
@@ -95,11 +97,27 @@ protected:
         d.type(lowerCodeCharacters(code));
     }
 
-    // Validates what the fields hold; in the chooser, when one opens, takes the row reached by
-    // pressing Down downs times (0: OK without a row); answers the CNPJ question with key.
-    static void validate(const WindowDriver& d, HWND main, int downs, UINT cnpjKey)
+    // The five fields' texts joined as the code is, a blank between two.
+    static std::string fieldsText(HWND main)
     {
-        d.click(main, IDC_VALIDATE_BUTTON);
+        std::array<std::string, groupCount> groups;
+        for (std::size_t i = 0; i < groupCount; ++i)
+            groups[i] = windowText(::GetDlgItem(main, IDC_FOOTER_EDIT1 + static_cast<int>(i)));
+        return joinFooterFields(groups);
+    }
+
+    static void focusOn(HWND dialog, int id)
+    {
+        ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(dialog, id)), TRUE);
+    }
+
+    // Validates what the fields hold, by a click unless the caller has asked already; in the chooser,
+    // when one opens, takes the row reached by pressing Down downs times (0: OK without a row);
+    // answers the CNPJ question with key.
+    static void validate(const WindowDriver& d, HWND main, int downs, UINT cnpjKey, bool click = true)
+    {
+        if (click)
+            d.click(main, IDC_VALIDATE_BUTTON);
         if (downs >= 0) {
             const HWND chooser = d.waitFor(L"Lista de Firmwares");
             ASSERT_TRUE(chooser);
@@ -205,14 +223,15 @@ TEST_F(MainWindowTest, FailuresSayWhatWentWrongAndKeepTheRows)
         int chooserDowns; // -1: no chooser
         UINT cnpjKey;     // 0: no question
         std::string message;
+        bool suggested; // the suggestions follow the message: cancelled
     };
     const Case cases[] = {
-        {"malformed", codes.at(3), -1, 0, invalid},
-        {"one character short", codes.at(0).substr(0, 47), -1, 0, invalid},
-        {"unknown firmware", codes.at(4), -1, 0, notFound},
-        {"chooser without a row", codes.at(2), 0, 0, notFound},
-        {"NÃO", codes.at(0), -1, VK_TAB, rejected}, // Tab moves from "SIM" to "NÃO"
-        {"Escape at the question", codes.at(0), -1, VK_ESCAPE, rejected},
+        {"malformed", codes.at(3), -1, 0, invalid, true},
+        {"one character short", codes.at(0).substr(0, 47), -1, 0, invalid, false},
+        {"unknown firmware", codes.at(4), -1, 0, notFound, false},
+        {"chooser without a row", codes.at(2), 0, 0, notFound, false},
+        {"NÃO", codes.at(0), -1, VK_TAB, rejected, false}, // Tab moves from "SIM" to "NÃO"
+        {"Escape at the question", codes.at(0), -1, VK_ESCAPE, rejected, false},
     };
     test::runDriven(window, [&](const WindowDriver& d) {
         const HWND main = d.waitFor(L"Morvanex 1.05");
@@ -233,12 +252,65 @@ TEST_F(MainWindowTest, FailuresSayWhatWentWrongAndKeepTheRows)
                 validate(d, main, c.chooserDowns, c.cnpjKey);
             }
             EXPECT_EQ(answerMessage(d, baseName), std::make_pair(std::string(baseName), c.message)) << c.what;
+            if (c.suggested) {
+                const HWND suggestions = d.waitFor(wideFromUtf8("Possível erro de digitação"));
+                ASSERT_TRUE(suggestions) << c.what;
+                d.key(VK_ESCAPE);
+                ASSERT_TRUE(d.waitGone(suggestions)) << c.what;
+            }
             EXPECT_EQ(WindowDriver::listText(list), expected(codes[1])) << c.what;
         }
         d.key(VK_ESCAPE);
     });
     // Escape stores nothing.
     EXPECT_FALSE(fs::exists(profile()));
+}
+
+TEST_F(MainWindowTest, AMistypedCodeIsFollowedByItsSuggestions)
+{
+    const std::string& genuine = codes.at(0);
+    std::string typed = genuine;
+    // Its G read as a 6: it decodes, to a CNPJ that the operator does not find on the document.
+    typed.at(14) = '6';
+    const std::string rejected = utf8(rejectedCnpjMessage());
+    // How the operator leaves the suggestions, and what the fields and the focus then are.
+    const struct
+    {
+        const char* how;
+        std::function<void(const WindowDriver&, HWND)> leave;
+        const std::string& fields;
+        int focus;
+    } ways[] = {
+        {"Escape", [](const WindowDriver& d, HWND) { d.key(VK_ESCAPE); }, typed, IDC_FOOTER_EDIT1},
+        {"Cancel", [](const WindowDriver& d, HWND s) { d.click(s, IDCANCEL); }, typed, IDC_FOOTER_EDIT1},
+        {"Enter: the best, selected at start", [](const WindowDriver& d, HWND) { d.key(VK_RETURN); }, genuine,
+         IDC_VALIDATE_BUTTON},
+    };
+    test::runDriven(window, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        for (const auto& way : ways) {
+            enterCode(d, main, typed);
+            // Validated with the focus left in field 1, so only the choice can move it.
+            focusOn(main, IDC_FOOTER_EDIT1);
+            ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_VALIDATE_BUTTON, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(main, IDC_VALIDATE_BUTTON)));
+            validate(d, main, -1, VK_ESCAPE, false);
+            EXPECT_EQ(answerMessage(d, baseName).second, rejected) << way.how;
+            const HWND dialog = d.waitFor(wideFromUtf8("Possível erro de digitação"));
+            ASSERT_TRUE(dialog) << way.how;
+            EXPECT_EQ(
+                WindowDriver::listText(::GetDlgItem(dialog, IDC_SUGGESTION_LIST)),
+                "DB96KACG KVFMO[G]RA HNHDGKN7 DB84H686 KKEKK9D36IG8\tposição 15: '6' por 'G'\tconfere\n");
+            way.leave(d, dialog);
+            ASSERT_TRUE(d.waitGone(dialog)) << way.how;
+            EXPECT_TRUE(WindowDriver::eventually([&] { return fieldsText(main) == way.fields; }))
+                << way.how << ": " << fieldsText(main);
+            EXPECT_TRUE(WindowDriver::eventually([&] { return d.focus() == ::GetDlgItem(main, way.focus); }))
+                << way.how;
+        }
+        EXPECT_EQ(reportList::rowCount(::GetDlgItem(main, IDC_RESULT_LIST)), 0);
+        d.key(VK_ESCAPE);
+    });
 }
 
 TEST_F(MainWindowTest, CatalogueDialogsListTheImagesAndDescribeTheOneChosen)
