@@ -313,6 +313,48 @@ TEST_F(MainWindowTest, AMistypedCodeIsFollowedByItsSuggestions)
     });
 }
 
+TEST_F(MainWindowTest, AWholeCodePastedIntoAnyFieldFillsTheFive)
+{
+    const std::string& code = codes.at(0);
+    enum How { ctrlV, shiftInsert, menu };
+    const struct
+    {
+        How how;
+        std::string clipboard;
+        int field;
+        std::string fields; // afterwards, joined
+        int focus;
+    } cases[] = {
+        {ctrlV, code, IDC_FOOTER_EDIT1, code, IDC_VALIDATE_BUTTON},
+        {shiftInsert, lowerCodeCharacters(code), IDC_FOOTER_EDIT3, code, IDC_VALIDATE_BUTTON},
+        {menu, "  " + code + "\r\n", IDC_FOOTER_EDIT5, code, IDC_VALIDATE_BUTTON},
+        // Any other text as the field pastes it: cut at its limit, upper case, and the full field
+        // hands the focus on.
+        {ctrlV, "abcdefghijk", IDC_FOOTER_EDIT2, " ABCDEFGH   ", IDC_FOOTER_EDIT3},
+        {menu, code + "9", IDC_FOOTER_EDIT4, "   DB96KACG ", IDC_FOOTER_EDIT5},
+    };
+    test::runDriven(window, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        for (const auto& c : cases) {
+            const std::string what =
+                c.clipboard + " into field " + std::to_string(c.field - IDC_FOOTER_EDIT1 + 1);
+            enterCode(d, main, "");
+            focusOn(main, c.field);
+            ASSERT_TRUE(WindowDriver::copy(c.clipboard)) << what;
+            if (c.how == ctrlV)
+                d.type("\x16"); // the character Ctrl+V makes, which the field turns into a paste
+            else if (c.how == shiftInsert)
+                d.shiftKey(VK_INSERT);
+            else
+                EXPECT_TRUE(d.chooseFromContextMenu(d.focus(), WM_PASTE)) << what;
+            EXPECT_TRUE(WindowDriver::eventually([&] { return fieldsText(main) == c.fields; }))
+                << what << ": " << fieldsText(main);
+            EXPECT_EQ(d.focus(), ::GetDlgItem(main, c.focus)) << what;
+        }
+        d.key(VK_ESCAPE);
+    });
+}
+
 TEST_F(MainWindowTest, CatalogueDialogsListTheImagesAndDescribeTheOneChosen)
 {
     test::runDriven(window, [&](const WindowDriver& d) {

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <chrono>
 #include <thread>
 
@@ -120,6 +121,78 @@ void WindowDriver::key(UINT virtualKey) const
     const HWND target = focus();
     ::PostMessageW(target, WM_KEYDOWN, virtualKey, 1);
     ::PostMessageW(target, WM_KEYUP, virtualKey, 0xC0000001);
+}
+
+void WindowDriver::shiftKey(UINT virtualKey) const
+{
+    // The dialog manager and the edit control read Shift from the window thread's key state, which
+    // this thread shares while attached to it.
+    const DWORD self = ::GetCurrentThreadId();
+    if (!::AttachThreadInput(self, m_thread, TRUE))
+        return;
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] |= 0x80;
+    ::SetKeyboardState(keys);
+    const HWND before = focus();
+    key(virtualKey);
+    eventually([&] { return focus() != before; });
+    keys[VK_SHIFT] &= 0x7F;
+    ::SetKeyboardState(keys);
+    ::AttachThreadInput(self, m_thread, FALSE);
+}
+
+bool WindowDriver::chooseFromContextMenu(HWND control, UINT command) const
+{
+    ::PostMessageW(control, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(-1, -1));
+    HMENU menu = nullptr;
+    eventually([&] {
+        ::EnumThreadWindows(
+            m_thread,
+            [](HWND window, LPARAM lParam) {
+                wchar_t name[16];
+                ::GetClassNameW(window, name, 16);
+                if (!::IsWindowVisible(window) || std::wstring_view(name) != L"#32768")
+                    return TRUE;
+                *reinterpret_cast<HMENU*>(lParam) =
+                    reinterpret_cast<HMENU>(::SendMessageW(window, MN_GETHMENU, 0, 0));
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&menu));
+        return menu != nullptr;
+    });
+    for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
+        wchar_t text[64];
+        const int length = ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        const std::wstring_view label(text, static_cast<std::size_t>(length));
+        const std::size_t mark = label.find(L'&');
+        if (::GetMenuItemID(menu, i) != command || mark + 1 >= label.size())
+            continue;
+        ::PostMessageW(focus(), WM_CHAR, label[mark + 1], 1);
+        return true;
+    }
+    return false;
+}
+
+bool WindowDriver::copy(std::string_view text)
+{
+    const std::wstring wide = wideFromUtf8(text);
+    const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!block)
+        return false;
+    std::memcpy(::GlobalLock(block), wide.c_str(), bytes);
+    ::GlobalUnlock(block);
+    if (!::OpenClipboard(nullptr)) {
+        ::GlobalFree(block);
+        return false;
+    }
+    ::EmptyClipboard();
+    const bool placed = ::SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    if (!placed)
+        ::GlobalFree(block);
+    ::CloseClipboard();
+    return placed;
 }
 
 void WindowDriver::click(HWND dialog, int id) const
