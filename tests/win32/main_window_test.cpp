@@ -355,6 +355,68 @@ TEST_F(MainWindowTest, AWholeCodePastedIntoAnyFieldFillsTheFive)
     });
 }
 
+TEST_F(MainWindowTest, TabLeavesEveryList)
+{
+    // From each list Tab and Shift+Tab go to the next and the previous tab stop, and the first Down
+    // selects its first row; in the suggestions the second, as the best one starts selected.
+    const auto check = [](const WindowDriver& d, HWND dialog, int list, int next, int previous,
+                          int firstDown) {
+        const HWND control = ::GetDlgItem(dialog, list);
+        focusOn(dialog, list);
+        d.key(VK_TAB);
+        EXPECT_TRUE(WindowDriver::eventually([&] { return d.focus() == ::GetDlgItem(dialog, next); }))
+            << list;
+        focusOn(dialog, list);
+        d.shiftKey(VK_TAB);
+        EXPECT_EQ(d.focus(), ::GetDlgItem(dialog, previous)) << list;
+        focusOn(dialog, list);
+        d.key(VK_DOWN);
+        const auto selected = [&] {
+            wchar_t name[32];
+            ::GetClassNameW(control, name, 32);
+            return std::wstring_view(name) == L"ListBox"
+                       ? static_cast<int>(::SendMessageW(control, LB_GETCURSEL, 0, 0))
+                       : reportList::firstSelected(control);
+        };
+        EXPECT_TRUE(WindowDriver::eventually([&] { return selected() == firstDown; }))
+            << list << ": " << selected();
+    };
+    // Two codes one edit away: the genuine one and one whose CNPJ fails its check digits.
+    std::string twoSuggestions = codes.at(0);
+    twoSuggestions.at(4) = '8';
+    test::runDriven(window, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        enterCode(d, main, codes.at(1));
+        validate(d, main, -1, VK_RETURN);
+        check(d, main, IDC_RESULT_LIST, IDC_FOOTER_EDIT1, IDC_EXIT_BUTTON, 0);
+
+        enterCode(d, main, codes.at(2));
+        d.click(main, IDC_VALIDATE_BUTTON);
+        const HWND chooser = d.waitFor(L"Lista de Firmwares");
+        ASSERT_TRUE(chooser);
+        check(d, chooser, IDC_FIRMWARE_LIST, IDOK, IDCANCEL, 0);
+        d.key(VK_ESCAPE);
+        answerMessage(d, baseName);
+
+        enterCode(d, main, twoSuggestions);
+        validate(d, main, -1, VK_ESCAPE);
+        answerMessage(d, baseName);
+        const HWND suggestions = d.waitFor(wideFromUtf8("Possível erro de digitação"));
+        ASSERT_TRUE(suggestions);
+        check(d, suggestions, IDC_SUGGESTION_LIST, IDOK, IDCANCEL, 1);
+        d.key(VK_ESCAPE);
+        ASSERT_TRUE(d.waitGone(suggestions));
+
+        d.click(main, IDC_CATALOGUE_BUTTON);
+        const HWND images = d.waitFor(wideFromUtf8("Lista de Binários"));
+        ASSERT_TRUE(images);
+        check(d, images, IDC_BINARY_LIST, IDOK, IDCANCEL, 0);
+        d.key(VK_ESCAPE);
+        ASSERT_TRUE(d.waitGone(images));
+        d.key(VK_ESCAPE);
+    });
+}
+
 TEST_F(MainWindowTest, CatalogueDialogsListTheImagesAndDescribeTheOneChosen)
 {
     test::runDriven(window, [&](const WindowDriver& d) {
