@@ -142,38 +142,6 @@ void WindowDriver::shiftKey(UINT virtualKey) const
     ::AttachThreadInput(self, m_thread, FALSE);
 }
 
-bool WindowDriver::chooseFromContextMenu(HWND control, UINT command) const
-{
-    ::PostMessageW(control, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(-1, -1));
-    HMENU menu = nullptr;
-    eventually([&] {
-        ::EnumThreadWindows(
-            m_thread,
-            [](HWND window, LPARAM lParam) {
-                wchar_t name[16];
-                ::GetClassNameW(window, name, 16);
-                if (!::IsWindowVisible(window) || std::wstring_view(name) != L"#32768")
-                    return TRUE;
-                *reinterpret_cast<HMENU*>(lParam) =
-                    reinterpret_cast<HMENU>(::SendMessageW(window, MN_GETHMENU, 0, 0));
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&menu));
-        return menu != nullptr;
-    });
-    for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
-        wchar_t text[64];
-        const int length = ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-        const std::wstring_view label(text, static_cast<std::size_t>(length));
-        const std::size_t mark = label.find(L'&');
-        if (::GetMenuItemID(menu, i) != command || mark + 1 >= label.size())
-            continue;
-        ::PostMessageW(focus(), WM_CHAR, label[mark + 1], 1);
-        return true;
-    }
-    return false;
-}
-
 bool WindowDriver::copy(std::string_view text)
 {
     const std::wstring wide = wideFromUtf8(text);

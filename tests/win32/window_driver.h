@@ -33,14 +33,11 @@ public:
     // A key pressed and released on the focused control, through the dialog manager.
     void key(UINT virtualKey) const;
     // The same with Shift held, for a key that moves the focus (Shift+Tab, Shift+Insert of a whole
-    // code): returns once the focus has moved, or after a few seconds.
+    // code): returns once it has moved, or after a few seconds.
     void shiftKey(UINT virtualKey) const;
     // A button of a dialog clicked.
     void click(HWND dialog, int id) const;
 
-    // Opens control's own context menu, as the menu key does, and chooses the entry that gives
-    // command by typing its underlined letter; false when no such entry is shown.
-    bool chooseFromContextMenu(HWND control, UINT command) const;
     // Puts text (UTF-8) on the clipboard, as another program's copy would.
     static bool copy(std::string_view text);
 
