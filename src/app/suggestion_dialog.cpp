@@ -16,8 +16,6 @@ constexpr int listFontWidth = 7;
 constexpr int codeColumnWidth = 362;
 constexpr int changeColumnWidth = 225;
 constexpr int checkColumnWidth = 85;
-const QString checkDigitsHold = QStringLiteral("confere");
-const QString checkDigitsFail = QStringLiteral("não confere");
 
 } // namespace
 
@@ -36,7 +34,7 @@ SuggestionDialog::SuggestionDialog(std::span<const Suggestion> suggestions, QWid
         const Suggestion& s = suggestions[static_cast<std::size_t>(r)];
         list->setItem(r, 0, new QTableWidgetItem(fromCp1252(markedCode(s))));
         list->setItem(r, 1, new QTableWidgetItem(fromCp1252(changeText(s))));
-        list->setItem(r, 2, new QTableWidgetItem(s.cnpjCheckDigits ? checkDigitsHold : checkDigitsFail));
+        list->setItem(r, 2, new QTableWidgetItem(fromCp1252(cnpjCheckText(s))));
     }
     if (list->rowCount() > 0)
         list->selectRow(0);

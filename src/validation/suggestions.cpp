@@ -275,4 +275,9 @@ std::string changeText(const Suggestion& suggestion)
     return text + ": '" + suggestion.typed + "' por '" + suggestion.suggested + "'";
 }
 
+std::string cnpjCheckText(const Suggestion& suggestion)
+{
+    return suggestion.cnpjCheckDigits ? std::string("confere") : cp1252("não confere");
+}
+
 } // namespace morvanex

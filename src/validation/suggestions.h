@@ -51,5 +51,7 @@ std::string markedCode(const Suggestion& suggestion);
 // What changes, in Windows-1252, positions counted from 1: "posição 15: '6' por 'G'", or for a swap
 // "posições 15 e 16: 'RG' por 'GR'".
 std::string changeText(const Suggestion& suggestion);
+// Whether the suggestion's CNPJ check digits hold, in Windows-1252: "confere" or "não confere".
+std::string cnpjCheckText(const Suggestion& suggestion);
 
 } // namespace morvanex

@@ -1,13 +1,16 @@
 #include "win32/main_window.h"
 
+#include "footer/whole_code.h"
 #include "morvanex_ids.h"
 #include "validation/validation_flow.h"
 #include "win32/app_context.h"
 #include "win32/firmware_description_dialog.h"
 #include "win32/footer_setting.h"
 #include "win32/report_list.h"
+#include "win32/win_text.h"
 
 #include <commctrl.h>
+#include <cwchar>
 
 namespace morvanex {
 namespace {
@@ -21,6 +24,7 @@ constexpr int fieldMargin = 0;
 constexpr int labelColumnWidth = 100;
 constexpr int valueColumnWidth = 430;
 constexpr COLORREF bitmapTransparent = RGB(255, 255, 255);
+constexpr UINT_PTR pasteSubclass = 1;
 constexpr std::array<int, groupCount> fieldIds{IDC_FOOTER_EDIT1, IDC_FOOTER_EDIT2, IDC_FOOTER_EDIT3,
                                                IDC_FOOTER_EDIT4, IDC_FOOTER_EDIT5};
 
@@ -38,6 +42,23 @@ int fieldNumber(int id)
         if (fieldIds[i] == id)
             return static_cast<int>(i) + 1;
     return 0;
+}
+
+// The clipboard's text; empty when it holds none or another program keeps it open.
+std::wstring clipboardText(HWND owner)
+{
+    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(owner))
+        return {};
+    std::wstring text;
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* locked = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            // Bounded by the block, should another program have left out the terminating null.
+            text.assign(locked, ::wcsnlen(locked, ::GlobalSize(data) / sizeof(wchar_t)));
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
 }
 
 } // namespace
@@ -71,6 +92,9 @@ bool MainWindow::onInit()
         // No margin between frame and text: a full field then shows all its characters, the caret
         // after the last one included, whatever margins the platform would derive from the font.
         ::SendMessageW(item(id), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(fieldMargin, fieldMargin));
+        // Every paste, by key or by the field's menu, comes to fieldProcedure: a whole code fills
+        // every field.
+        ::SetWindowSubclass(item(id), &fieldProcedure, pasteSubclass, reinterpret_cast<DWORD_PTR>(this));
     }
     m_listFont.applyTo(item(IDC_RESULT_LIST));
     ::SetFocus(item(IDC_FOOTER_EDIT1));
@@ -194,15 +218,45 @@ void MainWindow::advanceWhenFull(int n)
     ::SetFocus(n < fieldCount ? item(fieldIds[i + 1]) : item(IDC_VALIDATE_BUTTON));
 }
 
+LRESULT CALLBACK MainWindow::fieldProcedure(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR self)
+{
+    if (message == WM_PASTE && reinterpret_cast<MainWindow*>(self)->pasteWholeCode())
+        return 0;
+    // Some edit controls paste Shift+Insert without a WM_PASTE: made one here, it comes back above.
+    if (message == WM_KEYDOWN && wParam == VK_INSERT && ::GetKeyState(VK_SHIFT) < 0 &&
+        ::GetKeyState(VK_CONTROL) >= 0) {
+        ::SendMessageW(field, WM_PASTE, 0, 0);
+        return 0;
+    }
+    if (message == WM_NCDESTROY)
+        ::RemoveWindowSubclass(field, &fieldProcedure, pasteSubclass);
+    return ::DefSubclassProc(field, message, wParam, lParam);
+}
+
+bool MainWindow::pasteWholeCode()
+{
+    const auto groups = wholeFooterCode(cp1252FromWide(clipboardText(window())));
+    if (!groups)
+        return false;
+    showCode(*groups);
+    return true;
+}
+
+void MainWindow::showCode(const std::array<std::string, groupCount>& groups)
+{
+    m_groups = groups;
+    exchangeFields(false);
+    ::SetFocus(item(IDC_VALIDATE_BUTTON));
+}
+
 void MainWindow::restoreFooterString()
 {
     const std::string value = readFooterString(m_context.profileFile, m_context.legacyProfileFile);
     if (value.empty())
         return;
-    m_groups = splitFooterString(value);
     m_footerString = value;
-    exchangeFields(false);
-    ::SetFocus(item(IDC_VALIDATE_BUTTON));
+    showCode(splitFooterString(value));
 }
 
 std::string MainWindow::joinedFields()
@@ -218,6 +272,9 @@ void MainWindow::validateFooter()
                                                              m_prompts, m_context.appName);
     if (result.confirmed)
         fillResultList(result.rows);
+    // Put in the fields for the operator to validate as usual, the CNPJ question included.
+    if (result.suggestedCode)
+        showCode(splitFooterString(*result.suggestedCode));
 }
 
 void MainWindow::fillResultList(const std::vector<ResultRow>& rows)

@@ -44,6 +44,12 @@ private:
     void setUpResultList();
     void setUpButtons();
     void restoreFooterString();
+    // Puts a code's groups in the five fields and hands the focus to the validation button.
+    void showCode(const std::array<std::string, groupCount>& groups);
+    // A paste into a field: true when the clipboard held a whole code, now in the five fields.
+    bool pasteWholeCode();
+    static LRESULT CALLBACK fieldProcedure(HWND field, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR id, DWORD_PTR self);
     std::string joinedFields();
     void fillResultList(const std::vector<ResultRow>& rows);
     ImageButton* button(int id);

@@ -33,6 +33,8 @@ std::string cellText(HWND list, int row, int column);
 std::string headingText(HWND list, int column);
 // The first selected row, -1 when none is.
 int firstSelected(HWND list);
+// Makes row the one selected and current, scrolled into view.
+void selectRow(HWND list, int row);
 
 } // namespace reportList
 } // namespace morvanex

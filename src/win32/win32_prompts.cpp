@@ -2,6 +2,7 @@
 
 #include "win32/cnpj_confirm_dialog.h"
 #include "win32/firmware_chooser_dialog.h"
+#include "win32/suggestion_dialog.h"
 #include "win32/win_text.h"
 
 namespace morvanex {
@@ -82,6 +83,17 @@ bool Win32Prompts::confirmCnpj(std::string_view cnpj)
     bool confirmed = false;
     onWindowThread([&] { confirmed = CnpjConfirmDialog(cnpj).run(dialogOwner()) == IDOK; });
     return confirmed;
+}
+
+int Win32Prompts::chooseSuggestion(std::span<const Suggestion> suggestions)
+{
+    int chosen = -1;
+    onWindowThread([&] {
+        SuggestionDialog dialog(suggestions);
+        if (dialog.run(dialogOwner()) == IDOK)
+            chosen = dialog.chosenIndex();
+    });
+    return chosen;
 }
 
 } // namespace morvanex

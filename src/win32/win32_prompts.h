@@ -27,6 +27,7 @@ public:
     void showError(std::string_view caption, std::string_view message) override;
     int chooseFirmware(const FirmwareCatalogue& catalogue, std::span<const int> candidates) override;
     bool confirmCnpj(std::string_view cnpj) override;
+    int chooseSuggestion(std::span<const Suggestion> suggestions) override;
 
     // From now on requests from other threads get "nothing chosen" at once, so a worker that is
     // being stopped never waits for a window that has gone.

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -95,11 +96,27 @@ protected:
         d.type(lowerCodeCharacters(code));
     }
 
-    // Validates what the fields hold; in the chooser, when one opens, takes the row reached by
-    // pressing Down downs times (0: OK without a row); answers the CNPJ question with key.
-    static void validate(const WindowDriver& d, HWND main, int downs, UINT cnpjKey)
+    // The five fields' texts joined as the code is, a blank between two.
+    static std::string fieldsText(HWND main)
     {
-        d.click(main, IDC_VALIDATE_BUTTON);
+        std::array<std::string, groupCount> groups;
+        for (std::size_t i = 0; i < groupCount; ++i)
+            groups[i] = windowText(::GetDlgItem(main, IDC_FOOTER_EDIT1 + static_cast<int>(i)));
+        return joinFooterFields(groups);
+    }
+
+    static void focusOn(HWND dialog, int id)
+    {
+        ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(dialog, id)), TRUE);
+    }
+
+    // Validates what the fields hold, by a click unless the caller has asked already; in the chooser,
+    // when one opens, takes the row reached by pressing Down downs times (0: OK without a row);
+    // answers the CNPJ question with key.
+    static void validate(const WindowDriver& d, HWND main, int downs, UINT cnpjKey, bool click = true)
+    {
+        if (click)
+            d.click(main, IDC_VALIDATE_BUTTON);
         if (downs >= 0) {
             const HWND chooser = d.waitFor(L"Lista de Firmwares");
             ASSERT_TRUE(chooser);
@@ -189,6 +206,14 @@ TEST_F(MainWindowTest, DemoCodesShowTheRowsOfTheCommandLine)
             EXPECT_TRUE(WindowDriver::eventually([&] { return WindowDriver::listText(list) == expected(codes[i]); }))
                 << codes[i] << ":\n" << WindowDriver::listText(list);
         }
+        // The list with rows is one tab stop: Tab and Shift+Tab leave it.
+        focusOn(main, IDC_RESULT_LIST);
+        d.key(VK_TAB);
+        EXPECT_TRUE(
+            WindowDriver::eventually([&] { return d.focus() == ::GetDlgItem(main, IDC_FOOTER_EDIT1); }));
+        focusOn(main, IDC_RESULT_LIST);
+        d.shiftKey(VK_TAB);
+        EXPECT_EQ(d.focus(), ::GetDlgItem(main, IDC_EXIT_BUTTON));
         d.key(VK_ESCAPE);
     });
 }
@@ -205,14 +230,15 @@ TEST_F(MainWindowTest, FailuresSayWhatWentWrongAndKeepTheRows)
         int chooserDowns; // -1: no chooser
         UINT cnpjKey;     // 0: no question
         std::string message;
+        bool suggested; // the suggestions follow the message: cancelled
     };
     const Case cases[] = {
-        {"malformed", codes.at(3), -1, 0, invalid},
-        {"one character short", codes.at(0).substr(0, 47), -1, 0, invalid},
-        {"unknown firmware", codes.at(4), -1, 0, notFound},
-        {"chooser without a row", codes.at(2), 0, 0, notFound},
-        {"NÃO", codes.at(0), -1, VK_TAB, rejected}, // Tab moves from "SIM" to "NÃO"
-        {"Escape at the question", codes.at(0), -1, VK_ESCAPE, rejected},
+        {"malformed", codes.at(3), -1, 0, invalid, true},
+        {"one character short", codes.at(0).substr(0, 47), -1, 0, invalid, false},
+        {"unknown firmware", codes.at(4), -1, 0, notFound, false},
+        {"chooser without a row", codes.at(2), 0, 0, notFound, false},
+        {"NÃO", codes.at(0), -1, VK_TAB, rejected, false}, // Tab moves from "SIM" to "NÃO"
+        {"Escape at the question", codes.at(0), -1, VK_ESCAPE, rejected, false},
     };
     test::runDriven(window, [&](const WindowDriver& d) {
         const HWND main = d.waitFor(L"Morvanex 1.05");
@@ -233,12 +259,89 @@ TEST_F(MainWindowTest, FailuresSayWhatWentWrongAndKeepTheRows)
                 validate(d, main, c.chooserDowns, c.cnpjKey);
             }
             EXPECT_EQ(answerMessage(d, baseName), std::make_pair(std::string(baseName), c.message)) << c.what;
+            if (c.suggested) {
+                const HWND suggestions = d.waitFor(wideFromUtf8("Possível erro de digitação"));
+                ASSERT_TRUE(suggestions) << c.what;
+                d.key(VK_ESCAPE);
+                ASSERT_TRUE(d.waitGone(suggestions)) << c.what;
+            }
             EXPECT_EQ(WindowDriver::listText(list), expected(codes[1])) << c.what;
         }
         d.key(VK_ESCAPE);
     });
     // Escape stores nothing.
     EXPECT_FALSE(fs::exists(profile()));
+}
+
+TEST_F(MainWindowTest, AMistypedCodeIsFollowedByItsSuggestions)
+{
+    const std::string& genuine = codes.at(0);
+    std::string typed = genuine;
+    typed.at(14) = '6'; // its G read as a 6: it decodes, to a CNPJ not on the document
+    // Escape changes nothing; Enter takes the best, selected at start, and hands on the focus.
+    const struct
+    {
+        UINT key;
+        const std::string& fields;
+        int focus;
+    } ways[] = {{VK_ESCAPE, typed, IDC_FOOTER_EDIT1}, {VK_RETURN, genuine, IDC_VALIDATE_BUTTON}};
+    test::runDriven(window, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        for (const auto& way : ways) {
+            enterCode(d, main, typed);
+            // Validated with the focus in field 1, so only the choice can move it.
+            focusOn(main, IDC_FOOTER_EDIT1);
+            ::PostMessageW(main, WM_COMMAND, IDC_VALIDATE_BUTTON, 0);
+            validate(d, main, -1, VK_ESCAPE, false);
+            EXPECT_EQ(answerMessage(d, baseName).second, utf8(rejectedCnpjMessage()));
+            const HWND dialog = d.waitFor(wideFromUtf8("Possível erro de digitação"));
+            ASSERT_TRUE(dialog);
+            EXPECT_EQ(
+                WindowDriver::listText(::GetDlgItem(dialog, IDC_SUGGESTION_LIST)),
+                "DB96KACG KVFMO[G]RA HNHDGKN7 DB84H686 KKEKK9D36IG8\tposição 15: '6' por 'G'\tconfere\n");
+            d.key(way.key);
+            ASSERT_TRUE(d.waitGone(dialog));
+            EXPECT_TRUE(WindowDriver::eventually([&] { return fieldsText(main) == way.fields; }))
+                << fieldsText(main);
+            EXPECT_TRUE(WindowDriver::eventually([&] { return d.focus() == ::GetDlgItem(main, way.focus); }));
+        }
+        d.key(VK_ESCAPE);
+    });
+}
+
+TEST_F(MainWindowTest, AWholeCodePastedIntoAnyFieldFillsTheFive)
+{
+    const std::string& code = codes.at(0);
+    // The field's menu sends the same WM_PASTE as Ctrl+V. Any other text is pasted as the field
+    // pastes it: cut at its limit, in upper case, a full field handing the focus on.
+    const struct
+    {
+        bool shiftInsert; // else Ctrl+V
+        std::string clipboard;
+        int field;
+        std::string fields;
+        int focus;
+    } cases[] = {
+        {false, code, IDC_FOOTER_EDIT1, code, IDC_VALIDATE_BUTTON},
+        {true, "  " + lowerCodeCharacters(code) + "\r\n", IDC_FOOTER_EDIT5, code, IDC_VALIDATE_BUTTON},
+        {false, "abcdefghijk", IDC_FOOTER_EDIT2, " ABCDEFGH   ", IDC_FOOTER_EDIT3},
+    };
+    test::runDriven(window, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        for (const auto& c : cases) {
+            enterCode(d, main, "");
+            focusOn(main, c.field);
+            ASSERT_TRUE(WindowDriver::copy(c.clipboard));
+            if (c.shiftInsert)
+                d.shiftKey(VK_INSERT);
+            else
+                d.type("\x16"); // the character Ctrl+V makes
+            EXPECT_TRUE(WindowDriver::eventually([&] { return fieldsText(main) == c.fields; }))
+                << c.clipboard << ": " << fieldsText(main);
+            EXPECT_EQ(d.focus(), ::GetDlgItem(main, c.focus)) << c.clipboard;
+        }
+        d.key(VK_ESCAPE);
+    });
 }
 
 TEST_F(MainWindowTest, CatalogueDialogsListTheImagesAndDescribeTheOneChosen)

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <chrono>
 #include <thread>
 
@@ -120,6 +121,46 @@ void WindowDriver::key(UINT virtualKey) const
     const HWND target = focus();
     ::PostMessageW(target, WM_KEYDOWN, virtualKey, 1);
     ::PostMessageW(target, WM_KEYUP, virtualKey, 0xC0000001);
+}
+
+void WindowDriver::shiftKey(UINT virtualKey) const
+{
+    // The dialog manager and the edit control read Shift from the window thread's key state, which
+    // this thread shares while attached to it.
+    const DWORD self = ::GetCurrentThreadId();
+    if (!::AttachThreadInput(self, m_thread, TRUE))
+        return;
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] |= 0x80;
+    ::SetKeyboardState(keys);
+    const HWND before = focus();
+    key(virtualKey);
+    eventually([&] { return focus() != before; });
+    keys[VK_SHIFT] &= 0x7F;
+    ::SetKeyboardState(keys);
+    ::AttachThreadInput(self, m_thread, FALSE);
+}
+
+bool WindowDriver::copy(std::string_view text)
+{
+    const std::wstring wide = wideFromUtf8(text);
+    const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!block)
+        return false;
+    std::memcpy(::GlobalLock(block), wide.c_str(), bytes);
+    ::GlobalUnlock(block);
+    if (!::OpenClipboard(nullptr)) {
+        ::GlobalFree(block);
+        return false;
+    }
+    ::EmptyClipboard();
+    const bool placed = ::SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    if (!placed)
+        ::GlobalFree(block);
+    ::CloseClipboard();
+    return placed;
 }
 
 void WindowDriver::click(HWND dialog, int id) const

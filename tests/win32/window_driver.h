@@ -32,8 +32,14 @@ public:
     void type(std::string_view text) const;
     // A key pressed and released on the focused control, through the dialog manager.
     void key(UINT virtualKey) const;
+    // The same with Shift held, for a key that moves the focus (Shift+Tab, Shift+Insert of a whole
+    // code): returns once it has moved, or after a few seconds.
+    void shiftKey(UINT virtualKey) const;
     // A button of a dialog clicked.
     void click(HWND dialog, int id) const;
+
+    // Puts text (UTF-8) on the clipboard, as another program's copy would.
+    static bool copy(std::string_view text);
 
     // The texts a report list shows, as "label<TAB>value" lines for two columns, UTF-8.
     static std::string listText(HWND list);

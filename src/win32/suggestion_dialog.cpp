@@ -1,0 +1,72 @@
+#include "win32/suggestion_dialog.h"
+
+#include "morvanex_ids.h"
+#include "text/text_encoding.h"
+#include "win32/report_list.h"
+
+#include <commctrl.h>
+
+namespace morvanex {
+namespace {
+
+// The chooser's list font: a marked code of 50 characters fits its column.
+constexpr int listFontHeight = 16;
+constexpr int listFontWidth = 7;
+constexpr int codeColumnWidth = 362;
+constexpr int changeColumnWidth = 225;
+constexpr int checkColumnWidth = 85;
+
+} // namespace
+
+SuggestionDialog::SuggestionDialog(std::span<const Suggestion> suggestions)
+    : Dialog(IDD_SUGGESTION_DIALOG), m_suggestions(suggestions), m_font(listFontHeight, listFontWidth)
+{
+}
+
+bool SuggestionDialog::onInit()
+{
+    const HWND list = item(IDC_SUGGESTION_LIST);
+    m_font.applyTo(list);
+    reportList::addGridAndFullRowSelect(list);
+    static const std::string codeHeading = cp1252("STRING DO RODAPÉ");
+    static const std::string changeHeading = cp1252("ALTERAÇÃO");
+    const reportList::Column columns[] = {
+        {codeHeading, codeColumnWidth}, {changeHeading, changeColumnWidth}, {"DV DO CNPJ", checkColumnWidth}};
+    reportList::addColumns(list, columns);
+    for (const Suggestion& suggestion : m_suggestions) {
+        const std::string cells[] = {markedCode(suggestion), changeText(suggestion),
+                                     cnpjCheckText(suggestion)};
+        reportList::addRow(list, cells);
+    }
+    // Selected and current: Enter takes it, the first Down moves to the second.
+    if (!m_suggestions.empty())
+        reportList::selectRow(list, 0);
+    // The focus goes to the first tab stop, the list.
+    return true;
+}
+
+bool SuggestionDialog::onCommand(int id, int)
+{
+    if (id != IDOK)
+        return false;
+    takeSelection();
+    return true;
+}
+
+bool SuggestionDialog::onNotify(const NMHDR& header)
+{
+    // On a row or on the empty space below the rows: the press before it has already selected that
+    // row, or nothing.
+    if (header.idFrom != IDC_SUGGESTION_LIST || header.code != NM_DBLCLK)
+        return false;
+    takeSelection();
+    return true;
+}
+
+void SuggestionDialog::takeSelection()
+{
+    m_chosenIndex = reportList::firstSelected(item(IDC_SUGGESTION_LIST));
+    end(IDOK);
+}
+
+} // namespace morvanex
