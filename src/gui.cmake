@@ -13,7 +13,7 @@ set(CMAKE_AUTOUIC_SEARCH_PATHS ${morvanex_resource_dir})
 file(GLOB gui_widget_sources CONFIGURE_DEPENDS widgets/*.cpp widgets/*.h)
 add_library(morvanex_gui STATIC ${gui_widget_sources} ${morvanex_resource_dir}/morvanex.qrc)
 target_link_libraries(morvanex_gui PUBLIC morvanex_core Qt6::Widgets)
-target_include_directories(morvanex_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_include_directories(morvanex_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${morvanex_resource_dir})
 set_target_properties(morvanex_gui PROPERTIES AUTOUIC_SEARCH_PATHS ${morvanex_resource_dir})
 
 # The application's windows and dialogs, in a library of their own so the GUI tests drive the same code.

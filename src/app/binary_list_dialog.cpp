@@ -1,8 +1,9 @@
 #include "app/binary_list_dialog.h"
 
 #include "app/gui_text.h"
-#include "text/text_encoding.h"
+#include "dialog_metrics.h"
 #include "firmware/workspace.h"
+#include "text/text_encoding.h"
 #include "ui_binary_list_dialog.h"
 #include "widgets/dialog_frame.h"
 #include "widgets/fonts.h"
@@ -10,8 +11,6 @@
 namespace morvanex {
 namespace {
 
-constexpr int listFontHeight = 16;
-constexpr int listFontWidth = 10;
 constexpr std::string_view imagePattern = ".bin";
 constexpr int entryBytesRole = Qt::UserRole;
 
@@ -23,7 +22,7 @@ BinaryListDialog::BinaryListDialog(const Workspace& workspace, QWidget* parent)
     m_ui->setupUi(this);
     setUpModalDialog(*this);
     QListWidget* list = m_ui->binaryList;
-    list->setFont(logicalFont(courierNew, listFontHeight, listFontWidth));
+    list->setFont(logicalFont(courierNew, metrics::binaryListFont));
     // The listing comes sorted with letter case ignored; the widget's own sort would not ignore it.
     list->setSortingEnabled(false);
     list->clear();

@@ -1,5 +1,6 @@
 #include "app/cnpj_confirm_dialog.h"
 
+#include "dialog_metrics.h"
 #include "ui_cnpj_confirm_dialog.h"
 #include "widgets/dialog_frame.h"
 #include "widgets/fonts.h"
@@ -11,7 +12,7 @@ CnpjConfirmDialog::CnpjConfirmDialog(QWidget* parent)
 {
     m_ui->setupUi(this);
     setUpModalDialog(*this);
-    m_ui->cnpjLabel->setFont(logicalFont(courierNew, cnpjFontHeight, cnpjFontWidth, cnpjFontWeight));
+    m_ui->cnpjLabel->setFont(logicalFont(courierNew, metrics::cnpjFont));
     m_ui->yesButton->setFocus();
 }
 

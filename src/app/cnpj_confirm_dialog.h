@@ -28,9 +28,4 @@ private:
     QString m_cnpjText;
 };
 
-// The display font of the CNPJ: large, heavy and wide enough to read at a glance.
-inline constexpr int cnpjFontHeight = 35;
-inline constexpr int cnpjFontWidth = 20;
-inline constexpr int cnpjFontWeight = 800;
-
 } // namespace morvanex

@@ -1,6 +1,7 @@
 #include "app/firmware_chooser_dialog.h"
 
 #include "app/gui_text.h"
+#include "dialog_metrics.h"
 #include "firmware/firmware_catalogue.h"
 #include "ui_firmware_chooser_dialog.h"
 #include "widgets/dialog_frame.h"
@@ -10,10 +11,6 @@
 
 namespace morvanex {
 namespace {
-
-constexpr int listFontHeight = 16;
-constexpr int listFontWidth = 7;
-constexpr int columnWidth = 100;
 
 QTableWidgetItem* cell(const std::string& cp1252)
 {
@@ -30,10 +27,10 @@ FirmwareChooserDialog::FirmwareChooserDialog(const FirmwareCatalogue& catalogue,
     m_ui->setupUi(this);
     setUpModalDialog(*this);
     ReportList* list = m_ui->firmwareList;
-    list->setFont(logicalFont(courierNew, listFontHeight, listFontWidth));
+    list->setFont(logicalFont(courierNew, metrics::chooserListFont));
     list->setColumns(
         {QStringLiteral("MODELO"), QStringLiteral("VERSÃO"), QStringLiteral("CS"), QStringLiteral("ARQUIVO")},
-        {columnWidth, columnWidth, columnWidth, columnWidth});
+        metrics::chooserColumnWidths);
 
     list->setRowCount(static_cast<int>(m_candidates.size()));
     for (int r = 0; r < list->rowCount(); ++r) {

@@ -1,19 +1,15 @@
 #include "app/firmware_description_dialog.h"
 
 #include "app/gui_text.h"
+#include "dialog_metrics.h"
 #include "firmware/firmware_catalogue.h"
-#include "validation/validation_flow.h"
 #include "ui_firmware_description_dialog.h"
+#include "validation/validation_flow.h"
 #include "widgets/dialog_frame.h"
 #include "widgets/fonts.h"
 
 namespace morvanex {
 namespace {
-
-constexpr int listFontHeight = 16;
-constexpr int listFontWidth = 9;
-constexpr int labelColumnWidth = 100;
-constexpr int valueColumnWidth = 300;
 
 } // namespace
 
@@ -25,8 +21,8 @@ FirmwareDescriptionDialog::FirmwareDescriptionDialog(const FirmwareCatalogue& ca
     m_ui->setupUi(this);
     setUpModalDialog(*this);
     ReportList* list = m_ui->descriptionList;
-    list->setFont(logicalFont(courierNew, listFontHeight, listFontWidth));
-    list->setColumns({QStringLiteral(" "), QStringLiteral(" ")}, {labelColumnWidth, valueColumnWidth});
+    list->setFont(logicalFont(courierNew, metrics::descriptionListFont));
+    list->setColumns({QStringLiteral(" "), QStringLiteral(" ")}, metrics::descriptionColumnWidths);
 
     if (const FirmwareRecord* found = describedFirmware(catalogue, m_selectedFile)) {
         const std::vector<ResultRow> rows = descriptionRows(*found);

@@ -6,11 +6,12 @@
 #include "app/gui_text.h"
 #include "app/self_test_runner.h"
 #include "app/upper_case_validator.h"
+#include "dialog_metrics.h"
 #include "firmware/firmware_catalogue.h"
 #include "footer/whole_code.h"
-#include "validation/validation_flow.h"
 #include "settings/settings_store.h"
 #include "ui_main_dialog.h"
+#include "validation/validation_flow.h"
 #include "widgets/dialog_frame.h"
 #include "widgets/fonts.h"
 
@@ -31,13 +32,7 @@ namespace morvanex {
 namespace {
 
 const QString windowTitleText = QStringLiteral("Morvanex 1.05");
-constexpr int fieldFontHeight = 16;
-constexpr int fieldFontWidth = 11;
-constexpr int listFontHeight = 16;
-constexpr int listFontWidth = 9;
 constexpr int fieldMarginTrim = 1;
-constexpr int labelColumnWidth = 100;
-constexpr int valueColumnWidth = 430;
 
 const QColor bitmapTransparent(255, 255, 255);
 const QString validateBitmap = QStringLiteral(":/images/validate_bitmap_32.png");
@@ -109,7 +104,8 @@ void MainDialog::initMainWindow()
     // Any message about an unreadable image is answered before the window first shows.
     loadCatalogue(m_context.catalogue, m_context.workspace, *m_prompts);
     // Said before any validation, or every code would be answered as not approved.
-    if (const std::string message = workspaceMessage(m_context.catalogue, m_context.workspace); !message.empty())
+    if (const std::string message = workspaceMessage(m_context.catalogue, m_context.workspace);
+        !message.empty())
         m_prompts->showError(m_context.appName, message);
     restoreFooterString();
 }
@@ -117,15 +113,15 @@ void MainDialog::initMainWindow()
 void MainDialog::setUpResultList()
 {
     ReportList* list = m_ui->resultList;
-    list->setColumns({QStringLiteral(" "), QStringLiteral(" ")}, {labelColumnWidth, valueColumnWidth});
+    list->setColumns({QStringLiteral(" "), QStringLiteral(" ")}, metrics::resultColumnWidths);
     list->setSortingEnabled(false);
-    m_listFont = logicalFont(courierNew, listFontHeight, listFontWidth);
+    m_listFont = logicalFont(courierNew, metrics::resultListFont);
     list->setFont(m_listFont);
 }
 
 void MainDialog::setUpFields()
 {
-    m_fieldFont = logicalFont(courierNew, fieldFontHeight, fieldFontWidth);
+    m_fieldFont = logicalFont(courierNew, metrics::fieldFont);
     auto* upperCase = new UpperCaseValidator(this);
     for (int i = 0; i < fieldCount; ++i) {
         QLineEdit* edit = m_fields[static_cast<std::size_t>(i)];

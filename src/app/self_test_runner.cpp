@@ -1,14 +1,12 @@
 #include "app/self_test_runner.h"
 
 #include "app/gui_prompts.h"
-#include "firmware/workspace.h"
 #include "selftest/self_test_thread.h"
 #include "selftest/serial_channel.h"
 
 #include <QCoreApplication>
 #include <QThread>
 #include <algorithm>
-#include <cstdio>
 
 namespace morvanex {
 namespace {
@@ -30,21 +28,8 @@ SelfTestRunner::~SelfTestRunner()
 
 void SelfTestRunner::startOne()
 {
-    SelfTestOptions options;
-    options.logFolder = m_workspace.root();
-    auto test = std::make_unique<BatchSelfTest>(m_channels, m_workspace, m_catalogue, m_prompts, options);
-    // The window has no place for it, but lost log lines must not go unnoticed.
-    test->onCycle([](const CycleReport& report) {
-        if (!report.logged)
-            std::fprintf(stderr, "Morvanex self-test: cycle %llu: %s\n",
-                         static_cast<unsigned long long>(report.number), report.logProblem.c_str());
-    });
-    auto thread = std::make_unique<SelfTestThread>(std::move(test));
-    if (!thread->start()) {
-        std::fprintf(stderr, "Morvanex self-test: no thread could be started for it\n");
-        return;
-    }
-    m_threads.push_back(std::move(thread));
+    if (auto thread = startDesktopSelfTest(m_workspace, m_catalogue, m_prompts, m_channels))
+        m_threads.push_back(std::move(thread));
 }
 
 void SelfTestRunner::stopAll()

@@ -1,6 +1,7 @@
 #include "app/suggestion_dialog.h"
 
 #include "app/gui_text.h"
+#include "dialog_metrics.h"
 #include "ui_suggestion_dialog.h"
 #include "widgets/dialog_frame.h"
 #include "widgets/fonts.h"
@@ -10,13 +11,6 @@
 namespace morvanex {
 namespace {
 
-// The chooser's list font: a marked code of 50 characters fits its column.
-constexpr int listFontHeight = 16;
-constexpr int listFontWidth = 7;
-constexpr int codeColumnWidth = 362;
-constexpr int changeColumnWidth = 225;
-constexpr int checkColumnWidth = 85;
-
 } // namespace
 
 SuggestionDialog::SuggestionDialog(std::span<const Suggestion> suggestions, QWidget* parent)
@@ -25,10 +19,10 @@ SuggestionDialog::SuggestionDialog(std::span<const Suggestion> suggestions, QWid
     m_ui->setupUi(this);
     setUpModalDialog(*this);
     ReportList* list = m_ui->suggestionList;
-    list->setFont(logicalFont(courierNew, listFontHeight, listFontWidth));
+    list->setFont(logicalFont(courierNew, metrics::suggestionListFont));
     list->setColumns(
         {QStringLiteral("STRING DO RODAPÉ"), QStringLiteral("ALTERAÇÃO"), QStringLiteral("DV DO CNPJ")},
-        {codeColumnWidth, changeColumnWidth, checkColumnWidth});
+        metrics::suggestionColumnWidths);
     list->setRowCount(static_cast<int>(suggestions.size()));
     for (int r = 0; r < list->rowCount(); ++r) {
         const Suggestion& s = suggestions[static_cast<std::size_t>(r)];

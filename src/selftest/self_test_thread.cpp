@@ -1,5 +1,8 @@
 #include "selftest/self_test_thread.h"
 
+#include "firmware/workspace.h"
+
+#include <cstdio>
 #include <system_error>
 
 namespace morvanex {
@@ -31,6 +34,25 @@ bool SelfTestThread::start()
         return false;
     }
     return true;
+}
+
+std::unique_ptr<SelfTestThread> startDesktopSelfTest(const Workspace& workspace, FirmwareCatalogue& catalogue,
+                                                     OperatorPrompts& prompts, SerialChannelFactory channels)
+{
+    SelfTestOptions options;
+    options.logFolder = workspace.root();
+    auto test = std::make_unique<BatchSelfTest>(std::move(channels), workspace, catalogue, prompts, options);
+    test->onCycle([](const CycleReport& report) {
+        if (!report.logged)
+            std::fprintf(stderr, "Morvanex self-test: cycle %llu: %s\n",
+                         static_cast<unsigned long long>(report.number), report.logProblem.c_str());
+    });
+    auto thread = std::make_unique<SelfTestThread>(std::move(test));
+    if (!thread->start()) {
+        std::fprintf(stderr, "Morvanex self-test: no thread could be started for it\n");
+        return nullptr;
+    }
+    return thread;
 }
 
 void SelfTestThread::requestStop()

@@ -35,4 +35,10 @@ private:
     std::atomic<bool> m_running{false};
 };
 
+// A run for a desktop's TESTE button, started: cycles without end until stopped, the printer on
+// COM1:, the log in the workspace folder, and a lost log line said on standard error, since the window
+// has no place for it. Null, said on standard error too, when no thread could be started.
+std::unique_ptr<SelfTestThread> startDesktopSelfTest(const Workspace& workspace, FirmwareCatalogue& catalogue,
+                                                     OperatorPrompts& prompts, SerialChannelFactory channels);
+
 } // namespace morvanex

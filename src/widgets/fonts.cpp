@@ -58,4 +58,9 @@ QFont dialogFont()
     return dialogFont(found != dialogFaces.end() ? *found : dialogFaces.back());
 }
 
+QFont logicalFont(const QString& face, const metrics::ListFont& font)
+{
+    return logicalFont(face, font.height, font.width, font.weight);
+}
+
 } // namespace morvanex

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialog_metrics.h"
+
 #include <QFont>
 #include <QString>
 #include <array>
@@ -11,6 +13,8 @@ namespace morvanex {
 // fontconfig; the em is derived from the cell of the face actually used, and the glyphs are
 // stretched, with a spacing for what stretching cannot reach, so that the pitch comes out exact.
 QFont logicalFont(const QString& face, int height, int width, int weight = QFont::Normal);
+// The same with a dialog's font of dialog_metrics.h.
+QFont logicalFont(const QString& face, const metrics::ListFont& font);
 
 inline const QString courierNew = QStringLiteral("Courier New");
 

@@ -15,12 +15,12 @@ ReportList::ReportList(QWidget* parent) : QTableWidget(parent)
     fitRowsToFont();
 }
 
-void ReportList::setColumns(const QStringList& headings, const QList<int>& widths)
+void ReportList::setColumns(const QStringList& headings, std::span<const int> widths)
 {
     setColumnCount(static_cast<int>(headings.size()));
     setHorizontalHeaderLabels(headings);
-    for (int c = 0; c < columnCount() && c < widths.size(); ++c)
-        setColumnWidth(c, widths[c]);
+    for (int c = 0; c < columnCount() && static_cast<std::size_t>(c) < widths.size(); ++c)
+        setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
 }
 
 void ReportList::focusInEvent(QFocusEvent* event)

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QStringList>
 #include <QTableWidget>
+#include <span>
 
 namespace morvanex {
 
@@ -18,7 +19,7 @@ public:
     explicit ReportList(QWidget* parent = nullptr);
 
     // Sets the columns: their headings and widths in pixels.
-    void setColumns(const QStringList& headings, const QList<int>& widths);
+    void setColumns(const QStringList& headings, std::span<const int> widths);
 
 signals:
     void doubleClickedAnywhere();

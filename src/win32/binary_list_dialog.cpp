@@ -1,5 +1,6 @@
 #include "win32/binary_list_dialog.h"
 
+#include "dialog_metrics.h"
 #include "firmware/workspace.h"
 #include "morvanex_ids.h"
 #include "text/text_encoding.h"
@@ -8,14 +9,12 @@
 namespace morvanex {
 namespace {
 
-constexpr int listFontHeight = 16;
-constexpr int listFontWidth = 10;
 constexpr std::string_view imagePattern = ".bin";
 
 } // namespace
 
 BinaryListDialog::BinaryListDialog(const Workspace& workspace)
-    : Dialog(IDD_BINARY_LIST_DIALOG), m_workspace(workspace), m_font(listFontHeight, listFontWidth)
+    : Dialog(IDD_BINARY_LIST_DIALOG), m_workspace(workspace), m_font(metrics::binaryListFont)
 {
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialog_metrics.h"
 #include "win32/dialog.h"
 
 #include <string>
@@ -14,16 +15,11 @@ class CnpjConfirmDialog : public Dialog
 public:
     explicit CnpjConfirmDialog(std::string_view cnpjText);
 
-    // The display font: large, heavy and wide enough to read at a glance.
-    static constexpr int fontHeight = 35;
-    static constexpr int fontWidth = 20;
-    static constexpr int fontWeight = 800;
-
 private:
     bool onInit() override;
 
     std::string m_cnpjText;
-    Font m_font{fontHeight, fontWidth, fontWeight};
+    Font m_font{metrics::cnpjFont};
 };
 
 } // namespace morvanex

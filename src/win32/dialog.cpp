@@ -63,9 +63,10 @@ int scaled(int pixels)
     return ::MulDiv(pixels, dpi > 0 ? dpi : designDpi, designDpi);
 }
 
-Font::Font(int height, int width, int weight, const char* face)
-    : m_font(::CreateFontA(scaled(height), scaled(width), 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, face))
+Font::Font(const metrics::ListFont& font)
+    : m_font(::CreateFontA(scaled(font.height), scaled(font.width), 0, 0, font.weight, FALSE, FALSE, FALSE,
+                           ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS,
+                           "Courier New"))
 {
 }
 
@@ -83,7 +84,8 @@ void Font::applyTo(HWND control) const
 std::string windowText(HWND window)
 {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return cp1252FromWide(text);
 }
 

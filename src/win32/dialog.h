@@ -1,9 +1,10 @@
 #pragma once
 
-#include <windows.h>
+#include "dialog_metrics.h"
 
 #include <string>
 #include <string_view>
+#include <windows.h>
 
 namespace morvanex {
 
@@ -44,13 +45,13 @@ private:
     HWND m_window = nullptr;
 };
 
-// A font made from the parameters the platform's font creation takes, owned until destruction.
-// Height and width are pixels at 96 dots per inch and grow with the display's scale, as the dialogs'
-// own font does.
+// A dialog's font, made from the parameters the platform's font creation takes, owned until
+// destruction. Height and width are pixels at 96 dots per inch and grow with the display's scale, as
+// the dialogs' own font does.
 class Font
 {
 public:
-    Font(int height, int width, int weight = FW_NORMAL, const char* face = "Courier New");
+    explicit Font(const metrics::ListFont& font);
     ~Font();
 
     Font(const Font&) = delete;

@@ -1,5 +1,6 @@
 #include "win32/firmware_chooser_dialog.h"
 
+#include "dialog_metrics.h"
 #include "firmware/firmware_catalogue.h"
 #include "morvanex_ids.h"
 #include "text/text_encoding.h"
@@ -10,15 +11,12 @@
 namespace morvanex {
 namespace {
 
-constexpr int listFontHeight = 16;
-constexpr int listFontWidth = 7;
-constexpr int columnWidth = 100;
-
 } // namespace
 
-FirmwareChooserDialog::FirmwareChooserDialog(const FirmwareCatalogue& catalogue, std::span<const int> candidates)
-    : Dialog(IDD_FIRMWARE_CHOOSER_DIALOG), m_catalogue(catalogue), m_candidates(candidates.begin(), candidates.end()),
-      m_font(listFontHeight, listFontWidth)
+FirmwareChooserDialog::FirmwareChooserDialog(const FirmwareCatalogue& catalogue,
+                                             std::span<const int> candidates)
+    : Dialog(IDD_FIRMWARE_CHOOSER_DIALOG), m_catalogue(catalogue),
+      m_candidates(candidates.begin(), candidates.end()), m_font(metrics::chooserListFont)
 {
 }
 
@@ -28,8 +26,10 @@ bool FirmwareChooserDialog::onInit()
     m_font.applyTo(list);
     reportList::addGridAndFullRowSelect(list);
     static const std::string versionHeading = cp1252("VERSÃO");
-    const reportList::Column columns[] = {
-        {"MODELO", columnWidth}, {versionHeading, columnWidth}, {"CS", columnWidth}, {"ARQUIVO", columnWidth}};
+    const reportList::Column columns[] = {{"MODELO", metrics::chooserColumnWidths[0]},
+                                          {versionHeading, metrics::chooserColumnWidths[1]},
+                                          {"CS", metrics::chooserColumnWidths[2]},
+                                          {"ARQUIVO", metrics::chooserColumnWidths[3]}};
     reportList::addColumns(list, columns);
     for (int index : m_candidates) {
         const FirmwareRecord& record = m_catalogue.rows.at(static_cast<std::size_t>(index));

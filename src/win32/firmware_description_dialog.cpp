@@ -1,5 +1,6 @@
 #include "win32/firmware_description_dialog.h"
 
+#include "dialog_metrics.h"
 #include "morvanex_ids.h"
 #include "validation/validation_flow.h"
 #include "win32/binary_list_dialog.h"
@@ -8,16 +9,12 @@
 namespace morvanex {
 namespace {
 
-constexpr int listFontHeight = 16;
-constexpr int listFontWidth = 9;
-constexpr int labelColumnWidth = 100;
-constexpr int valueColumnWidth = 300;
-
 } // namespace
 
-FirmwareDescriptionDialog::FirmwareDescriptionDialog(const FirmwareCatalogue& catalogue, std::string selectedFile)
-    : Dialog(IDD_FIRMWARE_DESCRIPTION_DIALOG), m_catalogue(catalogue), m_selectedFile(std::move(selectedFile)),
-      m_font(listFontHeight, listFontWidth)
+FirmwareDescriptionDialog::FirmwareDescriptionDialog(const FirmwareCatalogue& catalogue,
+                                                     std::string selectedFile)
+    : Dialog(IDD_FIRMWARE_DESCRIPTION_DIALOG), m_catalogue(catalogue),
+      m_selectedFile(std::move(selectedFile)), m_font(metrics::descriptionListFont)
 {
 }
 
@@ -26,7 +23,8 @@ bool FirmwareDescriptionDialog::onInit()
     const HWND list = item(IDC_DESCRIPTION_LIST);
     m_font.applyTo(list);
     reportList::addGridAndFullRowSelect(list);
-    const reportList::Column columns[] = {{" ", labelColumnWidth}, {" ", valueColumnWidth}};
+    const reportList::Column columns[] = {{" ", metrics::descriptionColumnWidths[0]},
+                                          {" ", metrics::descriptionColumnWidths[1]}};
     reportList::addColumns(list, columns);
     if (const FirmwareRecord* found = describedFirmware(m_catalogue, m_selectedFile))
         for (const ResultRow& row : descriptionRows(*found))

@@ -1,5 +1,6 @@
 #include "win32/main_window.h"
 
+#include "dialog_metrics.h"
 #include "footer/whole_code.h"
 #include "morvanex_ids.h"
 #include "validation/validation_flow.h"
@@ -16,13 +17,7 @@ namespace morvanex {
 namespace {
 
 constexpr wchar_t windowTitle[] = L"Morvanex 1.05";
-constexpr int fieldFontHeight = 16;
-constexpr int fieldFontWidth = 11;
-constexpr int listFontHeight = 16;
-constexpr int listFontWidth = 9;
 constexpr int fieldMargin = 0;
-constexpr int labelColumnWidth = 100;
-constexpr int valueColumnWidth = 430;
 constexpr COLORREF bitmapTransparent = RGB(255, 255, 255);
 constexpr UINT_PTR pasteSubclass = 1;
 constexpr std::array<int, groupCount> fieldIds{IDC_FOOTER_EDIT1, IDC_FOOTER_EDIT2, IDC_FOOTER_EDIT3,
@@ -31,8 +26,8 @@ constexpr std::array<int, groupCount> fieldIds{IDC_FOOTER_EDIT1, IDC_FOOTER_EDIT
 HICON loadIcon(int id, int systemMetricX, int systemMetricY)
 {
     return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
-                                           ::GetSystemMetrics(systemMetricX), ::GetSystemMetrics(systemMetricY),
-                                           LR_DEFAULTCOLOR));
+                                           ::GetSystemMetrics(systemMetricX),
+                                           ::GetSystemMetrics(systemMetricY), LR_DEFAULTCOLOR));
 }
 
 // The field n (1 to 5) whose id this is, 0 for another control.
@@ -64,8 +59,9 @@ std::wstring clipboardText(HWND owner)
 } // namespace
 
 MainWindow::MainWindow(AppContext& context)
-    : Dialog(IDD_MAIN_DIALOG), m_context(context), m_selfTests(context.workspace, context.catalogue, m_prompts),
-      m_fieldFont(fieldFontHeight, fieldFontWidth), m_listFont(listFontHeight, listFontWidth)
+    : Dialog(IDD_MAIN_DIALOG), m_context(context),
+      m_selfTests(context.workspace, context.catalogue, m_prompts), m_fieldFont(metrics::fieldFont),
+      m_listFont(metrics::resultListFont)
 {
 }
 
@@ -91,7 +87,8 @@ bool MainWindow::onInit()
         m_fieldFont.applyTo(item(id));
         // No margin between frame and text: a full field then shows all its characters, the caret
         // after the last one included, whatever margins the platform would derive from the font.
-        ::SendMessageW(item(id), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(fieldMargin, fieldMargin));
+        ::SendMessageW(item(id), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                       MAKELPARAM(fieldMargin, fieldMargin));
         // Every paste, by key or by the field's menu, comes to fieldProcedure: a whole code fills
         // every field.
         ::SetWindowSubclass(item(id), &fieldProcedure, pasteSubclass, reinterpret_cast<DWORD_PTR>(this));
@@ -103,7 +100,8 @@ bool MainWindow::onInit()
     // Any message about an unreadable image is answered before the window first shows.
     loadCatalogue(m_context.catalogue, m_context.workspace, m_prompts);
     // Said before any validation, or every code would be answered as not approved.
-    if (const std::string message = workspaceMessage(m_context.catalogue, m_context.workspace); !message.empty())
+    if (const std::string message = workspaceMessage(m_context.catalogue, m_context.workspace);
+        !message.empty())
         m_prompts.showError(m_context.appName, message);
     restoreFooterString();
     return false;
@@ -113,7 +111,8 @@ void MainWindow::setUpResultList()
 {
     const HWND list = item(IDC_RESULT_LIST);
     reportList::addGridAndFullRowSelect(list);
-    const reportList::Column columns[] = {{" ", labelColumnWidth}, {" ", valueColumnWidth}};
+    const reportList::Column columns[] = {{" ", metrics::resultColumnWidths[0]},
+                                          {" ", metrics::resultColumnWidths[1]}};
     reportList::addColumns(list, columns);
 }
 
@@ -268,8 +267,8 @@ std::string MainWindow::joinedFields()
 void MainWindow::validateFooter()
 {
     m_footerString = joinedFields();
-    const ValidationResult result = morvanex::validateFooter(m_footerString, m_context.catalogue, m_context.workspace,
-                                                             m_prompts, m_context.appName);
+    const ValidationResult result = morvanex::validateFooter(
+        m_footerString, m_context.catalogue, m_context.workspace, m_prompts, m_context.appName);
     if (result.confirmed)
         fillResultList(result.rows);
     // Put in the fields for the operator to validate as usual, the CNPJ question included.

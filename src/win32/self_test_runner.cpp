@@ -1,13 +1,10 @@
 #include "win32/self_test_runner.h"
 
-#include "firmware/workspace.h"
 #include "selftest/self_test_thread.h"
 #include "win32/win32_prompts.h"
 
-#include <windows.h>
-
 #include <algorithm>
-#include <cstdio>
+#include <windows.h>
 
 namespace morvanex {
 namespace {
@@ -16,7 +13,8 @@ constexpr DWORD drainPauseMs = 5;
 
 } // namespace
 
-SelfTestRunner::SelfTestRunner(const Workspace& workspace, FirmwareCatalogue& catalogue, Win32Prompts& prompts)
+SelfTestRunner::SelfTestRunner(const Workspace& workspace, FirmwareCatalogue& catalogue,
+                               Win32Prompts& prompts)
     : m_workspace(workspace), m_catalogue(catalogue), m_prompts(prompts)
 {
 }
@@ -28,21 +26,8 @@ SelfTestRunner::~SelfTestRunner()
 
 void SelfTestRunner::startOne()
 {
-    SelfTestOptions options;
-    options.logFolder = m_workspace.root();
-    auto test = std::make_unique<BatchSelfTest>(serialPortFactory(), m_workspace, m_catalogue, m_prompts, options);
-    // The window has no place for it, but lost log lines must not go unnoticed.
-    test->onCycle([](const CycleReport& report) {
-        if (!report.logged)
-            std::fprintf(stderr, "Morvanex self-test: cycle %llu: %s\n",
-                         static_cast<unsigned long long>(report.number), report.logProblem.c_str());
-    });
-    auto thread = std::make_unique<SelfTestThread>(std::move(test));
-    if (!thread->start()) {
-        std::fprintf(stderr, "Morvanex self-test: no thread could be started for it\n");
-        return;
-    }
-    m_threads.push_back(std::move(thread));
+    if (auto thread = startDesktopSelfTest(m_workspace, m_catalogue, m_prompts, serialPortFactory()))
+        m_threads.push_back(std::move(thread));
 }
 
 void SelfTestRunner::stopAll()

@@ -1,5 +1,6 @@
 #include "win32/suggestion_dialog.h"
 
+#include "dialog_metrics.h"
 #include "morvanex_ids.h"
 #include "text/text_encoding.h"
 #include "win32/report_list.h"
@@ -9,17 +10,10 @@
 namespace morvanex {
 namespace {
 
-// The chooser's list font: a marked code of 50 characters fits its column.
-constexpr int listFontHeight = 16;
-constexpr int listFontWidth = 7;
-constexpr int codeColumnWidth = 362;
-constexpr int changeColumnWidth = 225;
-constexpr int checkColumnWidth = 85;
-
 } // namespace
 
 SuggestionDialog::SuggestionDialog(std::span<const Suggestion> suggestions)
-    : Dialog(IDD_SUGGESTION_DIALOG), m_suggestions(suggestions), m_font(listFontHeight, listFontWidth)
+    : Dialog(IDD_SUGGESTION_DIALOG), m_suggestions(suggestions), m_font(metrics::suggestionListFont)
 {
 }
 
@@ -30,8 +24,9 @@ bool SuggestionDialog::onInit()
     reportList::addGridAndFullRowSelect(list);
     static const std::string codeHeading = cp1252("STRING DO RODAPÉ");
     static const std::string changeHeading = cp1252("ALTERAÇÃO");
-    const reportList::Column columns[] = {
-        {codeHeading, codeColumnWidth}, {changeHeading, changeColumnWidth}, {"DV DO CNPJ", checkColumnWidth}};
+    const reportList::Column columns[] = {{codeHeading, metrics::suggestionColumnWidths[0]},
+                                          {changeHeading, metrics::suggestionColumnWidths[1]},
+                                          {"DV DO CNPJ", metrics::suggestionColumnWidths[2]}};
     reportList::addColumns(list, columns);
     for (const Suggestion& suggestion : m_suggestions) {
         const std::string cells[] = {markedCode(suggestion), changeText(suggestion),
