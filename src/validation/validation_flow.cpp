@@ -119,12 +119,15 @@ std::vector<ResultRow> descriptionRows(const FirmwareRecord& firmware)
 
 std::string failureMessage(ValidationStatus status)
 {
+    // Converted once: a batch asks for them line after line.
+    static const std::string invalidString = cp1252(invalidStringText);
+    static const std::string unknownFirmware = cp1252(unknownFirmwareText);
     switch (status) {
     case ValidationStatus::InvalidString:
-        return cp1252(invalidStringText);
+        return invalidString;
     case ValidationStatus::FirmwareNotFound:
     case ValidationStatus::ChecksumMismatch:
-        return cp1252(unknownFirmwareText);
+        return unknownFirmware;
     case ValidationStatus::Valid:
         break;
     }
@@ -156,7 +159,8 @@ std::string workspaceMessage(const FirmwareCatalogue& catalogue, const Workspace
 
 std::string rejectedCnpjMessage()
 {
-    return cp1252(rejectedCnpjText);
+    static const std::string text = cp1252(rejectedCnpjText);
+    return text;
 }
 
 ValidationFlow::ValidationFlow(FirmwareCatalogue& catalogue, const Workspace& workspace, OperatorPrompts& prompts)
