@@ -22,11 +22,13 @@ bool isDrive(std::string_view name)
 // Names that Windows gives to devices in every folder, with or without an extension.
 bool isDeviceName(std::string_view component)
 {
+    constexpr std::string_view threeLetters[] = {"CON", "PRN", "AUX", "NUL"};
     std::string_view base = component.substr(0, component.find('.'));
     base = base.substr(0, base.find_last_not_of(' ') + 1);
-    for (const std::string_view device : {"CON", "PRN", "AUX", "NUL"})
-        if (equalsIgnoringCase(base, device, CaseRule::Ascii))
-            return true;
+    if (base.size() == 3)
+        return std::any_of(std::begin(threeLetters), std::end(threeLetters), [base](std::string_view device) {
+            return equalsIgnoringCase(base, device, CaseRule::Ascii);
+        });
     return base.size() == 4 && base[3] >= '1' && base[3] <= '9' &&
            (startsWithIgnoringCase(base, "COM", CaseRule::Ascii) ||
             startsWithIgnoringCase(base, "LPT", CaseRule::Ascii));
@@ -139,16 +141,17 @@ std::vector<std::string> listFolder(const std::filesystem::path& folder, std::st
                                     std::string* problem)
 {
     std::vector<std::pair<std::string, std::string>> keyed; // folded name, name
-    const std::error_code error = forEachEntry(folder, [&](std::string name, const std::filesystem::directory_entry& entry) {
-        if (!endsWithIgnoringCase(name, extension, CaseRule::Windows1252))
-            return;
-        std::error_code ec;
-        if (entry.is_directory(ec))
-            name = "[" + name + "]";
-        else if (!entry.is_regular_file(ec))
-            return;
-        keyed.emplace_back(foldedEntryName(name), std::move(name));
-    });
+    const std::error_code error =
+        forEachEntry(folder, [&](std::string name, const std::filesystem::directory_entry& entry) {
+            if (!endsWithIgnoringCase(name, extension, CaseRule::Windows1252))
+                return;
+            std::error_code ec;
+            if (entry.is_directory(ec))
+                name = "[" + name + "]";
+            else if (!entry.is_regular_file(ec))
+                return;
+            keyed.emplace_back(foldedEntryName(name), std::move(name));
+        });
     if (error && !isMissingFolder(error)) {
         // Half a listing would pass for a smaller catalogue.
         if (problem)
