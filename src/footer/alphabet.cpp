@@ -9,6 +9,7 @@ namespace {
 // Digit values 36..45, in this order.
 constexpr std::string_view punctuationSymbols = "+!#$%&@><=";
 constexpr std::string_view documentAlphabet = "0123456789ABC./";
+static_assert(36 + punctuationSymbols.size() == footerAlphabetSize);
 
 } // namespace
 
@@ -36,6 +37,11 @@ char footerSymbol(std::uint8_t value)
     if (value < 36)
         return static_cast<char>('A' + value - 10);
     return punctuationSymbols.at(value - 36);
+}
+
+char footerCharacter(char typed)
+{
+    return typed >= 'a' && typed <= 'z' ? static_cast<char>(typed - 'a' + 'A') : typed;
 }
 
 std::string footerFromDigits(std::span<const std::uint8_t, codeDigitCount> values)

@@ -25,7 +25,7 @@ public:
     std::size_t length() const { return m_length; } // bytes in the image
     std::uint16_t crc16() const { return m_crc16; } // CRC-16/KERMIT of the image
     // Samples of one offset 0..63: element k is image[offset + 64 k], or 0 past the image's end, for
-    // k < blockCount() * 1024.
+    // every k of the key's blocks (1024 samples each) that the image reaches into.
     std::span<const std::uint8_t> stream(std::size_t offset) const;
     // Bytes held, for a cache's bound.
     std::size_t memoryBytes() const { return m_streamStride * sampleStride; }

@@ -33,9 +33,7 @@ std::optional<std::array<std::string, groupCount>> wholeFooterCode(std::string_v
         if (separated && g > 0 && !isBlank(text[at++]))
             return std::nullopt;
         for (std::size_t i = 0; i < groupLengths[g]; ++i) {
-            char c = text[at++];
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
+            const char c = footerCharacter(text[at++]);
             if (!footerDigitValue(static_cast<unsigned char>(c)))
                 return std::nullopt;
             groups[g] += c;

@@ -45,7 +45,7 @@ std::string_view rawField(const std::array<std::uint8_t, N>& field, std::size_t 
 CycleComparison compareCycle(const FooterRequest& sent, const FooterDecoder& decoded)
 {
     CycleComparison result;
-    result.cooDiffers = sentCoo(sent) != rawField(decoded.coo, 6);
+    result.cooDiffers = sentCoo(sent) != rawField(decoded.coo, cooDigits);
     result.dateDiffers = sent.dateTime != decoded.dateValue();
     result.serialDiffers =
         sent.serialExcerpt() != rawField(decoded.serial, serialDigits);

@@ -15,12 +15,12 @@
 namespace morvanex {
 namespace {
 
-constexpr std::size_t alphabetSize = 46;
 constexpr std::uint8_t outsideAlphabet = 0xFF;
 // Key digits are hexadecimal, so a cnpjBlock digit above the largest CNPJ symbol plus 15 leaves a
 // CNPJ symbol out of range whatever the key.
 constexpr unsigned maxKeyDigit = 15;
-constexpr std::size_t cnpjLength = 14;
+// A CNPJ's own digits, without the padding and separators of its printed form.
+constexpr std::size_t cnpjNumberDigits = 14;
 
 // Characters a thermal print or a hurried hand makes hard to tell apart, and shapes that are near.
 constexpr std::string_view lookAlikes[] = {"0ODQ", "1IL!", "2Z", "5S$", "6G", "8B&", "UV"};
@@ -52,11 +52,6 @@ bool together(std::span<const std::string_view> groups, char a, char b)
     return std::any_of(groups.begin(), groups.end(), [a, b](std::string_view g) {
         return g.find(a) != std::string_view::npos && g.find(b) != std::string_view::npos;
     });
-}
-
-char upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 // The unmasked checksum digits as the four characters the catalogue rows are matched on, and as
@@ -195,7 +190,7 @@ std::vector<Suggestion> findSuggestions(std::string_view code, const FirmwareCat
         if (isSeparatorPosition(p) || (!outside.empty() && p != outside.front()))
             continue;
         CodeDigits candidate = typed;
-        for (std::uint8_t v = 0; v < alphabetSize; ++v) {
+        for (std::uint8_t v = 0; v < footerAlphabetSize; ++v) {
             if (v == typed[p])
                 continue;
             candidate[p] = v;
@@ -224,10 +219,10 @@ bool cnpjCheckDigitsHold(std::string_view cnpj)
             return false;
     }
     std::size_t padding = 0;
-    while (digits.size() - padding > cnpjLength && digits[padding] == '0')
+    while (digits.size() - padding > cnpjNumberDigits && digits[padding] == '0')
         ++padding;
     digits.erase(0, padding);
-    if (digits.size() != cnpjLength)
+    if (digits.size() != cnpjNumberDigits)
         return false;
     // Weights 2 to 9 from the right, starting over after 9; a remainder below 2 gives 0.
     const auto checkDigit = [&digits](std::size_t count) {
@@ -240,15 +235,15 @@ bool cnpjCheckDigitsHold(std::string_view cnpj)
         const int remainder = sum % 11;
         return remainder < 2 ? 0 : 11 - remainder;
     };
-    return checkDigit(cnpjLength - 2) == digits[cnpjLength - 2] - '0' &&
-           checkDigit(cnpjLength - 1) == digits[cnpjLength - 1] - '0';
+    return checkDigit(cnpjNumberDigits - 2) == digits[cnpjNumberDigits - 2] - '0' &&
+           checkDigit(cnpjNumberDigits - 1) == digits[cnpjNumberDigits - 1] - '0';
 }
 
 int confusion(char typed, char suggested)
 {
-    if (typed != suggested && upper(typed) == suggested)
+    if (typed != suggested && footerCharacter(typed) == suggested)
         return 3;
-    typed = upper(typed);
+    typed = footerCharacter(typed);
     if (typed == suggested)
         return 0;
     if (together(lookAlikes, typed, suggested))
