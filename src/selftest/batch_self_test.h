@@ -54,6 +54,12 @@ struct CycleReport
     CycleComparison comparison;
     bool logged = false;    // every line reached the log
     std::string logProblem; // why the first lost line was lost, empty when logged
+
+    // Whether the printer answered in full with a code that decodes to exactly what was sent.
+    bool passed() const
+    {
+        return replyBytes == replyCodeLength && status == ValidationStatus::Valid && !comparison.anyDiffers();
+    }
 };
 
 // A change in whether the device opens: the first failed open of a series, or the first open after one.

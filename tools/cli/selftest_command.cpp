@@ -131,8 +131,7 @@ int selfTestCommand(const std::vector<std::string>& args)
     bool anyCycleFailed = false;
     test.onCycle([&](const CycleReport& report) {
         linesLost = linesLost || !report.logged;
-        anyCycleFailed = anyCycleFailed || report.replyBytes < replyCodeLength ||
-                         report.status != ValidationStatus::Valid || report.comparison.anyDiffers();
+        anyCycleFailed = anyCycleFailed || !report.passed();
         printCycle(report);
     });
     test.onDevice([&options](const DeviceReport& report) { printDevice(options, report); });

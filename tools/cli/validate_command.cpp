@@ -66,6 +66,12 @@ std::string rowLines(const std::vector<ResultRow>& rows)
     return lines;
 }
 
+void sayUnreadable(const ImageReadFailure& image)
+{
+    std::fprintf(stderr, "morvanex-cli validate: cannot read image '%s': %s\n", utf8(image.fileName).c_str(),
+                 image.reason.c_str());
+}
+
 // One "SUGESTÃO<TAB>code<TAB>change" line per suggestion.
 std::string suggestionLines(const std::vector<Suggestion>& suggestions)
 {
@@ -170,12 +176,10 @@ Outcome Validator::validate(std::string_view code)
     }
     // A set-up fault beside the verdict: the row's image is there in name but cannot be had.
     if (const auto& failure = check.imageFailure; failure && verdict.outcome == Outcome::FirmwareNotFound)
-        std::fprintf(stderr, "morvanex-cli validate: cannot read image '%s': %s\n",
-                     utf8(failure->fileName).c_str(), failure->reason.c_str());
+        sayUnreadable(*failure);
     if (verdict.outcome == Outcome::ImageUnreadable)
         for (const ImageReadFailure& image : verdict.unreadable)
-            std::fprintf(stderr, "morvanex-cli validate: cannot read image '%s': %s\n",
-                         utf8(image.fileName).c_str(), image.reason.c_str());
+            sayUnreadable(image);
     if (m_options.suggest && verdict.outcome != Outcome::Valid)
         verdict.suggestions = m_flow.suggest(code);
     report(verdict, decoder);
