@@ -5,15 +5,8 @@
 #include "selftest/serial_channel.h"
 
 #include <QCoreApplication>
-#include <QThread>
-#include <algorithm>
 
 namespace morvanex {
-namespace {
-
-constexpr unsigned long drainPauseMs = 5;
-
-} // namespace
 
 SelfTestRunner::SelfTestRunner(const Workspace& workspace, FirmwareCatalogue& catalogue, GuiPrompts& prompts,
                                SerialChannelFactory channels)
@@ -37,21 +30,13 @@ void SelfTestRunner::stopAll()
     if (m_threads.empty())
         return;
     m_prompts.refuseWorkerRequests();
-    for (const auto& thread : m_threads)
-        thread->requestStop();
-    // A worker may be blocked in a prompt queued to this thread; joining before answering it
-    // would never end.
-    while (runningCount() > 0) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        QThread::msleep(drainPauseMs);
-    }
-    m_threads.clear();
+    // A prompt a worker queued to this thread is answered by running its events.
+    stopSelfTests(m_threads, [] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
 }
 
 std::size_t SelfTestRunner::runningCount() const
 {
-    return static_cast<std::size_t>(
-        std::count_if(m_threads.begin(), m_threads.end(), [](const auto& t) { return t->running(); }));
+    return runningSelfTests(m_threads);
 }
 
 } // namespace morvanex

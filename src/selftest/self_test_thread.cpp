@@ -2,10 +2,18 @@
 
 #include "firmware/workspace.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <system_error>
 
 namespace morvanex {
+namespace {
+
+// Between two looks whether the runs stopping have ended.
+constexpr std::chrono::milliseconds stopPollPause{5};
+
+} // namespace
 
 SelfTestThread::SelfTestThread(std::unique_ptr<BatchSelfTest> test) : m_test(std::move(test)) {}
 
@@ -53,6 +61,24 @@ std::unique_ptr<SelfTestThread> startDesktopSelfTest(const Workspace& workspace,
         return nullptr;
     }
     return thread;
+}
+
+void stopSelfTests(std::vector<std::unique_ptr<SelfTestThread>>& threads,
+                   const std::function<void()>& answerPrompts)
+{
+    for (const auto& thread : threads)
+        thread->requestStop();
+    while (runningSelfTests(threads) > 0) {
+        answerPrompts();
+        std::this_thread::sleep_for(stopPollPause);
+    }
+    threads.clear();
+}
+
+std::size_t runningSelfTests(const std::vector<std::unique_ptr<SelfTestThread>>& threads)
+{
+    return static_cast<std::size_t>(
+        std::count_if(threads.begin(), threads.end(), [](const auto& t) { return t->running(); }));
 }
 
 void SelfTestThread::requestStop()

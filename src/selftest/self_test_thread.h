@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace morvanex {
 
@@ -40,5 +41,12 @@ private:
 // has no place for it. Null, said on standard error too, when no thread could be started.
 std::unique_ptr<SelfTestThread> startDesktopSelfTest(const Workspace& workspace, FirmwareCatalogue& catalogue,
                                                      OperatorPrompts& prompts, SerialChannelFactory channels);
+// Asks every run to stop, waits for all of them to end and lets them go. A worker may be blocked in a
+// prompt sent to the calling thread, which would never answer it while it only waited: answerPrompts,
+// called between looks, lets that thread answer it.
+void stopSelfTests(std::vector<std::unique_ptr<SelfTestThread>>& threads,
+                   const std::function<void()>& answerPrompts);
+// How many of the runs are still going.
+std::size_t runningSelfTests(const std::vector<std::unique_ptr<SelfTestThread>>& threads);
 
 } // namespace morvanex
