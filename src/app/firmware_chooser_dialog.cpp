@@ -7,8 +7,6 @@
 #include "widgets/dialog_frame.h"
 #include "widgets/fonts.h"
 
-#include <algorithm>
-
 namespace morvanex {
 namespace {
 
@@ -52,10 +50,7 @@ FirmwareChooserDialog::~FirmwareChooserDialog() = default;
 
 void FirmwareChooserDialog::takeSelection()
 {
-    const QModelIndexList rows = m_ui->firmwareList->selectionModel()->selectedRows();
-    int first = -1;
-    for (const QModelIndex& index : rows)
-        first = first < 0 ? index.row() : std::min(first, index.row());
+    const int first = m_ui->firmwareList->firstSelectedRow();
     m_chosenIndex = first >= 0 ? m_candidates[static_cast<std::size_t>(first)] : -1;
     accept();
 }

@@ -9,10 +9,6 @@
 #include "widgets/fonts.h"
 
 namespace morvanex {
-namespace {
-
-} // namespace
-
 FirmwareDescriptionDialog::FirmwareDescriptionDialog(const FirmwareCatalogue& catalogue,
                                                      std::string selectedFile, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::FirmwareDescriptionDialog>()),

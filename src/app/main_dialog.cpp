@@ -228,12 +228,8 @@ void MainDialog::restoreFooterString()
     const std::string value = readProfileString(m_context.profileFile, settingsSection, footerStringKey);
     if (value.empty())
         return;
-    const auto groups = splitFooterString(value);
-    for (std::size_t i = 0; i < m_groups.size(); ++i)
-        m_groups[i] = fromCp1252(groups[i]);
     m_footerString = value;
-    exchangeFields(false);
-    m_ui->validateButton->setFocus();
+    showCode(splitFooterString(value));
 }
 
 void MainDialog::validateFooter()

@@ -6,13 +6,8 @@
 #include "widgets/dialog_frame.h"
 #include "widgets/fonts.h"
 
-#include <algorithm>
 
 namespace morvanex {
-namespace {
-
-} // namespace
-
 SuggestionDialog::SuggestionDialog(std::span<const Suggestion> suggestions, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::SuggestionDialog>())
 {
@@ -41,10 +36,7 @@ SuggestionDialog::~SuggestionDialog() = default;
 
 void SuggestionDialog::takeSelection()
 {
-    int first = -1;
-    for (const QModelIndex& index : m_ui->suggestionList->selectionModel()->selectedRows())
-        first = first < 0 ? index.row() : std::min(first, index.row());
-    m_chosenIndex = first;
+    m_chosenIndex = m_ui->suggestionList->firstSelectedRow();
     accept();
 }
 

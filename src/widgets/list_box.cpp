@@ -1,5 +1,7 @@
 #include "widgets/list_box.h"
 
+#include "widgets/list_focus.h"
+
 #include <QFocusEvent>
 
 namespace morvanex {
@@ -11,11 +13,7 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent)
 
 void ListBox::focusInEvent(QFocusEvent* event)
 {
-    // Qt makes the first entry current when the focus comes in.
-    const bool hadCurrent = currentIndex().isValid();
-    QListWidget::focusInEvent(event);
-    if (!hadCurrent && selectionModel())
-        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    focusInWithoutNewCurrentRow(*this, [&] { QListWidget::focusInEvent(event); });
 }
 
 } // namespace morvanex

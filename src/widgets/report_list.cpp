@@ -1,8 +1,11 @@
 #include "widgets/report_list.h"
 
+#include "widgets/list_focus.h"
+
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <algorithm>
 
 namespace morvanex {
 
@@ -23,14 +26,17 @@ void ReportList::setColumns(const QStringList& headings, std::span<const int> wi
         setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
 }
 
+int ReportList::firstSelectedRow() const
+{
+    int first = -1;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        first = first < 0 ? index.row() : std::min(first, index.row());
+    return first;
+}
+
 void ReportList::focusInEvent(QFocusEvent* event)
 {
-    // Qt makes the first cell current when the focus comes in; the platform's list has no
-    // current row until the operator picks one.
-    const bool hadCurrent = currentIndex().isValid();
-    QTableWidget::focusInEvent(event);
-    if (!hadCurrent && selectionModel())
-        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    focusInWithoutNewCurrentRow(*this, [&] { QTableWidget::focusInEvent(event); });
 }
 
 void ReportList::mouseDoubleClickEvent(QMouseEvent* event)

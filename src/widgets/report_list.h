@@ -20,6 +20,8 @@ public:
 
     // Sets the columns: their headings and widths in pixels.
     void setColumns(const QStringList& headings, std::span<const int> widths);
+    // The first selected row, -1 when none is.
+    int firstSelectedRow() const;
 
 signals:
     void doubleClickedAnywhere();

@@ -9,10 +9,6 @@
 #include <commctrl.h>
 
 namespace morvanex {
-namespace {
-
-} // namespace
-
 FirmwareChooserDialog::FirmwareChooserDialog(const FirmwareCatalogue& catalogue,
                                              std::span<const int> candidates)
     : Dialog(IDD_FIRMWARE_CHOOSER_DIALOG), m_catalogue(catalogue),

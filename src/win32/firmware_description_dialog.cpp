@@ -7,10 +7,6 @@
 #include "win32/report_list.h"
 
 namespace morvanex {
-namespace {
-
-} // namespace
-
 FirmwareDescriptionDialog::FirmwareDescriptionDialog(const FirmwareCatalogue& catalogue,
                                                      std::string selectedFile)
     : Dialog(IDD_FIRMWARE_DESCRIPTION_DIALOG), m_catalogue(catalogue),

@@ -8,10 +8,6 @@
 #include <commctrl.h>
 
 namespace morvanex {
-namespace {
-
-} // namespace
-
 SuggestionDialog::SuggestionDialog(std::span<const Suggestion> suggestions)
     : Dialog(IDD_SUGGESTION_DIALOG), m_suggestions(suggestions), m_font(metrics::suggestionListFont)
 {
