@@ -70,9 +70,7 @@ bool forEachLine(const std::filesystem::path& path, F f)
 
 std::string imageOpenMessage(std::string_view fileName)
 {
-    static const std::string format = cp1252(imageOpenFormat);
-    const auto at = format.find("%s");
-    return format.substr(0, at) + std::string(fileName) + format.substr(at + 2);
+    return cp1252Message(imageOpenFormat, fileName);
 }
 
 std::string descriptorValue(std::string_view line)

@@ -136,6 +136,12 @@ std::string cp1252(std::string_view utf8Text)
     return out;
 }
 
+std::string cp1252Message(std::string_view format, std::string_view name)
+{
+    std::string text = cp1252(format);
+    return text.replace(text.find("%s"), 2, name);
+}
+
 std::string windows1252Name(std::string_view entryBytes)
 {
     auto converted = utf8ToCp1252(entryBytes);

@@ -14,6 +14,10 @@ std::string utf8(std::string_view cp1252Bytes);
 // starts no well-formed UTF-8 sequence.
 std::string cp1252(std::string_view utf8Text);
 
+// A message of the system's: format (UTF-8) in Windows-1252, with name (already Windows-1252) in place
+// of its one "%s".
+std::string cp1252Message(std::string_view format, std::string_view name);
+
 // The inverse of utf8 where one exists: nothing for malformed UTF-8 or a character the code page
 // lacks.
 std::optional<std::string> utf8ToCp1252(std::string_view utf8Text);

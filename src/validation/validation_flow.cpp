@@ -12,13 +12,6 @@
 namespace morvanex {
 namespace {
 
-// The message of a format (UTF-8) with name (Windows-1252) in place of its "%s".
-std::string withName(std::string_view format, std::string_view name)
-{
-    std::string text = cp1252(format);
-    return text.replace(text.find("%s"), 2, name);
-}
-
 // Characters of UTF-8 text, or bytes where it is not UTF-8.
 std::size_t characterCount(std::string_view text)
 {
@@ -141,7 +134,7 @@ std::string unreadableImagesNote(const std::vector<ImageReadFailure>& images)
     std::string names;
     for (const ImageReadFailure& image : images)
         names += (names.empty() ? "" : ", ") + image.fileName;
-    return withName(images.size() == 1 ? unreadableImageText : unreadableImagesText, names);
+    return cp1252Message(images.size() == 1 ? unreadableImageText : unreadableImagesText, names);
 }
 
 std::string workspaceMessage(const FirmwareCatalogue& catalogue, const Workspace& workspace)
@@ -151,9 +144,9 @@ std::string workspaceMessage(const FirmwareCatalogue& catalogue, const Workspace
         return cp1252(std::string_view(reinterpret_cast<const char*>(name.data()), name.size()));
     };
     if (!catalogue.folderProblem.empty())
-        return withName(unreadableFolderText, spelled(catalogue.unreadableFolder));
+        return cp1252Message(unreadableFolderText, spelled(catalogue.unreadableFolder));
     if (catalogue.rows.empty())
-        return withName(noFirmwareText, spelled(workspace.root()));
+        return cp1252Message(noFirmwareText, spelled(workspace.root()));
     return {};
 }
 
