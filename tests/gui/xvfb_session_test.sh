@@ -10,33 +10,9 @@ set -euo pipefail
 
 program=$1
 demo=$2
-for tool in Xvfb openbox xdotool xprop xclip; do
-  command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed (scripts/setup installs it)"; exit 77; }
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  [ -s "$work/app.log" ] && sed 's/^/  Morvanex: /' "$work/app.log" >&2
-  exit 1
-}
-
-# Polls up to 30 s (the machine may be busy with other tests) until the command succeeds.
-eventually() {
-  for _ in $(seq 300); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+display_tools="xprop xclip"
+source "$(dirname "$0")/../support/x11_display.sh"
+export XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
 
 visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 shows() { [ -n "$(visible_window "$1")" ]; }
@@ -48,16 +24,6 @@ cp -r "$demo" "$work/demo"
 mkdir -p "$work/config"
 code=$(grep -B1 -E '^\s+image ARGOS210\.BIN' "$work/demo/README" | head -n 1 | sed -E 's/^\s+//; s/\s+$//')
 [ ${#code} -eq 48 ] || fail "no demo code in $demo/README"
-
-# A display of its own: Xvfb picks a free number and writes it to fd 3 once it is ready.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-eventually test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$work/display")"
-export XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
-openbox --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
-pids+=($!)
-eventually test -e "$work/wm-ready" || fail "openbox did not start"
 
 # start_morvanex [WORKSPACE [COMMAND PREFIX...]]
 start_morvanex() {
