@@ -81,12 +81,17 @@ void Font::applyTo(HWND control) const
     ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), TRUE);
 }
 
-std::string windowText(HWND window)
+std::wstring wideWindowText(HWND window)
 {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(
         static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return cp1252FromWide(text);
+    return text;
+}
+
+std::string windowText(HWND window)
+{
+    return cp1252FromWide(wideWindowText(window));
 }
 
 void setWindowText(HWND window, std::string_view cp1252)

@@ -70,6 +70,8 @@ int scaled(int pixels);
 
 // The text of a window, and setting it, in Windows-1252.
 std::string windowText(HWND window);
+// The same as the window holds it, in UTF-16.
+std::wstring wideWindowText(HWND window);
 void setWindowText(HWND window, std::string_view cp1252);
 
 } // namespace morvanex

@@ -1,5 +1,7 @@
 #include "win32/image_button.h"
 
+#include "win32/dialog.h"
+
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -216,12 +218,7 @@ void ImageButton::paint(HDC dc, const RECT& rect, UINT state)
     else if (m_mouseOver)
         drawBorder(dc, rect, true);
 
-    std::wstring caption;
-    if (m_window) {
-        caption.resize(static_cast<std::size_t>(::GetWindowTextLengthW(m_window)) + 1);
-        caption.resize(static_cast<std::size_t>(
-            ::GetWindowTextW(m_window, caption.data(), static_cast<int>(caption.size()))));
-    }
+    const std::wstring caption = m_window ? wideWindowText(m_window) : std::wstring();
     RECT captionRect = rect;
     if (m_icons[0].icon)
         drawIcon(dc, rect, captionRect, !caption.empty(), pressed, disabled);

@@ -1,5 +1,6 @@
 #include "window_driver.h"
 
+#include "win32/dialog.h"
 #include "win32/main_window.h"
 #include "win32/report_list.h"
 #include "win32/win_text.h"
@@ -44,9 +45,7 @@ BOOL CALLBACK staticText(HWND window, LPARAM lParam)
     ::GetClassNameW(window, name, 16);
     if (std::wstring_view(name) != L"Static" || ::GetWindowTextLengthW(window) == 0)
         return TRUE;
-    auto& text = *reinterpret_cast<std::wstring*>(lParam);
-    text.resize(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1);
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    *reinterpret_cast<std::wstring*>(lParam) = wideWindowText(window);
     return FALSE;
 }
 
