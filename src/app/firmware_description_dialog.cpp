@@ -9,6 +9,7 @@
 #include "widgets/fonts.h"
 
 namespace morvanex {
+
 FirmwareDescriptionDialog::FirmwareDescriptionDialog(const FirmwareCatalogue& catalogue,
                                                      std::string selectedFile, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::FirmwareDescriptionDialog>()),

@@ -8,6 +8,7 @@
 
 
 namespace morvanex {
+
 SuggestionDialog::SuggestionDialog(std::span<const Suggestion> suggestions, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::SuggestionDialog>())
 {

@@ -1,6 +1,9 @@
 #include "win32/dialog.h"
 
+#include "win32/report_list.h"
 #include "win32/win_text.h"
+
+#include <commctrl.h>
 
 namespace morvanex {
 namespace {
@@ -52,6 +55,31 @@ INT_PTR CALLBACK Dialog::procedure(HWND window, UINT message, WPARAM wParam, LPA
         return TRUE;
     }
     }
+}
+
+bool ListChoiceDialog::onCommand(int id, int)
+{
+    if (id != IDOK)
+        return false;
+    takeSelection();
+    return true;
+}
+
+bool ListChoiceDialog::onNotify(const NMHDR& header)
+{
+    // On a row or on the empty space below the rows: the press before it has already selected that
+    // row, or nothing.
+    if (header.idFrom != static_cast<UINT_PTR>(m_listId) || header.code != NM_DBLCLK)
+        return false;
+    takeSelection();
+    return true;
+}
+
+void ListChoiceDialog::takeSelection()
+{
+    const int row = reportList::firstSelected(item(m_listId));
+    m_chosenIndex = row >= 0 ? choiceOf(row) : -1;
+    end(IDOK);
 }
 
 int scaled(int pixels)

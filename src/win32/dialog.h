@@ -45,6 +45,29 @@ private:
     HWND m_window = nullptr;
 };
 
+// A dialog that offers the rows of its report list: OK, or a double-click anywhere in the list, takes
+// the first selected row and ends the dialog with IDOK.
+class ListChoiceDialog : public Dialog
+{
+public:
+    // What the taken row stands for (see choiceOf); -1 when no row was selected or the dialog was
+    // cancelled.
+    int chosenIndex() const { return m_chosenIndex; }
+
+protected:
+    ListChoiceDialog(int templateId, int listId) : Dialog(templateId), m_listId(listId) {}
+    // What a taken row stands for, -1 for none: the row itself unless a subclass says otherwise.
+    virtual int choiceOf(int row) const { return row; }
+
+private:
+    bool onCommand(int id, int code) override;
+    bool onNotify(const NMHDR& header) override;
+    void takeSelection();
+
+    int m_listId;
+    int m_chosenIndex = -1;
+};
+
 // A dialog's font, made from the parameters the platform's font creation takes, owned until
 // destruction. Height and width are pixels at 96 dots per inch and grow with the display's scale, as
 // the dialogs' own font does.

@@ -9,9 +9,10 @@
 #include <commctrl.h>
 
 namespace morvanex {
+
 FirmwareChooserDialog::FirmwareChooserDialog(const FirmwareCatalogue& catalogue,
                                              std::span<const int> candidates)
-    : Dialog(IDD_FIRMWARE_CHOOSER_DIALOG), m_catalogue(catalogue),
+    : ListChoiceDialog(IDD_FIRMWARE_CHOOSER_DIALOG, IDC_FIRMWARE_LIST), m_catalogue(catalogue),
       m_candidates(candidates.begin(), candidates.end()), m_font(metrics::chooserListFont)
 {
 }
@@ -35,29 +36,9 @@ bool FirmwareChooserDialog::onInit()
     return true;
 }
 
-bool FirmwareChooserDialog::onCommand(int id, int)
+int FirmwareChooserDialog::choiceOf(int row) const
 {
-    if (id != IDOK)
-        return false;
-    takeSelection();
-    return true;
-}
-
-bool FirmwareChooserDialog::onNotify(const NMHDR& header)
-{
-    // On a row or on the empty space below the rows: the press before it has already selected that
-    // row, or nothing.
-    if (header.idFrom != IDC_FIRMWARE_LIST || header.code != NM_DBLCLK)
-        return false;
-    takeSelection();
-    return true;
-}
-
-void FirmwareChooserDialog::takeSelection()
-{
-    const int row = reportList::firstSelected(item(IDC_FIRMWARE_LIST));
-    m_chosenIndex = row >= 0 ? m_candidates.at(static_cast<std::size_t>(row)) : -1;
-    end(IDOK);
+    return m_candidates.at(static_cast<std::size_t>(row));
 }
 
 } // namespace morvanex

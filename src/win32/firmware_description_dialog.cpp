@@ -7,6 +7,7 @@
 #include "win32/report_list.h"
 
 namespace morvanex {
+
 FirmwareDescriptionDialog::FirmwareDescriptionDialog(const FirmwareCatalogue& catalogue,
                                                      std::string selectedFile)
     : Dialog(IDD_FIRMWARE_DESCRIPTION_DIALOG), m_catalogue(catalogue),

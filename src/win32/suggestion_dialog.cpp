@@ -8,8 +8,10 @@
 #include <commctrl.h>
 
 namespace morvanex {
+
 SuggestionDialog::SuggestionDialog(std::span<const Suggestion> suggestions)
-    : Dialog(IDD_SUGGESTION_DIALOG), m_suggestions(suggestions), m_font(metrics::suggestionListFont)
+    : ListChoiceDialog(IDD_SUGGESTION_DIALOG, IDC_SUGGESTION_LIST), m_suggestions(suggestions),
+      m_font(metrics::suggestionListFont)
 {
 }
 
@@ -34,30 +36,6 @@ bool SuggestionDialog::onInit()
         reportList::selectRow(list, 0);
     // The focus goes to the first tab stop, the list.
     return true;
-}
-
-bool SuggestionDialog::onCommand(int id, int)
-{
-    if (id != IDOK)
-        return false;
-    takeSelection();
-    return true;
-}
-
-bool SuggestionDialog::onNotify(const NMHDR& header)
-{
-    // On a row or on the empty space below the rows: the press before it has already selected that
-    // row, or nothing.
-    if (header.idFrom != IDC_SUGGESTION_LIST || header.code != NM_DBLCLK)
-        return false;
-    takeSelection();
-    return true;
-}
-
-void SuggestionDialog::takeSelection()
-{
-    m_chosenIndex = reportList::firstSelected(item(IDC_SUGGESTION_LIST));
-    end(IDOK);
 }
 
 } // namespace morvanex
