@@ -70,7 +70,7 @@ struct PrinterCnpj
 {
     std::string cnpj;
     std::uint64_t documents = 0; // distinct documents
-    std::int64_t last = 0;       // when the latest of them was checked
+    std::int64_t last = 0;       // the latest moment of issue among them, seconds since 1970
 };
 
 enum class DocumentStatus {
@@ -86,8 +86,10 @@ struct RegisterAnswer
     std::uint64_t checks = 1;           // checks of the document with this CNPJ, this one included
     std::optional<EarlierCheck> first;  // the earliest and the latest earlier check with this CNPJ
     std::optional<EarlierCheck> last;
-    std::vector<EarlierCheck> otherCnpjs;   // for a clone: the latest check with each other CNPJ
-    std::vector<PrinterCnpj> printerCnpjs; // the other CNPJs the document's printer has issued for
+    // For a clone: the latest check with each other CNPJ, by CNPJ.
+    std::vector<EarlierCheck> otherCnpjs;
+    // The other CNPJs the document's printer has issued documents for, by CNPJ.
+    std::vector<PrinterCnpj> printerCnpjs;
 };
 
 // Said of a register while it is read: a line skipped, and why, naming where it stands. Never a

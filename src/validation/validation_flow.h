@@ -53,6 +53,13 @@ std::string rejectedCnpjMessage();
 // folder that cannot be read, or no descriptor in it (Windows-1252); empty when there are rows.
 std::string workspaceMessage(const FirmwareCatalogue& catalogue, const Workspace& workspace);
 
+// What a check is asked with beyond the code, by a caller that answers for the operator.
+struct CheckOptions
+{
+    int row = -1; // the catalogue row to take when several match the code's checksum; -1 takes none
+    std::optional<std::string> expectedCnpj; // the CNPJ printed on the document; another is CnpjMismatch
+};
+
 // A code checked against the catalogue: the decoder's fields as the decode left them, and the row
 // the lookup settled on.
 struct CodeCheck
