@@ -127,8 +127,11 @@ std::string changeableFirmwareMessage(const std::vector<std::filesystem::path>& 
     if (paths.empty())
         return {};
     std::string names;
-    for (std::size_t i = 0; i < paths.size() && i < namesShown; ++i)
-        names += (i ? "\n" : "") + windows1252Name(oneLine(utf8Spelling(paths[i])));
+    for (std::size_t i = 0; i < paths.size() && i < namesShown; ++i) {
+        if (i)
+            names += '\n';
+        names += windows1252Name(oneLine(utf8Spelling(paths[i])));
+    }
     if (paths.size() > namesShown)
         names += cp1252("\ne mais " + std::to_string(paths.size() - namesShown) + " arquivos ou pastas");
     return cp1252Message(changeableText, names);
