@@ -13,7 +13,8 @@
 namespace morvanex {
 namespace {
 
-constexpr std::string_view warningPrefix = "morvanex-cli: warning: approved firmware can be changed by other users: ";
+constexpr std::string_view warningPrefix =
+    "morvanex-cli: warning: approved firmware can be changed by other users: ";
 constexpr std::string_view changeableText =
     "Atenção: o firmware homologado pode ser alterado por outros usuários deste computador:\n\n%s\n\n"
     "Quem puder alterá-lo pode gerar códigos que o Morvanex aceitará como autênticos. "

@@ -1,17 +1,18 @@
 #include "firmware/changeable_firmware.h"
 
-#include <windows.h>
-#include <aclapi.h>
-
 #include <vector>
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
 
 namespace morvanex {
 namespace {
 
 // Rights that change a file's bytes, a folder's entries, or who may: attributes and extended
 // attributes alone change neither.
-constexpr ACCESS_MASK writeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
-                                    WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED;
+constexpr ACCESS_MASK writeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE |
+                                    WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED;
 
 // The user this process runs as; empty when the system does not say.
 const std::vector<BYTE>& runningUser()
@@ -60,7 +61,8 @@ bool letsOthersWrite(const ACL* dacl, PSID owner)
         if ((allowed->Mask & writeRights) == 0)
             continue;
         PSID sid = const_cast<DWORD*>(&allowed->SidStart);
-        if (isAdministration(sid) || (owner && EqualSid(sid, owner)) || IsWellKnownSid(sid, WinCreatorOwnerRightsSid))
+        if (isAdministration(sid) || (owner && EqualSid(sid, owner)) ||
+            IsWellKnownSid(sid, WinCreatorOwnerRightsSid))
             continue;
         return true;
     }
@@ -74,13 +76,14 @@ bool changeableByOthers(const std::filesystem::path& path)
     PSID owner = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                              &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT,
+                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr, &dacl,
+                              nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
     // No list at all lets everyone do everything (a FAT volume, for one). An owner may always rewrite
     // the list, so one who is not a keeper counts as others.
-    const bool changeable = !dacl || (owner && !isAdministration(owner) && !isRunningUser(owner)) ||
-                            letsOthersWrite(dacl, owner);
+    const bool changeable =
+        !dacl || (owner && !isAdministration(owner) && !isRunningUser(owner)) || letsOthersWrite(dacl, owner);
     LocalFree(descriptor);
     return changeable;
 }
