@@ -103,7 +103,12 @@ private:
     };
 
     unsigned feeds() const { return (m_indexed ? toIndex : 0u) | (m_fingerprints.built ? toFingerprints : 0u); }
-    std::string where() const { return "'" + describe() + "'"; }
+    std::string where() const
+    {
+        std::string quoted = "'";
+        quoted += describe();
+        return quoted += '\'';
+    }
     void warn(const std::string& text) const
     {
         if (m_warn)

@@ -55,7 +55,8 @@ private:
 };
 
 // Whether no one but the file's owner may read or write it: no group or other permission bits, or on
-// Windows an access list that grants nobody but its owner. Nothing when it cannot be examined.
+// Windows an access list that grants nobody but its owner and the system itself (which Wine adds to
+// every list it reports). Nothing when it cannot be examined.
 std::optional<bool> ownerAlone(const std::filesystem::path& path);
 
 } // namespace morvanex

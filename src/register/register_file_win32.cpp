@@ -244,7 +244,8 @@ std::optional<bool> ownerAlone(const std::filesystem::path& path)
         if (header->AceType != ACCESS_ALLOWED_ACE_TYPE)
             continue;
         const PSID granted = &static_cast<ACCESS_ALLOWED_ACE*>(entry)->SidStart;
-        alone = (owner != nullptr && EqualSid(granted, owner)) || (self != nullptr && EqualSid(granted, self));
+        alone = (owner != nullptr && EqualSid(granted, owner)) || (self != nullptr && EqualSid(granted, self)) ||
+                IsWellKnownSid(granted, WinLocalSystemSid);
     }
     LocalFree(descriptor);
     return alone;

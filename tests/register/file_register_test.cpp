@@ -78,6 +78,10 @@ TEST(FileRegister, ChecksOutliveTheProcessAndAreSharedByItsWriters)
     EXPECT_EQ(recordsOf(*second.reg).size(), 3u);
     EXPECT_TRUE(first.warnings.empty() && second.warnings.empty());
     EXPECT_EQ(ownerAlone(path), true);
+    namespace fs = std::filesystem;
+    const auto shared = folder.write("outro.txt", "x");
+    fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(ownerAlone(shared), false);
     const std::u8string name = path.u8string();
     EXPECT_EQ(first.reg->describe(), std::string(name.begin(), name.end()));
 }

@@ -48,8 +48,7 @@ TEST(RegisterFormat, LinesThatAreNoRecordAreRefused)
     };
     CheckRecord shortCnpj = checkOf(Document{}, cnpjA);
     shortCnpj.cnpj.pop_back();
-    std::string badTime = std::string(body);
-    badTime.replace(0, 20, "2025-02-30T05:46:40Z");
+    const std::string badTime = std::string("2025-02-30T05:46:40Z").append(body.substr(20));
     const std::pair<const char*, std::string> cases[] = {
         {"cut short", std::string(body.substr(0, body.size() - 20))},
         {"one byte changed", std::string(body).replace(30, 1, "Z")},
