@@ -38,6 +38,18 @@ std::uint64_t fingerprint(const CheckRecord& record)
     return hash;
 }
 
+// Whether the file can hold record: a decoded document, checked at a time its lines can state.
+bool recordable(const CheckRecord& record, std::string* why)
+{
+    if (!isDecodedRecord(record, why))
+        return false;
+    if (record.checkedAt >= earliestIsoTime && record.checkedAt <= latestIsoTime)
+        return true;
+    if (why)
+        *why = "its time lies outside the years 0000 to 9999";
+    return false;
+}
+
 struct ScannedLine
 {
     std::string_view text; // without its LF
@@ -380,9 +392,9 @@ bool FileRegister::lockAndCatchUp(bool exclusive, Feed needed, std::string* erro
 std::optional<RegisterAnswer> FileRegister::check(const CheckRecord& record, std::string* error)
 {
     std::string why;
-    if (!isDecodedRecord(record, &why)) {
+    if (!recordable(record, &why)) {
         if (error)
-            *error = "not a decoded document: " + why;
+            *error = "a check the register cannot hold: " + why;
         return std::nullopt;
     }
     if (!lockAndCatchUp(false, toIndex, error))
@@ -524,9 +536,9 @@ std::optional<std::size_t> FileRegister::appendMissing(std::span<const CheckReco
 {
     for (std::size_t i = 0; i < records.size(); ++i) {
         std::string why;
-        if (!isDecodedRecord(records[i], &why)) {
+        if (!recordable(records[i], &why)) {
             if (error)
-                *error = "record " + std::to_string(i + 1) + " to append is not a decoded document: " + why;
+                *error = "record " + std::to_string(i + 1) + " to append is one the register cannot hold: " + why;
             return std::nullopt;
         }
     }

@@ -167,8 +167,13 @@ TEST(FileRegister, AppendsOnlyTheRecordsItLacks)
 
     CheckRecord undecoded = fresh;
     undecoded.document.serial = "4A0B1";
-    EXPECT_FALSE(opened.reg->check(undecoded, &error));
-    EXPECT_FALSE(opened.reg->appendMissing(std::vector<CheckRecord>{undecoded}, &error));
+    CheckRecord tooLate = fresh;
+    tooLate.checkedAt = latestIsoTime + 1;
+    for (const CheckRecord& refused : {undecoded, tooLate}) {
+        EXPECT_FALSE(opened.reg->check(refused, &error));
+        EXPECT_FALSE(opened.reg->appendMissing(std::vector<CheckRecord>{refused}, &error));
+    }
+    EXPECT_EQ(recordsOf(*opened.reg).size(), 4u); // the three and the check above
 }
 
 TEST(RegisterMerge, SaysWhichClonesTheMergeReveals)
