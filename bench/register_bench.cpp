@@ -58,11 +58,14 @@ CheckRecord syntheticRecord(int i)
     record.checkedAt = 1765000000 + i;
     record.station = "caixa-" + std::to_string(n % stations);
     record.user = "operador" + std::to_string(n % stations);
-    record.code = fixed(n * 7919u, 8, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ", 36) + " 4A0B12AB 6933C340 1234ABCD 0A1B2C3D4E5F";
-    record.document = {fixed(printer % 50, 4, "0123456789ABCDEF", 16), fixed(printer, 6, "0123456789ABC./", 15),
-                       fixed(n % 1000000, 6, "0123456789", 10), fixed(1700000000u + n * 13, 8, "0123456789ABCDEF", 16)};
+    record.code = fixed(n * 7919u, 8, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ", 36) +
+                  " 4A0B12AB 6933C340 1234ABCD 0A1B2C3D4E5F";
+    record.document = {fixed(printer % 50, 4, "0123456789ABCDEF", 16),
+                       fixed(printer, 6, "0123456789ABC./", 15), fixed(n % 1000000, 6, "0123456789", 10),
+                       fixed(1700000000u + n * 13, 8, "0123456789ABCDEF", 16)};
     const unsigned company = printer % companies;
-    record.cnpj = fixed(company, 4, "0123456789", 10) + ".345.678/0001." + fixed(company % 97, 2, "0123456789", 10);
+    record.cnpj =
+        fixed(company, 4, "0123456789", 10) + ".345.678/0001." + fixed(company % 97, 2, "0123456789", 10);
     record.firmwareFile = "FW" + std::to_string(printer % 50) + ".BIN";
     return record;
 }
@@ -70,7 +73,8 @@ CheckRecord syntheticRecord(int i)
 // A register of a million records, written once per run and removed at its end.
 struct MillionRecords
 {
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("morvanex-register-" + std::to_string(getpid()));
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("morvanex-register-" + std::to_string(getpid()));
     std::filesystem::path path = folder / "million.txt";
 
     MillionRecords()
@@ -192,8 +196,9 @@ void BatchValidateRegister(benchmark::State& state)
             FooterDecoder decoder(&kept);
             failed |= decoder.decode(codes[i]) != ValidationStatus::Valid;
             if (reg) {
-                const CheckRecord record = checkRecordOf(decoder, codes[i], catalogue.rows[static_cast<std::size_t>(decoder.chosenRow())],
-                                                         CheckVerdict::Valid, context);
+                const CheckRecord record = checkRecordOf(
+                    decoder, codes[i], catalogue.rows[static_cast<std::size_t>(decoder.chosenRow())],
+                    CheckVerdict::Valid, context);
                 failed |= !reg->check(record, &error);
                 if ((i + 1) % batchBlock == 0)
                     failed |= !reg->flush(&error);

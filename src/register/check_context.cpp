@@ -27,8 +27,9 @@ CheckRecord checkRecordOf(const FooterDecoder& decoder, std::string_view code, c
     record.user = context.user;
     record.verdict = verdict;
     record.code = std::string(code);
-    record.document = {std::string(FooterDecoder::text(decoder.checksum)), std::string(FooterDecoder::text(decoder.serial)),
-                       std::string(FooterDecoder::text(decoder.coo)), std::string(FooterDecoder::text(decoder.timestamp))};
+    record.document = {
+        std::string(FooterDecoder::text(decoder.checksum)), std::string(FooterDecoder::text(decoder.serial)),
+        std::string(FooterDecoder::text(decoder.coo)), std::string(FooterDecoder::text(decoder.timestamp))};
     record.cnpj = std::string(FooterDecoder::text(decoder.cnpj));
     // The catalogue's names are Windows-1252, the register's texts UTF-8.
     record.firmwareFile = utf8(firmware.fileName);

@@ -34,10 +34,11 @@ std::optional<CheckVerdict> verdictNamed(std::string_view name)
 
 bool isDecodedRecord(const CheckRecord& record, std::string* why)
 {
-    const std::pair<const std::string*, std::size_t> fields[] = {
-        {&record.document.checksum, checksumDigits}, {&record.document.serial, serialDigits},
-        {&record.document.coo, cooDigits},           {&record.document.moment, timestampDigits},
-        {&record.cnpj, cnpjDigits}};
+    const std::pair<const std::string*, std::size_t> fields[] = {{&record.document.checksum, checksumDigits},
+                                                                 {&record.document.serial, serialDigits},
+                                                                 {&record.document.coo, cooDigits},
+                                                                 {&record.document.moment, timestampDigits},
+                                                                 {&record.cnpj, cnpjDigits}};
     constexpr std::string_view names[] = {"checksum", "serial", "COO", "moment of issue", "CNPJ"};
     for (std::size_t i = 0; i < std::size(fields); ++i) {
         if (fields[i].first->size() != fields[i].second) {

@@ -30,10 +30,11 @@ std::uint64_t mixed(std::uint64_t seed, std::uint64_t value)
 // The same for records equal field for field.
 std::uint64_t fingerprint(const CheckRecord& record)
 {
-    std::uint64_t hash = mixed(static_cast<std::uint64_t>(record.checkedAt), static_cast<std::uint64_t>(record.verdict));
-    for (const std::string* field : {&record.station, &record.user, &record.code, &record.document.checksum,
-                                     &record.document.serial, &record.document.coo, &record.document.moment,
-                                     &record.cnpj, &record.firmwareFile})
+    std::uint64_t hash =
+        mixed(static_cast<std::uint64_t>(record.checkedAt), static_cast<std::uint64_t>(record.verdict));
+    for (const std::string* field :
+         {&record.station, &record.user, &record.code, &record.document.checksum, &record.document.serial,
+          &record.document.coo, &record.document.moment, &record.cnpj, &record.firmwareFile})
         hash = mixed(hash, std::hash<std::string>{}(*field));
     return hash;
 }
@@ -68,7 +69,8 @@ class FileRegister final : public CheckRegister
 {
 public:
     FileRegister(std::filesystem::path path, RegisterFile file, RegisterWarning warn)
-        : m_path(std::move(path)), m_file(std::move(file)), m_warn(std::move(warn)), m_header(registerHeader())
+        : m_path(std::move(path)), m_file(std::move(file)), m_warn(std::move(warn)),
+          m_header(registerHeader())
     {
     }
     ~FileRegister() override
@@ -83,7 +85,8 @@ public:
     std::optional<RegisterAnswer> check(const CheckRecord& record, std::string* error) override;
     bool flush(std::string* error) override;
     bool forEachRecord(const std::function<void(const CheckRecord&)>& visit, std::string* error) override;
-    std::optional<std::size_t> appendMissing(std::span<const CheckRecord> records, std::string* error) override;
+    std::optional<std::size_t> appendMissing(std::span<const CheckRecord> records,
+                                             std::string* error) override;
     std::string describe() const override;
 
 private:
@@ -114,7 +117,10 @@ private:
         }
     };
 
-    unsigned feeds() const { return (m_indexed ? toIndex : 0u) | (m_fingerprints.built ? toFingerprints : 0u); }
+    unsigned feeds() const
+    {
+        return (m_indexed ? toIndex : 0u) | (m_fingerprints.built ? toFingerprints : 0u);
+    }
     std::string where() const
     {
         std::string quoted = "'";
@@ -138,7 +144,8 @@ private:
     }
 
     std::optional<ScanEnd> scan(std::uint64_t from, std::uint64_t to, std::uint64_t firstNumber,
-                                const std::function<void(const ScannedLine&)>& onLine, std::string* error) const;
+                                const std::function<void(const ScannedLine&)>& onLine,
+                                std::string* error) const;
     // The record a line holds, into m_scratch; warns of a line that holds none when asked to.
     bool takeRecord(const ScannedLine& line, bool warnings);
     // Reads, under the lock the caller holds, what was appended since the last read into what is built.
@@ -241,7 +248,8 @@ std::optional<ScanEnd> FileRegister::scan(std::uint64_t from, std::uint64_t to, 
         const std::string_view chunk(buffer.data(), *got);
         for (std::size_t start = 0;;) {
             const std::size_t lf = chunk.find('\n', start);
-            const std::string_view piece = chunk.substr(start, lf == std::string_view::npos ? lf : lf - start);
+            const std::string_view piece =
+                chunk.substr(start, lf == std::string_view::npos ? lf : lf - start);
             if (!overlong && carry.size() + piece.size() > longestLine) {
                 overlong = true;
                 carry.clear();
@@ -361,7 +369,8 @@ bool FileRegister::build(Feed feed, std::string* error)
                     m_index.add(m_scratch);
                 } else {
                     const std::uint64_t hash = fingerprint(m_scratch);
-                    m_fingerprints.table.insert(hash, static_cast<std::uint32_t>(m_fingerprints.hashes.size()));
+                    m_fingerprints.table.insert(hash,
+                                                static_cast<std::uint32_t>(m_fingerprints.hashes.size()));
                     m_fingerprints.hashes.push_back(hash);
                     m_fingerprints.offsets.push_back(line.offset);
                 }
@@ -527,18 +536,20 @@ bool FileRegister::holds(const CheckRecord& record, std::uint64_t hash) const
 {
     CheckRecord stored;
     return m_fingerprints.table.find(hash, [&](std::uint32_t id) {
-               return m_fingerprints.hashes[id] == hash && recordAt(m_fingerprints.offsets[id], stored) &&
-                      stored == record;
-           }) != IdTable::none;
+        return m_fingerprints.hashes[id] == hash && recordAt(m_fingerprints.offsets[id], stored) &&
+               stored == record;
+    }) != IdTable::none;
 }
 
-std::optional<std::size_t> FileRegister::appendMissing(std::span<const CheckRecord> records, std::string* error)
+std::optional<std::size_t> FileRegister::appendMissing(std::span<const CheckRecord> records,
+                                                       std::string* error)
 {
     for (std::size_t i = 0; i < records.size(); ++i) {
         std::string why;
         if (!recordable(records[i], &why)) {
             if (error)
-                *error = "record " + std::to_string(i + 1) + " to append is one the register cannot hold: " + why;
+                *error =
+                    "record " + std::to_string(i + 1) + " to append is one the register cannot hold: " + why;
             return std::nullopt;
         }
     }
@@ -583,8 +594,8 @@ std::string FileRegister::describe() const
 
 } // namespace
 
-std::unique_ptr<CheckRegister> openFileRegister(const std::filesystem::path& path, const RegisterWarning& warn,
-                                                std::string* error)
+std::unique_ptr<CheckRegister> openFileRegister(const std::filesystem::path& path,
+                                                const RegisterWarning& warn, std::string* error)
 {
     std::string why;
     std::optional<RegisterFile> file = RegisterFile::open(path, &why);

@@ -14,7 +14,7 @@ namespace morvanex {
 // a torn or damaged line is skipped with a warning naming its line number. The file is read when the
 // first check or merge needs it, so opening it to list its records reads it once.
 // Nothing, with error set, when the file cannot be read or is not a register of this format.
-std::unique_ptr<CheckRegister> openFileRegister(const std::filesystem::path& path, const RegisterWarning& warn,
-                                                std::string* error);
+std::unique_ptr<CheckRegister> openFileRegister(const std::filesystem::path& path,
+                                                const RegisterWarning& warn, std::string* error);
 
 } // namespace morvanex

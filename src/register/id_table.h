@@ -16,8 +16,7 @@ class IdTable
 public:
     static constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
 
-    template <typename Equal>
-    std::uint32_t find(std::uint64_t hash, Equal equal) const
+    template <typename Equal> std::uint32_t find(std::uint64_t hash, Equal equal) const
     {
         if (m_slots.empty())
             return none;

@@ -1,5 +1,4 @@
 #include "register/check_register.h"
-
 #include "register/file_register.h"
 
 #include <filesystem>
@@ -21,7 +20,8 @@ std::unique_ptr<CheckRegister> openCheckRegister(const std::string& location, co
         return nullptr;
     }
     // Locations are UTF-8, also where the system's own file names are not.
-    return openFileRegister(std::filesystem::path(std::u8string(location.begin(), location.end())), warn, error);
+    return openFileRegister(std::filesystem::path(std::u8string(location.begin(), location.end())), warn,
+                            error);
 }
 
 } // namespace morvanex

@@ -1,6 +1,6 @@
 #include "register/record_index.h"
 
-#include "footer/alphabet.h"
+#include "footer/footer_decoder.h"
 #include "footer/footer_layout.h"
 #include "register/id_table.h"
 
@@ -25,8 +25,7 @@ std::uint64_t hashBytes(std::string_view bytes)
     return std::hash<std::string_view>{}(bytes);
 }
 
-template <std::size_t N>
-std::string_view view(const std::array<char, N>& bytes)
+template <std::size_t N> std::string_view view(const std::array<char, N>& bytes)
 {
     return {bytes.data(), N};
 }
@@ -93,13 +92,9 @@ PrinterBytes printerBytes(const DocumentBytes& document)
 
 std::int64_t momentSeconds(std::string_view moment)
 {
-    std::array<std::uint8_t, timestampDigits> digits{};
-    std::copy_n(moment.begin(), std::min(moment.size(), digits.size()), digits.begin());
-    hexTextToDigits(digits);
-    std::uint32_t value = 0;
-    for (const std::uint8_t v : digits)
-        value = value * 16 + v;
-    return value;
+    FooterDecoder decoder;
+    std::copy_n(moment.begin(), std::min(moment.size(), timestampDigits), decoder.timestamp.begin());
+    return decoder.dateValue();
 }
 
 struct RecordIndex::Tables
@@ -148,11 +143,13 @@ struct RecordIndex::Tables
 
     std::uint32_t findDocument(const DocumentBytes& key) const
     {
-        return documentTable.find(hashBytes(view(key)), [&](std::uint32_t id) { return documents[id].key == key; });
+        return documentTable.find(hashBytes(view(key)),
+                                  [&](std::uint32_t id) { return documents[id].key == key; });
     }
     std::uint32_t findPrinter(const PrinterBytes& key) const
     {
-        return printerTable.find(hashBytes(view(key)), [&](std::uint32_t id) { return printers[id].key == key; });
+        return printerTable.find(hashBytes(view(key)),
+                                 [&](std::uint32_t id) { return printers[id].key == key; });
     }
 
     EarlierCheck latest(const DocumentCnpj& entry) const
@@ -162,8 +159,8 @@ struct RecordIndex::Tables
     }
     EarlierCheck earliest(const DocumentCnpj& entry) const
     {
-        return {entry.firstAt, std::string(stations.at(entry.firstStation)), std::string(cnpjs.at(entry.cnpj)),
-                entry.firstVerdict};
+        return {entry.firstAt, std::string(stations.at(entry.firstStation)),
+                std::string(cnpjs.at(entry.cnpj)), entry.firstVerdict};
     }
 
     std::vector<PrinterCnpj> printerCnpjsOf(std::uint32_t printer, std::uint32_t leftOut) const
@@ -285,8 +282,9 @@ RecordIndex::Addition RecordIndex::add(const CheckRecord& record)
     ++entry.checks;
     if (!newCnpj)
         return Addition::Again;
-    const Addition addition = t.documents[document].firstCnpj == e && entry.next == none ? Addition::NewDocument
-                                                                                           : Addition::AnotherCnpj;
+    const Addition addition = t.documents[document].firstCnpj == e && entry.next == none
+                                  ? Addition::NewDocument
+                                  : Addition::AnotherCnpj;
 
     const PrinterBytes printerKey = printerBytes(key);
     std::uint32_t printer = t.findPrinter(printerKey);
@@ -323,8 +321,9 @@ std::vector<ClonedDocument> RecordIndex::clones() const
     for (std::uint32_t d = 0; d < t.documents.size(); ++d)
         if (t.severalCnpjs(d))
             found.push_back(d);
-    std::sort(found.begin(), found.end(),
-              [&](std::uint32_t a, std::uint32_t b) { return view(t.documents[a].key) < view(t.documents[b].key); });
+    std::sort(found.begin(), found.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return view(t.documents[a].key) < view(t.documents[b].key);
+    });
     std::vector<ClonedDocument> clones;
     for (const std::uint32_t d : found)
         clones.push_back({documentKeyOf(t.documents[d].key), t.latestChecks(d)});
@@ -352,13 +351,15 @@ std::vector<SharedPrinter> RecordIndex::sharedPrinters() const
         if (first != none && t.printerCnpjs[first].next != none)
             found.push_back(p);
     }
-    std::sort(found.begin(), found.end(),
-              [&](std::uint32_t a, std::uint32_t b) { return view(t.printers[a].key) < view(t.printers[b].key); });
+    std::sort(found.begin(), found.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return view(t.printers[a].key) < view(t.printers[b].key);
+    });
     std::vector<SharedPrinter> shared;
     for (const std::uint32_t p : found) {
         const std::string_view key = view(t.printers[p].key);
-        shared.push_back({{std::string(key.substr(0, checksumDigits)), std::string(key.substr(checksumDigits))},
-                          t.printerCnpjsOf(p, none)});
+        shared.push_back(
+            {{std::string(key.substr(0, checksumDigits)), std::string(key.substr(checksumDigits))},
+             t.printerCnpjsOf(p, none)});
     }
     return shared;
 }

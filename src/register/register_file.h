@@ -48,7 +48,10 @@ private:
     using Handle = std::intptr_t;
     static constexpr Handle noHandle = -1;
 
-    RegisterFile(Handle handle, std::string writeProblem) : m_handle(handle), m_writeProblem(std::move(writeProblem)) {}
+    RegisterFile(Handle handle, std::string writeProblem)
+        : m_handle(handle), m_writeProblem(std::move(writeProblem))
+    {
+    }
 
     Handle m_handle = noHandle;
     std::string m_writeProblem;

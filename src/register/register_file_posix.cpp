@@ -109,7 +109,8 @@ std::optional<std::uint64_t> RegisterFile::size(std::string* error) const
     return static_cast<std::uint64_t>(status.st_size);
 }
 
-std::optional<std::size_t> RegisterFile::readAt(std::uint64_t offset, std::span<char> buffer, std::string* error) const
+std::optional<std::size_t> RegisterFile::readAt(std::uint64_t offset, std::span<char> buffer,
+                                                std::string* error) const
 {
     std::size_t filled = 0;
     while (filled < buffer.size()) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <windows.h>
+
 #include <aclapi.h>
 
 namespace morvanex {
@@ -64,7 +65,8 @@ struct OwnerOnlySecurity
         const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(sid);
         acl.resize(aclSize);
         const auto list = reinterpret_cast<PACL>(acl.data());
-        if (!InitializeAcl(list, aclSize, ACL_REVISION) || !AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, sid) ||
+        if (!InitializeAcl(list, aclSize, ACL_REVISION) ||
+            !AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, sid) ||
             !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
             !SetSecurityDescriptorDacl(&descriptor, TRUE, list, FALSE) ||
             !SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
@@ -96,8 +98,8 @@ std::optional<RegisterFile> RegisterFile::open(const std::filesystem::path& path
     if (file == INVALID_HANDLE_VALUE &&
         (GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_WRITE_PROTECT)) {
         writeProblem = errorText(GetLastError());
-        file = CreateFileW(path.c_str(), GENERIC_READ, shareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+        file = CreateFileW(path.c_str(), GENERIC_READ, shareAll, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     if (file == INVALID_HANDLE_VALUE) {
         fail(error);
@@ -160,7 +162,8 @@ std::optional<std::uint64_t> RegisterFile::size(std::string* error) const
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-std::optional<std::size_t> RegisterFile::readAt(std::uint64_t offset, std::span<char> buffer, std::string* error) const
+std::optional<std::size_t> RegisterFile::readAt(std::uint64_t offset, std::span<char> buffer,
+                                                std::string* error) const
 {
     std::size_t filled = 0;
     while (filled < buffer.size()) {
@@ -227,8 +230,9 @@ std::optional<bool> ownerAlone(const std::filesystem::path& path)
     PSID owner = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                              &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT,
+                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr, &dacl,
+                              nullptr, &descriptor) != ERROR_SUCCESS)
         return std::nullopt;
     const std::vector<unsigned char> user = tokenUser();
     const PSID self = user.empty() ? nullptr : reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
@@ -244,8 +248,8 @@ std::optional<bool> ownerAlone(const std::filesystem::path& path)
         if (header->AceType != ACCESS_ALLOWED_ACE_TYPE)
             continue;
         const PSID granted = &static_cast<ACCESS_ALLOWED_ACE*>(entry)->SidStart;
-        alone = (owner != nullptr && EqualSid(granted, owner)) || (self != nullptr && EqualSid(granted, self)) ||
-                IsWellKnownSid(granted, WinLocalSystemSid);
+        alone = (owner != nullptr && EqualSid(granted, owner)) ||
+                (self != nullptr && EqualSid(granted, self)) || IsWellKnownSid(granted, WinLocalSystemSid);
     }
     LocalFree(descriptor);
     return alone;

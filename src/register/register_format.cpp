@@ -173,10 +173,18 @@ std::optional<std::string> unescapeField(std::string_view field)
         if (++i == field.size())
             return std::nullopt;
         switch (field[i]) {
-        case '\\': out += '\\'; break;
-        case 't': out += '\t'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
+        case '\\':
+            out += '\\';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
         case 'x': {
             const int high = i + 1 < field.size() ? hexValue(field[i + 1]) : -1;
             const int low = i + 2 < field.size() ? hexValue(field[i + 2]) : -1;
@@ -186,7 +194,8 @@ std::optional<std::string> unescapeField(std::string_view field)
             i += 2;
             break;
         }
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
         }
     }
     return out;
@@ -198,8 +207,8 @@ std::string isoTime(std::int64_t seconds)
     const std::int64_t inDay = seconds - days * 86400;
     const CivilDate date = civilFromDays(days);
     char text[40];
-    std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02d:%02d:%02dZ", static_cast<long long>(date.year), date.month,
-                  date.day, static_cast<int>(inDay / 3600), static_cast<int>(inDay / 60 % 60),
+    std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02d:%02d:%02dZ", static_cast<long long>(date.year),
+                  date.month, date.day, static_cast<int>(inDay / 3600), static_cast<int>(inDay / 60 % 60),
                   static_cast<int>(inDay % 60));
     return text;
 }
@@ -216,8 +225,8 @@ std::optional<std::int64_t> parseIsoTime(std::string_view text)
     const std::int64_t hour = digitsAt(text, 11, 2);
     const std::int64_t minute = digitsAt(text, 14, 2);
     const std::int64_t second = digitsAt(text, 17, 2);
-    if (year < 0 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
-        second < 0 || second > 59)
+    if (year < 0 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 || minute < 0 ||
+        minute > 59 || second < 0 || second > 59)
         return std::nullopt;
     const std::int64_t days = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
     // A day past the month's end would roll into the next month: not a date this file writes.
@@ -235,9 +244,9 @@ std::string recordLine(const CheckRecord& record)
     }
     line += '\t';
     line += verdictName(record.verdict);
-    for (const std::string* field : {&record.code, &record.document.checksum, &record.document.serial,
-                                     &record.document.coo, &record.document.moment, &record.cnpj,
-                                     &record.firmwareFile}) {
+    for (const std::string* field :
+         {&record.code, &record.document.checksum, &record.document.serial, &record.document.coo,
+          &record.document.moment, &record.cnpj, &record.firmwareFile}) {
         line += '\t';
         line += escapeField(*field);
     }
@@ -286,9 +295,15 @@ bool parseRecordLine(std::string_view line, CheckRecord& record, std::string* wh
     const std::optional<CheckVerdict> verdict = verdictNamed(fields[3]);
     if (!verdict)
         return fail("unknown verdict");
-    std::string* const texts[] = {&record.station,         &record.user,         nullptr,
-                                  &record.code,            &record.document.checksum, &record.document.serial,
-                                  &record.document.coo,    &record.document.moment,   &record.cnpj,
+    std::string* const texts[] = {&record.station,
+                                  &record.user,
+                                  nullptr,
+                                  &record.code,
+                                  &record.document.checksum,
+                                  &record.document.serial,
+                                  &record.document.coo,
+                                  &record.document.moment,
+                                  &record.cnpj,
                                   &record.firmwareFile};
     for (std::size_t i = 0; i < std::size(texts); ++i)
         if (texts[i] && !takeField(fields[i + 1], *texts[i]))

@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <windows.h>
+
 #include <lmcons.h>
 
 namespace morvanex {

@@ -29,7 +29,8 @@ struct Opened
     std::unique_ptr<CheckRegister> reg;
 
     explicit Opened(const std::filesystem::path& path)
-        : reg(openFileRegister(path, [this](const std::string& w) { warnings.push_back(w); }, &error))
+        : reg(openFileRegister(
+              path, [this](const std::string& w) { warnings.push_back(w); }, &error))
     {
     }
 };
@@ -80,7 +81,8 @@ TEST(FileRegister, ChecksOutliveTheProcessAndAreSharedByItsWriters)
     EXPECT_EQ(ownerAlone(path), true);
     namespace fs = std::filesystem;
     const auto shared = folder.write("outro.txt", "x");
-    fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                fs::perms::others_read);
     EXPECT_EQ(ownerAlone(shared), false);
     const std::u8string name = path.u8string();
     EXPECT_EQ(first.reg->describe(), std::string(name.begin(), name.end()));
@@ -92,8 +94,8 @@ TEST(FileRegister, TornAndDamagedLinesAreSkippedWithTheirLineNumbers)
     std::string damaged = line(checkOf(paper, cnpjB));
     damaged[25] ^= 1;
     const std::string torn = line(checkOf(paper, cnpjC)).substr(0, 60);
-    const auto path = folder.write("registro.txt", registerHeader() + "\n" + line(checkOf(paper, cnpjA)) + damaged +
-                                                       line(checkOf(nextPaper, cnpjA)) + torn);
+    const auto path = folder.write("registro.txt", registerHeader() + "\n" + line(checkOf(paper, cnpjA)) +
+                                                       damaged + line(checkOf(nextPaper, cnpjA)) + torn);
     Opened opened(path);
     ASSERT_TRUE(opened.reg) << opened.error;
     std::string error;
@@ -179,7 +181,8 @@ TEST(FileRegister, AppendsOnlyTheRecordsItLacks)
 TEST(RegisterMerge, SaysWhichClonesTheMergeReveals)
 {
     test::TempDir folder;
-    const std::vector<std::string> locations{(folder.path() / "a.txt").string(), (folder.path() / "b.txt").string(),
+    const std::vector<std::string> locations{(folder.path() / "a.txt").string(),
+                                             (folder.path() / "b.txt").string(),
                                              (folder.path() / "c.txt").string()};
     Opened target(locations[0]);
     Opened desk(locations[1]);
@@ -213,7 +216,8 @@ TEST(RegisterMerge, SaysWhichClonesTheMergeReveals)
     ASSERT_TRUE(together) << error;
     EXPECT_EQ(together->clones().size(), 3u);
     EXPECT_EQ(together->records(), 6u);
-    EXPECT_FALSE(indexRegisters(std::vector<std::string>{(folder.path() / "none" / "x.txt").string()}, {}, &error));
+    EXPECT_FALSE(
+        indexRegisters(std::vector<std::string>{(folder.path() / "none" / "x.txt").string()}, {}, &error));
 }
 
 } // namespace

@@ -52,7 +52,11 @@ TEST(RecordIndex, AnswersEachCheckAsTheRegisterStoodBeforeIt)
          {{checkOf(paper, cnpjA), DocumentStatus::New, 1, {}, {}},
           {checkOf(paper, cnpjB), DocumentStatus::Clone, 1, {cnpjA}, {cnpjA}}}},
         {"the clone first, then the genuine; a rejected check counts too",
-         {{checkOf(paper, cnpjB, someTime, "caixa-2", CheckVerdict::Rejected), DocumentStatus::New, 1, {}, {}},
+         {{checkOf(paper, cnpjB, someTime, "caixa-2", CheckVerdict::Rejected),
+           DocumentStatus::New,
+           1,
+           {},
+           {}},
           {checkOf(paper, cnpjA), DocumentStatus::Clone, 1, {cnpjB}, {cnpjB}},
           {checkOf(paper, cnpjA), DocumentStatus::Clone, 2, {cnpjB}, {cnpjB}}}},
         {"a third CNPJ sees both others, by CNPJ",
@@ -153,7 +157,9 @@ TEST(RecordIndex, ListsClonesAndSharedPrinters)
 TEST(RecordIndex, MomentIsReadAsTheDecoderReadsIt)
 {
     const std::pair<std::string, std::int64_t> cases[] = {
-        {"00000000", 0}, {"FFFFFFFF", 4294967295}, {"6933C340", 1765000000},
+        {"00000000", 0},
+        {"FFFFFFFF", 4294967295},
+        {"6933C340", 1765000000},
         // Values a wrapped digit leaves: '6' and below read as digits, anything else as code - 55.
         {"0000000G", 16}};
     for (const auto& [moment, seconds] : cases)

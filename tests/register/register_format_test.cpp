@@ -18,7 +18,7 @@ TEST(RegisterFormat, ARecordIsOneLineOfTwelveFieldsAndReadsBackFieldForField)
     awkward.code = std::string("ABC\0\r\x7F\xE9 ", 8); // a zero byte, CR, DEL, a lone Windows-1252 é
     awkward.verdict = CheckVerdict::CnpjMismatch;
     awkward.firmwareFile = "pasta\\FW\xF0\x9F\x98\x80.BIN"; // a well-formed four-byte character stays
-    awkward.document.moment = "0000\n00"; // a wrapped timestamp digit can read as LF
+    awkward.document.moment = "0000\n00";                   // a wrapped timestamp digit can read as LF
     awkward.document.moment += "6";
     const CheckRecord plain = checkOf(Document{}, cnpjA, 0);
 
@@ -49,9 +49,11 @@ TEST(RegisterFormat, LinesThatAreNoRecordAreRefused)
     CheckRecord shortCnpj = checkOf(Document{}, cnpjA);
     shortCnpj.cnpj.pop_back();
     const std::string badTime = std::string("2025-02-30T05:46:40Z").append(body.substr(20));
+    std::string changed(body);
+    changed[30] = 'Z';
     const std::pair<const char*, std::string> cases[] = {
         {"cut short", std::string(body.substr(0, body.size() - 20))},
-        {"one byte changed", std::string(body).replace(30, 1, "Z")},
+        {"one byte changed", changed},
         {"a field too many", std::string(body) + "\tmore"},
         {"an empty line", ""},
         {"a time that is no date", badTime},
@@ -68,9 +70,11 @@ TEST(RegisterFormat, LinesThatAreNoRecordAreRefused)
 
 TEST(RegisterFormat, EscapesAndTimes)
 {
-    const std::pair<std::string, std::string> escapes[] = {
-        {"a\\b", "a\\\\b"}, {"\t\n\r", "\\t\\n\\r"}, {std::string("\x01\x7F", 2), "\\x01\\x7f"},
-        {"\xC3\xA7\xC3", "\xC3\xA7\\xc3"}, {"\xED\xA0\x80", "\\xed\\xa0\\x80"}};
+    const std::pair<std::string, std::string> escapes[] = {{"a\\b", "a\\\\b"},
+                                                           {"\t\n\r", "\\t\\n\\r"},
+                                                           {std::string("\x01\x7F", 2), "\\x01\\x7f"},
+                                                           {"\xC3\xA7\xC3", "\xC3\xA7\\xc3"},
+                                                           {"\xED\xA0\x80", "\\xed\\xa0\\x80"}};
     for (const auto& [text, field] : escapes) {
         EXPECT_EQ(escapeField(text), field);
         EXPECT_EQ(unescapeField(field), text);
@@ -88,7 +92,8 @@ TEST(RegisterFormat, EscapesAndTimes)
         EXPECT_EQ(isoTime(seconds), text);
         EXPECT_EQ(parseIsoTime(text), seconds) << text;
     }
-    for (const char* wrong : {"2100-02-29T00:00:00Z", "2026-12-08 10:15:00Z", "2026-12-08T24:00:00Z", "2026-12-08T10:15:00"})
+    for (const char* wrong :
+         {"2100-02-29T00:00:00Z", "2026-12-08 10:15:00Z", "2026-12-08T24:00:00Z", "2026-12-08T10:15:00"})
         EXPECT_FALSE(parseIsoTime(wrong)) << wrong;
 }
 

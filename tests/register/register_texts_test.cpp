@@ -20,10 +20,11 @@ std::string local(std::int64_t seconds, const char* format)
     const LocalDateTime t = localDateTime(seconds);
     char text[64];
     if (std::string_view(format) == "iso")
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                      t.second);
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                      t.minute, t.second);
     else
-        std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d", t.day, t.month, t.year, t.hour, t.minute);
+        std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d", t.day, t.month, t.year, t.hour,
+                      t.minute);
     return text;
 }
 
@@ -54,15 +55,17 @@ TEST(RegisterTexts, CommandLineLines)
         {RegisterAnswer{}, {"REGISTRO\tprimeira verificação"}},
         {repeat(), {"REGISTRO\tverificado 2 vezes, primeira em " + local(someTime, "iso") + " (caixa-1)"}},
         {clone(),
-         {"REGISTRO\tCLONE: o mesmo documento foi verificado com o CNPJ " + cnpjB + " em " + local(someTime, "iso") +
-              " (caixa-1)",
+         {"REGISTRO\tCLONE: o mesmo documento foi verificado com o CNPJ " + cnpjB + " em " +
+              local(someTime, "iso") + " (caixa-1)",
           "REGISTRO\tCLONE: o mesmo documento foi verificado com o CNPJ " + cnpjC + " em " +
               local(someTime + 3600, "iso") + " (caixa-2)"}},
         // The moment of issue as the printer wrote it, no zone applied.
         {noticed,
          {"REGISTRO\tprimeira verificação",
-          "IMPRESSORA\testa impressora emitiu 3 documentos para o CNPJ " + cnpjB + ", o último em 2025-12-06 05:46:40",
-          "IMPRESSORA\testa impressora emitiu 1 documento para o CNPJ " + cnpjC + ", o último em 1970-01-01 00:00:00"}},
+          "IMPRESSORA\testa impressora emitiu 3 documentos para o CNPJ " + cnpjB +
+              ", o último em 2025-12-06 05:46:40",
+          "IMPRESSORA\testa impressora emitiu 1 documento para o CNPJ " + cnpjC +
+              ", o último em 1970-01-01 00:00:00"}},
     };
     for (const auto& [answer, expected] : cases) {
         std::vector<std::string> lines;
@@ -96,12 +99,14 @@ TEST(RegisterTexts, DesktopRowsAndMessages)
 
     EXPECT_TRUE(cloneWarning(repeat()).empty());
     const std::string warning = cloneWarning(clone());
-    for (const std::string& part : {cnpjB, cnpjC, std::string("caixa-1"), std::string("caixa-2"),
-                                    local(someTime + 3600, "short"), std::string("um dos documentos é falso")})
+    for (const std::string& part :
+         {cnpjB, cnpjC, std::string("caixa-1"), std::string("caixa-2"), local(someTime + 3600, "short"),
+          std::string("um dos documentos é falso")})
         EXPECT_NE(warning.find(part), std::string::npos) << part;
     EXPECT_NE(registerRows(clone())[0].value.find(cnpjB + " e " + cnpjC), std::string::npos);
 
-    const std::string failure = registerWriteFailure("cannot write to the register 'r.txt': No space left on device");
+    const std::string failure =
+        registerWriteFailure("cannot write to the register 'r.txt': No space left on device");
     EXPECT_NE(failure.find("No space left"), std::string::npos);
     EXPECT_NE(failure.find("gravar"), std::string::npos);
 }

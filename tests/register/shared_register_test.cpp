@@ -37,15 +37,20 @@ TEST(SharedRegister, TwoProcessesAppendingAtOnceLeaveEveryRecordWhole)
     int status[2] = {-1, -1};
     const std::string cnpjs[2] = {test::cnpjA, test::cnpjB};
     {
-        std::jthread a([&] { status[0] = std::system(shellLine({writer, path.string(), "5000", cnpjs[0]}).c_str()); });
-        std::jthread b([&] { status[1] = std::system(shellLine({writer, path.string(), "5000", cnpjs[1]}).c_str()); });
+        std::jthread a([&] {
+            status[0] = std::system(shellLine({writer, path.string(), "5000", cnpjs[0]}).c_str());
+        });
+        std::jthread b([&] {
+            status[1] = std::system(shellLine({writer, path.string(), "5000", cnpjs[1]}).c_str());
+        });
     }
     ASSERT_EQ(status[0], 0);
     ASSERT_EQ(status[1], 0);
 
     std::vector<std::string> warnings;
     std::string error;
-    const auto reg = openFileRegister(path, [&](const std::string& w) { warnings.push_back(w); }, &error);
+    const auto reg = openFileRegister(
+        path, [&](const std::string& w) { warnings.push_back(w); }, &error);
     ASSERT_TRUE(reg) << error;
     RecordIndex index;
     ASSERT_TRUE(indexRecords(*reg, index, &error)) << error;
@@ -64,7 +69,9 @@ public:
     explicit SmallFileSystem(const std::filesystem::path& where) : m_where(where)
     {
         std::filesystem::create_directory(where);
-        m_mounted = std::system(("mount -t tmpfs -o size=16k tmpfs '" + where.string() + "' 2>/dev/null").c_str()) == 0;
+        m_mounted =
+            std::system(("mount -t tmpfs -o size=16k tmpfs '" + where.string() + "' 2>/dev/null").c_str()) ==
+            0;
     }
     ~SmallFileSystem()
     {
@@ -72,7 +79,10 @@ public:
             (void)std::system(("umount '" + m_where.string() + "'").c_str());
     }
     bool mounted() const { return m_mounted; }
-    bool readOnly() const { return std::system(("mount -o remount,ro '" + m_where.string() + "'").c_str()) == 0; }
+    bool readOnly() const
+    {
+        return std::system(("mount -o remount,ro '" + m_where.string() + "'").c_str()) == 0;
+    }
 
 private:
     std::filesystem::path m_where;
@@ -113,7 +123,8 @@ TEST(SharedRegister, AFullOrReadOnlyDiskLosesNothingAlreadyWritten)
 
     ASSERT_TRUE(disk.readOnly());
     std::vector<std::string> warnings;
-    reg = openFileRegister(path, [&](const std::string& w) { warnings.push_back(w); }, &error);
+    reg = openFileRegister(
+        path, [&](const std::string& w) { warnings.push_back(w); }, &error);
     ASSERT_TRUE(reg) << error;
     const auto repeat = reg->check(test::checkOf(test::Document{.coo = "100000"}, test::cnpjA), &error);
     ASSERT_TRUE(repeat) << error;
