@@ -56,6 +56,10 @@ struct CheckRecord
     bool operator==(const CheckRecord&) const = default;
 };
 
+// Whether record holds a document as the decoder leaves it: checksum, serial, COO, moment and CNPJ of
+// the widths above. A register records nothing else; why, when given, says what is wrong.
+bool isDecodedRecord(const CheckRecord& record, std::string* why = nullptr);
+
 // An earlier check, as an answer names it.
 struct EarlierCheck
 {
