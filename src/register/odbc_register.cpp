@@ -62,12 +62,15 @@ const std::u16string kDocumentChecks =
     u"SELECT document_check, checked_at, station, user_name, verdict, code, cnpj, firmware_file "
     u"FROM morvanex_checks WHERE checksum = ? AND serial_excerpt = ? AND coo = ? AND issue_moment = ? "
     u"ORDER BY document_check";
-// Two ranges rather than "<>", so that the index finds a printer's other CNPJs without reading its
-// documents of this one.
+// Two ranges rather than "<>" or an OR, so that the index bounds each branch and a printer's
+// documents of this CNPJ are never read. The branches hold different CNPJs, so each one's distinct
+// documents are the whole's.
 const std::u16string kPrinterCnpjs =
-    u"SELECT cnpj, COUNT(*), MAX(issued_at) FROM (SELECT DISTINCT cnpj, coo, issue_moment, issued_at "
-    u"FROM morvanex_checks WHERE checksum = ? AND serial_excerpt = ? AND (cnpj < ? OR cnpj > ?)) documents "
-    u"GROUP BY cnpj";
+    u"SELECT cnpj, COUNT(*), MAX(issued_at) FROM ("
+    u"SELECT DISTINCT cnpj, coo, issue_moment, issued_at FROM morvanex_checks "
+    u"WHERE checksum = ? AND serial_excerpt = ? AND cnpj < ? UNION ALL "
+    u"SELECT DISTINCT cnpj, coo, issue_moment, issued_at FROM morvanex_checks "
+    u"WHERE checksum = ? AND serial_excerpt = ? AND cnpj > ?) documents GROUP BY cnpj";
 const std::u16string kInsertCheck =
     u"INSERT INTO morvanex_checks (checksum, serial_excerpt, coo, issue_moment, document_check, issued_at, "
     u"cnpj, checked_at, station, user_name, verdict, code, firmware_file) "
@@ -420,10 +423,11 @@ bool OdbcRegister::printerCnpjs(const CheckRecord& record, std::vector<PrinterCn
 {
     cnpjs.clear();
     Statement& query = *m_printerCnpjs;
-    query.setText(1, record.document.checksum);
-    query.setText(2, record.document.serial);
-    query.setText(3, record.cnpj);
-    query.setText(4, record.cnpj);
+    for (const int first : {1, 4}) {
+        query.setText(first, record.document.checksum);
+        query.setText(first + 1, record.document.serial);
+        query.setText(first + 2, record.cnpj);
+    }
     if (!query.execute(failure))
         return false;
     while (query.fetch(failure)) {

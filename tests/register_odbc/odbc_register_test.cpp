@@ -406,3 +406,47 @@ TEST(OdbcRegisterConcurrency, FourClientsOfAThousandChecksLoseNone)
 
 } // namespace
 } // namespace morvanex::test
+
+namespace morvanex::test {
+namespace {
+
+// One register for the Linux and the Windows build, run by shared-server: the Linux tests record a
+// check (MORVANEX_TEST_SHARED_STEP=write), then the Windows tests under Wine see it (read).
+TEST(OdbcRegisterShared, OneRegisterForBothBuilds)
+{
+    const char* step = std::getenv("MORVANEX_TEST_SHARED_STEP");
+    const std::string_view name = step ? step : "";
+    ASSERT_TRUE(name == "write" || name == "read") << "run through tests/register_odbc/shared-server";
+    const CheckRecord genuine = checkOf(kChecksum, kSerial, "000101", kMoment1, kY, 1765000000, "Estação Recife — caixa 2");
+    std::string error;
+    if (name == "write") {
+        ASSERT_TRUE(openAt(TestServer::connection("shared", Role::Owner), &error)) << error;
+    }
+    auto desk = openAt(TestServer::connection("shared", Role::Desk), &error);
+    ASSERT_TRUE(desk) << error;
+    if (name == "write") {
+        const auto answer = desk->check(genuine, &error);
+        ASSERT_TRUE(answer) << error;
+        EXPECT_EQ(answer->status, DocumentStatus::New);
+        return;
+    }
+    CheckRecord again = genuine;
+    again.checkedAt += 60;
+    again.station = "Caixa 7 — São José";
+    auto answer = desk->check(again, &error);
+    ASSERT_TRUE(answer) << error;
+    EXPECT_EQ(shown(*answer), "Repeat 2 first Estação Recife — caixa 2@1765000000 Valid last Estação Recife — caixa "
+                              "2@1765000000 Valid others printer");
+    CheckRecord clone = genuine;
+    clone.cnpj = kX;
+    answer = desk->check(clone, &error);
+    ASSERT_TRUE(answer) << error;
+    EXPECT_EQ(answer->status, DocumentStatus::Clone);
+    ASSERT_EQ(answer->otherCnpjs.size(), 1u);
+    EXPECT_EQ(answer->otherCnpjs[0].cnpj, kY);
+    EXPECT_EQ(answer->otherCnpjs[0].station, again.station);
+    EXPECT_EQ(recordsOf(*desk), (std::vector{genuine, again, clone}));
+}
+
+} // namespace
+} // namespace morvanex::test
