@@ -21,7 +21,7 @@ using odbc::Statement;
 constexpr int kRaceAttempts = 50;
 // Records appended in one transaction by appendMissing.
 constexpr std::size_t kAppendBlock = 200;
-// Records read at a time by forEachRecord; the same number stands in kPage.
+// Records read at a time by forEachRecord.
 constexpr std::int64_t kPageRows = 10000;
 
 // The checks: one row per check, in the order the server numbered them (entry). A document's checks
@@ -77,7 +77,8 @@ const std::u16string kInsertCheck =
     u"VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 const std::u16string kPage =
     u"SELECT entry, checked_at, station, user_name, verdict, code, checksum, serial_excerpt, coo, issue_moment, "
-    u"cnpj, firmware_file FROM morvanex_checks WHERE entry > ? ORDER BY entry FETCH FIRST 10000 ROWS ONLY";
+    u"cnpj, firmware_file FROM morvanex_checks WHERE entry > ? ORDER BY entry FETCH FIRST " +
+    odbc::utf16FromUtf8(std::to_string(kPageRows)) + u" ROWS ONLY";
 
 // The moment of issue in seconds since 1970, read as the decoder reads its eight characters.
 std::int64_t issueSeconds(std::string_view moment)
