@@ -128,7 +128,8 @@ public:
 };
 
 // Opens the register at location: "odbc:CONNECTION" for a database server, anything else a file's
-// path, the file made when absent. Nothing, with error set, when it cannot be opened.
+// path, the file made when absent. Nothing, with error set, when it cannot be opened. A server that
+// cannot be reached at the moment still gives a register: each check tries it again.
 std::unique_ptr<CheckRegister> openCheckRegister(const std::string& location, const RegisterWarning& warn,
                                                  std::string* error);
 

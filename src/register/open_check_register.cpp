@@ -1,5 +1,6 @@
 #include "register/check_register.h"
 #include "register/file_register.h"
+#include "register/odbc_register.h"
 
 #include <filesystem>
 
@@ -13,12 +14,8 @@ constexpr std::string_view serverPrefix = "odbc:";
 std::unique_ptr<CheckRegister> openCheckRegister(const std::string& location, const RegisterWarning& warn,
                                                  std::string* error)
 {
-    if (location.starts_with(serverPrefix)) {
-        // The database server's register opens here.
-        if (error)
-            *error = "this build has no database server register";
-        return nullptr;
-    }
+    if (location.starts_with(serverPrefix))
+        return openOdbcRegister(location.substr(serverPrefix.size()), warn, error);
     // Locations are UTF-8, also where the system's own file names are not.
     return openFileRegister(std::filesystem::path(std::u8string(location.begin(), location.end())), warn,
                             error);
