@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace morvanex {
+namespace morvanex::win32 {
 namespace {
 
 constexpr UINT_PTR subclassId = 1;
@@ -15,14 +15,9 @@ constexpr UINT_PTR subclassId = 1;
 constexpr DWORD ropDSna = 0x00220326;
 constexpr UINT captionFormat = DT_CENTER | DT_WORDBREAK;
 
-int width(const RECT& r)
+PixelRect pixelRect(const RECT& r)
 {
-    return r.right - r.left;
-}
-
-int height(const RECT& r)
-{
-    return r.bottom - r.top;
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 void fill(HDC dc, const RECT& rect, COLORREF colour)
@@ -183,11 +178,33 @@ void ImageButton::releaseImages()
     m_bitmaps = {};
 }
 
-int ImageButton::chooseImage(bool pressed, bool haveOut) const
+void ImageButton::setImageAlign(ImageAlign align)
 {
-    if (pressed || m_mouseOver)
-        return 0;
-    return haveOut ? 1 : 0;
+    m_options.align = align;
+    repaint();
+}
+
+void ImageButton::setGreyDisabledBitmap(bool grey)
+{
+    m_options.greyDisabledBitmap = grey;
+    repaint();
+}
+
+ButtonImages ImageButton::images() const
+{
+    ButtonImages images;
+    if (m_icons[0].icon) {
+        images.kind = ButtonImages::Kind::Icon;
+        images.in = {m_icons[0].width, m_icons[0].height};
+        if (m_icons[1].icon)
+            images.out = PixelSize{m_icons[1].width, m_icons[1].height};
+    } else if (m_bitmaps[0].bitmap) {
+        images.kind = ButtonImages::Kind::Bitmap;
+        images.in = {m_bitmaps[0].width, m_bitmaps[0].height};
+        if (m_bitmaps[1].bitmap)
+            images.out = PixelSize{m_bitmaps[1].width, m_bitmaps[1].height};
+    }
+    return images;
 }
 
 // ---- drawing
@@ -199,36 +216,38 @@ void ImageButton::draw(const DRAWITEMSTRUCT& item)
 
 void ImageButton::paint(HDC dc, const RECT& rect, UINT state)
 {
-    const bool pressed = state & ODS_SELECTED;
-    const bool focused = state & ODS_FOCUS;
-    const bool disabled = state & ODS_DISABLED;
     const int savedDc = ::SaveDC(dc);
     ::SetBkMode(dc, TRANSPARENT);
     if (m_window)
         ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(m_window, WM_GETFONT, 0, 0)));
-
-    COLORREF face = m_faceOut;
-    if (m_mouseOver || pressed)
-        face = m_faceIn;
-    else if (focused)
-        face = m_faceFocus;
-    fill(dc, rect, face);
-    if (pressed)
-        drawBorder(dc, rect, false);
-    else if (m_mouseOver)
-        drawBorder(dc, rect, true);
-
     const std::wstring caption = m_window ? wideWindowText(m_window) : std::wstring();
-    RECT captionRect = rect;
-    if (m_icons[0].icon)
-        drawIcon(dc, rect, captionRect, !caption.empty(), pressed, disabled);
-    if (m_bitmaps[0].bitmap) {
+    const ButtonState drawn{(state & ODS_SELECTED) != 0, (state & ODS_FOCUS) != 0, (state & ODS_DISABLED) != 0,
+                            m_mouseOver};
+    const ButtonLook look = imageButtonLook(m_options, drawn, pixelRect(rect), !caption.empty(), images());
+    fill(dc, rect, shade(look.face));
+    if (look.edge != ButtonEdge::None)
+        drawBorder(dc, rect, look.edge == ButtonEdge::Raised);
+    if (look.image >= 0 && m_icons[0].icon)
+        drawIcon(dc, look);
+    if (look.image >= 0 && m_bitmaps[0].bitmap) {
         ::SetBkColor(dc, RGB(255, 255, 255));
-        drawBitmap(dc, rect, captionRect, !caption.empty(), pressed, disabled);
+        drawBitmap(dc, look);
     }
     if (!caption.empty())
-        drawCaption(dc, caption.c_str(), captionRect, pressed, disabled);
+        drawCaption(dc, caption.c_str(), look);
     ::RestoreDC(dc, savedDc);
+}
+
+COLORREF ImageButton::shade(ButtonShade shade) const
+{
+    switch (shade) {
+    case ButtonShade::In:
+        return m_faceIn;
+    case ButtonShade::Focus:
+        return m_faceFocus;
+    default:
+        return m_faceOut;
+    }
 }
 
 void ImageButton::drawBorder(HDC dc, const RECT& r, bool raised) const
@@ -244,44 +263,25 @@ void ImageButton::drawBorder(HDC dc, const RECT& r, bool raised) const
     fill(dc, {r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
 }
 
-POINT ImageButton::placeImage(const RECT& rect, RECT& caption, bool hasCaption, bool pressed, int w, int h) const
+void ImageButton::drawIcon(HDC dc, const ButtonLook& look) const
 {
-    POINT at{rect.left, rect.top};
-    if (hasCaption) {
-        at.x += xMargin;
-        caption.left += w + xMargin;
-    } else {
-        at.x += (width(rect) - w) / 2;
-    }
-    at.y += (height(rect) - h) / 2;
-    if (pressed) {
-        at.x += pressedOffset.x;
-        at.y += pressedOffset.y;
-    }
-    return at;
-}
-
-void ImageButton::drawIcon(HDC dc, const RECT& rect, RECT& caption, bool hasCaption, bool pressed,
-                           bool disabled) const
-{
-    const IconEntry& icon = m_icons[static_cast<std::size_t>(chooseImage(pressed, m_icons[1].icon))];
-    const POINT at = placeImage(rect, caption, hasCaption, pressed, icon.width, icon.height);
-    if (disabled)
-        ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.icon), 0, at.x, at.y, icon.width,
+    const IconEntry& icon = m_icons[static_cast<std::size_t>(look.image)];
+    const PixelRect& at = look.imageRect;
+    if (look.embossedImage)
+        ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.icon), 0, at.left, at.top, icon.width,
                      icon.height, DST_ICON | DSS_DISABLED);
     else
-        ::DrawIconEx(dc, at.x, at.y, icon.icon, icon.width, icon.height, 0, nullptr, DI_NORMAL);
+        ::DrawIconEx(dc, at.left, at.top, icon.icon, icon.width, icon.height, 0, nullptr, DI_NORMAL);
 }
 
-void ImageButton::drawBitmap(HDC dc, const RECT& rect, RECT& caption, bool hasCaption, bool pressed,
-                             bool disabled) const
+void ImageButton::drawBitmap(HDC dc, const ButtonLook& look) const
 {
-    const BitmapEntry& bitmap = m_bitmaps[static_cast<std::size_t>(chooseImage(pressed, m_bitmaps[1].bitmap))];
-    const POINT at = placeImage(rect, caption, hasCaption, pressed, bitmap.width, bitmap.height);
-    if (disabled) {
+    const BitmapEntry& bitmap = m_bitmaps[static_cast<std::size_t>(look.image)];
+    const PixelRect& at = look.imageRect;
+    if (look.embossedImage) {
         // The mask is clear where the image is opaque: those pixels are embossed.
-        ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap.mask), 0, at.x, at.y, bitmap.width,
-                     bitmap.height, DST_BITMAP | DSS_DISABLED);
+        ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap.mask), 0, at.left, at.top,
+                     bitmap.width, bitmap.height, DST_BITMAP | DSS_DISABLED);
         return;
     }
     const HDC source = ::CreateCompatibleDC(dc);
@@ -290,32 +290,33 @@ void ImageButton::drawBitmap(HDC dc, const RECT& rect, RECT& caption, bool hasCa
     // face), then the image is merged into it.
     ::SetBkColor(dc, RGB(255, 255, 255));
     ::SetTextColor(dc, RGB(0, 0, 0));
-    ::BitBlt(dc, at.x, at.y, bitmap.width, bitmap.height, source, 0, 0, SRCAND);
+    ::BitBlt(dc, at.left, at.top, bitmap.width, bitmap.height, source, 0, 0, SRCAND);
     ::SelectObject(source, bitmap.bitmap);
-    ::BitBlt(dc, at.x, at.y, bitmap.width, bitmap.height, source, 0, 0, SRCPAINT);
+    ::BitBlt(dc, at.left, at.top, bitmap.width, bitmap.height, source, 0, 0, SRCPAINT);
     ::SelectObject(source, old);
     ::DeleteDC(source);
 }
 
-void ImageButton::drawCaption(HDC dc, const wchar_t* text, RECT caption, bool pressed, bool disabled) const
+void ImageButton::drawCaption(HDC dc, const wchar_t* text, const ButtonLook& look) const
 {
-    if (pressed)
-        ::OffsetRect(&caption, pressedOffset.x, pressedOffset.y);
     // Measure the wrapped block at the caption's width, then centre it both ways.
-    RECT block = caption;
-    ::DrawTextW(dc, text, -1, &block, captionFormat | DT_CALCRECT);
-    ::OffsetRect(&block, (width(caption) - width(block)) / 2, (height(caption) - height(block)) / 2);
-    if (disabled) {
-        RECT shifted = block;
+    const PixelRect& area = look.captionArea;
+    RECT measured{area.left, area.top, area.right, area.bottom};
+    ::DrawTextW(dc, text, -1, &measured, captionFormat | DT_CALCRECT);
+    const PixelRect block =
+        centredBlock(area, {measured.right - measured.left, measured.bottom - measured.top});
+    RECT target{block.left, block.top, block.right, block.bottom};
+    if (look.caption == ButtonShade::Embossed) {
+        RECT shifted = target;
         ::OffsetRect(&shifted, 1, 1);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHIGHLIGHT));
         ::DrawTextW(dc, text, -1, &shifted, captionFormat);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
-        ::DrawTextW(dc, text, -1, &block, captionFormat);
+        ::DrawTextW(dc, text, -1, &target, captionFormat);
         return;
     }
-    ::SetTextColor(dc, (m_mouseOver || pressed) ? m_textIn : m_textOut);
-    ::DrawTextW(dc, text, -1, &block, captionFormat);
+    ::SetTextColor(dc, look.caption == ButtonShade::In ? m_textIn : m_textOut);
+    ::DrawTextW(dc, text, -1, &target, captionFormat);
 }
 
 // ---- messages
@@ -415,4 +416,4 @@ LRESULT ImageButton::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-} // namespace morvanex
+} // namespace morvanex::win32
