@@ -77,4 +77,37 @@ PixelRect centredBlock(const PixelRect& area, PixelSize block)
     return {left, top, left + block.width, top + block.height};
 }
 
+void ImageButtonBase::setImageAlign(ImageAlign align)
+{
+    m_options.align = align;
+    lookChanged();
+}
+
+void ImageButtonBase::setGreyDisabledBitmap(bool grey)
+{
+    m_options.greyDisabledBitmap = grey;
+    lookChanged();
+}
+
+ButtonLook ImageButtonBase::look(bool pressed, bool focused, bool disabled, const PixelRect& whole,
+                                 bool hasCaption) const
+{
+    return imageButtonLook(m_options, {pressed, focused, disabled, m_mouseOver}, whole, hasCaption, heldImages());
+}
+
+int ImageButtonBase::withoutImages(int result)
+{
+    releaseImages();
+    lookChanged();
+    return result;
+}
+
+void ImageButtonBase::setMouseOver(bool over)
+{
+    if (m_mouseOver == over)
+        return;
+    m_mouseOver = over;
+    lookChanged();
+}
+
 } // namespace morvanex

@@ -92,4 +92,64 @@ ImagePlacement placeImage(const ImageButtonOptions& options, bool hasCaption, co
 // A block of the given size centred in area; halves truncate towards zero.
 PixelRect centredBlock(const PixelRect& area, PixelSize block);
 
+// The colours a face paints a button in: a face colour for each of the shades In, Out and Focus, a
+// caption colour for In and Out (an embossed caption takes the system's light and shadow colours).
+template <typename Colour>
+struct ButtonColours
+{
+    Colour faceIn{};
+    Colour faceOut{};
+    Colour faceFocus{};
+    Colour textIn{};
+    Colour textOut{};
+
+    void reset(const Colour& face, const Colour& text)
+    {
+        faceIn = faceOut = faceFocus = face;
+        textIn = textOut = text;
+    }
+    const Colour& face(ButtonShade shade) const
+    {
+        return shade == ButtonShade::In ? faceIn : shade == ButtonShade::Focus ? faceFocus : faceOut;
+    }
+    const Colour& text(ButtonShade shade) const { return shade == ButtonShade::In ? textIn : textOut; }
+};
+
+// What an image button is, whatever draws it: the options its owner sets and whether the pointer is
+// over it, and from them and its images its look in a state. A face's button derives from it, holds
+// the images and repaints when told.
+class ImageButtonBase
+{
+public:
+    virtual ~ImageButtonBase() = default;
+
+    const ImageButtonOptions& options() const { return m_options; }
+    ImageAlign imageAlign() const { return m_options.align; }
+    void setImageAlign(ImageAlign align);
+    bool greyDisabledBitmap() const { return m_options.greyDisabledBitmap; }
+    void setGreyDisabledBitmap(bool grey);
+
+    bool isMouseOver() const { return m_mouseOver; }
+    // The pointer left, the focus went or the window was deactivated: no raised edge.
+    void cancelHover() { setMouseOver(false); }
+
+    // Lets go of every image held.
+    virtual void releaseImages() = 0;
+
+protected:
+    // How an image setter ends when it keeps nothing (its in-image missing or unusable): without
+    // images, repainted, answering result.
+    int withoutImages(int result);
+    ButtonLook look(bool pressed, bool focused, bool disabled, const PixelRect& whole, bool hasCaption) const;
+    // Repaints when it changes.
+    void setMouseOver(bool over);
+    // The sizes of the images held now.
+    virtual ButtonImages heldImages() const = 0;
+    virtual void lookChanged() = 0;
+
+private:
+    ImageButtonOptions m_options;
+    bool m_mouseOver = false;
+};
+
 } // namespace morvanex

@@ -75,8 +75,7 @@ void ImageButton::resetColours()
     // The platform's button face is the colour of the dialog surface the button sits on. Qt has no
     // such colour: its Button role is lighter, and a group box tints the window colour. So the
     // face is left clear, and the surface behind it (the group box, the window) is the face.
-    m_faceIn = m_faceOut = m_faceFocus = QColor(Qt::transparent);
-    m_textIn = m_textOut = systemColour(this, QPalette::ButtonText);
+    m_colours.reset(QColor(Qt::transparent), systemColour(this, QPalette::ButtonText));
 }
 
 // ---- images
@@ -85,21 +84,11 @@ int ImageButton::setIcon(const QIcon& in, const QIcon& out)
 {
     releaseImages();
     auto inEntry = makeIconEntry(in);
-    if (!inEntry) {
-        update();
-        return ImageNotLoadable;
-    }
-    m_icons[0] = std::move(*inEntry);
-    if (!out.isNull()) {
-        auto outEntry = makeIconEntry(out);
-        if (!outEntry) {
-            releaseImages();
-            update();
-            return ImageNotLoadable;
-        }
-        m_icons[1] = std::move(*outEntry);
-    }
-    update();
+    auto outEntry = out.isNull() ? std::optional(IconEntry{}) : makeIconEntry(out);
+    if (!inEntry || !outEntry)
+        return withoutImages(ImageNotLoadable);
+    m_icons = {std::move(*inEntry), std::move(*outEntry)};
+    lookChanged();
     return Done;
 }
 
@@ -110,11 +99,8 @@ int ImageButton::setIcon(const QPixmap& in, const QPixmap& out)
 
 int ImageButton::setIcon(const QString& inPath, const QString& outPath)
 {
-    if (inPath.isEmpty() || !QFile::exists(inPath)) {
-        releaseImages();
-        update();
-        return Done;
-    }
+    if (inPath.isEmpty() || !QFile::exists(inPath))
+        return withoutImages(Done);
     const bool haveOut = !outPath.isEmpty() && QFile::exists(outPath);
     return setIcon(QIcon(inPath), haveOut ? QIcon(outPath) : QIcon());
 }
@@ -123,42 +109,24 @@ int ImageButton::setBitmaps(const QImage& in, const QColor& inTransparent, const
                             const QColor& outTransparent)
 {
     releaseImages();
-    if (in.isNull()) {
-        update();
-        return ImageNotLoadable;
-    }
+    if (in.isNull())
+        return withoutImages(ImageNotLoadable);
     auto inEntry = makeBitmapEntry(in, inTransparent);
-    if (!inEntry) {
-        update();
-        return MaskNotMade;
-    }
-    m_bitmaps[0] = std::move(*inEntry);
-    if (!out.isNull()) {
-        auto outEntry = makeBitmapEntry(out, outTransparent);
-        if (!outEntry) {
-            releaseImages();
-            update();
-            return MaskNotMade;
-        }
-        m_bitmaps[1] = std::move(*outEntry);
-    }
-    update();
+    auto outEntry = out.isNull() ? std::optional(BitmapEntry{}) : makeBitmapEntry(out, outTransparent);
+    if (!inEntry || !outEntry)
+        return withoutImages(MaskNotMade);
+    m_bitmaps = {std::move(*inEntry), std::move(*outEntry)};
+    lookChanged();
     return Done;
 }
 
 int ImageButton::setBitmaps(const QString& inPath, const QColor& inTransparent, const QString& outPath,
                             const QColor& outTransparent)
 {
-    if (inPath.isEmpty() || !QFile::exists(inPath)) {
-        releaseImages();
-        update();
-        return Done;
-    }
+    if (inPath.isEmpty() || !QFile::exists(inPath))
+        return withoutImages(Done);
     const bool haveOut = !outPath.isEmpty() && QFile::exists(outPath);
-    QImage out;
-    if (haveOut)
-        out = QImage(outPath);
-    return setBitmaps(QImage(inPath), inTransparent, out, outTransparent);
+    return setBitmaps(QImage(inPath), inTransparent, haveOut ? QImage(outPath) : QImage(), outTransparent);
 }
 
 void ImageButton::releaseImages()
@@ -227,19 +195,7 @@ QImage ImageButton::embossShape(const QImage& image)
     return shape;
 }
 
-void ImageButton::setImageAlign(ImageAlign align)
-{
-    m_options.align = align;
-    update();
-}
-
-void ImageButton::setGreyDisabledBitmap(bool grey)
-{
-    m_options.greyDisabledBitmap = grey;
-    update();
-}
-
-ButtonImages ImageButton::images() const
+ButtonImages ImageButton::heldImages() const
 {
     const auto size = [](const QImage& image) {
         const QSize s = image.deviceIndependentSize().toSize();
@@ -262,8 +218,7 @@ ButtonImages ImageButton::images() const
 
 QRect ImageButton::captionRect() const
 {
-    const PixelRect area = imageButtonLook(m_options, {}, pixelRect(rect()), !text().isEmpty(), images()).captionArea;
-    return qRect(area);
+    return qRect(look(false, false, false, pixelRect(rect()), !text().isEmpty()).captionArea);
 }
 
 // ---- drawing
@@ -273,27 +228,14 @@ void ImageButton::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setFont(font());
     const QString caption = text();
-    const ButtonState state{isDown(), hasFocus(), !isEnabled(), m_mouseOver};
-    const ButtonLook look = imageButtonLook(m_options, state, pixelRect(rect()), !caption.isEmpty(), images());
-    painter.fillRect(rect(), shade(look.face));
-    if (look.edge != ButtonEdge::None)
-        drawBorder(painter, look.edge == ButtonEdge::Raised);
-    if (look.image >= 0)
-        drawImage(painter, look);
+    const ButtonLook now = look(isDown(), hasFocus(), !isEnabled(), pixelRect(rect()), !caption.isEmpty());
+    painter.fillRect(rect(), m_colours.face(now.face));
+    if (now.edge != ButtonEdge::None)
+        drawBorder(painter, now.edge == ButtonEdge::Raised);
+    if (now.image >= 0)
+        drawImage(painter, now);
     if (!caption.isEmpty())
-        drawText(painter, caption, look);
-}
-
-QColor ImageButton::shade(ButtonShade shade) const
-{
-    switch (shade) {
-    case ButtonShade::In:
-        return m_faceIn;
-    case ButtonShade::Focus:
-        return m_faceFocus;
-    default:
-        return m_faceOut;
-    }
+        drawText(painter, caption, now);
 }
 
 void ImageButton::drawBorder(QPainter& painter, bool raised)
@@ -346,30 +288,17 @@ void ImageButton::drawText(QPainter& painter, const QString& text, const ButtonL
         painter.drawText(target, flags, text);
         return;
     }
-    painter.setPen(look.caption == ButtonShade::In ? m_textIn : m_textOut);
+    painter.setPen(m_colours.text(look.caption));
     painter.drawText(target, flags, text);
 }
 
 // ---- hover tracking and state changes
 
-void ImageButton::setMouseOver(bool over)
-{
-    if (m_mouseOver == over)
-        return;
-    m_mouseOver = over;
-    update();
-}
-
-void ImageButton::cancelHover()
-{
-    setMouseOver(false);
-}
-
 void ImageButton::enterEvent(QEnterEvent* event)
 {
     QPushButton::enterEvent(event);
     // Dragging into the button with the left button held does not light it.
-    if (QGuiApplication::mouseButtons().testFlag(Qt::LeftButton) && !m_mouseOver)
+    if (QGuiApplication::mouseButtons().testFlag(Qt::LeftButton) && !isMouseOver())
         return;
     setMouseOver(true);
 }
@@ -383,7 +312,7 @@ void ImageButton::leaveEvent(QEvent* event)
 void ImageButton::mouseMoveEvent(QMouseEvent* event)
 {
     QPushButton::mouseMoveEvent(event);
-    if (event->buttons().testFlag(Qt::LeftButton) && !m_mouseOver)
+    if (event->buttons().testFlag(Qt::LeftButton) && !isMouseOver())
         return;
     // While the button holds the pointer grab, movements outside it arrive here too.
     if (rect().contains(event->position().toPoint()))
@@ -410,7 +339,7 @@ void ImageButton::focusOutEvent(QFocusEvent* event)
 void ImageButton::hideEvent(QHideEvent* event)
 {
     QPushButton::hideEvent(event);
-    m_mouseOver = false;
+    cancelHover();
 }
 
 void ImageButton::changeEvent(QEvent* event)

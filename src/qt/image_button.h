@@ -17,7 +17,7 @@ namespace morvanex::qt {
 // beside the caption, a raised edge while the pointer is over it and a sunken, shifted face while it
 // is pressed. It stays a QPushButton, so default-button and Enter handling in a QDialog are the
 // dialog's usual ones.
-class ImageButton : public QPushButton
+class ImageButton : public QPushButton, public ImageButtonBase
 {
     Q_OBJECT
 
@@ -47,16 +47,10 @@ public:
     int setBitmaps(const QString& inPath, const QColor& inTransparent, const QString& outPath = QString(),
                    const QColor& outTransparent = QColor());
 
-    void releaseImages();
+    void releaseImages() override;
 
     bool hasIcon() const { return !m_icons[0].pixmap.isNull(); }
     bool hasBitmap() const { return !m_bitmaps[0].image.isNull(); }
-    bool isMouseOver() const { return m_mouseOver; }
-
-    ImageAlign imageAlign() const { return m_options.align; }
-    void setImageAlign(ImageAlign align);
-    bool greyDisabledBitmap() const { return m_options.greyDisabledBitmap; }
-    void setGreyDisabledBitmap(bool grey);
 
     // Where the caption is laid out while the button is not pressed.
     QRect captionRect() const;
@@ -73,6 +67,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
+    ButtonImages heldImages() const override;
+    void lookChanged() override { update(); }
 
 private:
     struct IconEntry
@@ -88,10 +84,6 @@ private:
 
     void init();
     void resetColours();
-    void setMouseOver(bool over);
-    void cancelHover();
-    ButtonImages images() const;
-    QColor shade(ButtonShade shade) const;
     void drawBorder(QPainter& painter, bool raised);
     void drawImage(QPainter& painter, const ButtonLook& look);
     void drawText(QPainter& painter, const QString& text, const ButtonLook& look);
@@ -103,9 +95,7 @@ private:
     static QSize naturalSize(const QIcon& icon);
     static QImage embossShape(const QImage& image);
 
-    ImageButtonOptions m_options;
-    bool m_mouseOver = false;
-    QColor m_faceIn, m_faceOut, m_faceFocus, m_textIn, m_textOut;
+    ButtonColours<QColor> m_colours;
     std::array<IconEntry, 2> m_icons;
     std::array<BitmapEntry, 2> m_bitmaps;
 };

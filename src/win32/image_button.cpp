@@ -49,11 +49,10 @@ void ImageButton::attach(HWND button)
 
 void ImageButton::resetColours()
 {
-    m_faceIn = m_faceOut = m_faceFocus = ::GetSysColor(COLOR_BTNFACE);
-    m_textIn = m_textOut = ::GetSysColor(COLOR_BTNTEXT);
+    m_colours.reset(::GetSysColor(COLOR_BTNFACE), ::GetSysColor(COLOR_BTNTEXT));
 }
 
-void ImageButton::repaint() const
+void ImageButton::lookChanged()
 {
     if (m_window)
         ::InvalidateRect(m_window, nullptr, TRUE);
@@ -68,11 +67,8 @@ int ImageButton::setIcon(int inId, int outId)
         return static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
     };
     const HICON in = load(inId);
-    if (!in) {
-        releaseImages();
-        repaint();
-        return Done;
-    }
+    if (!in)
+        return withoutImages(Done);
     return setIcon(in, outId ? load(outId) : nullptr);
 }
 
@@ -86,15 +82,14 @@ int ImageButton::setIcon(HICON in, HICON out)
         ICONINFO info{};
         if (!::GetIconInfo(icons[i], &info)) {
             ::DestroyIcon(icons[i]);
-            releaseImages();
-            return ImageNotLoadable;
+            return withoutImages(ImageNotLoadable);
         }
         // An icon's hot spot is its middle.
         m_icons[i] = {icons[i], static_cast<int>(info.xHotspot) * 2, static_cast<int>(info.yHotspot) * 2};
         ::DeleteObject(info.hbmColor);
         ::DeleteObject(info.hbmMask);
     }
-    repaint();
+    lookChanged();
     return Done;
 }
 
@@ -105,11 +100,8 @@ int ImageButton::setBitmaps(int inId, COLORREF inTransparent, int outId, COLORRE
         return static_cast<HBITMAP>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     };
     const HBITMAP in = load(inId);
-    if (!in) {
-        releaseImages();
-        repaint();
-        return Done;
-    }
+    if (!in)
+        return withoutImages(Done);
     return setBitmaps(in, inTransparent, outId ? load(outId) : nullptr, outTransparent);
 }
 
@@ -124,16 +116,13 @@ int ImageButton::setBitmaps(HBITMAP in, COLORREF inTransparent, HBITMAP out, COL
         BITMAP header{};
         if (!::GetObjectW(bitmaps[i], sizeof header, &header)) {
             ::DeleteObject(bitmaps[i]);
-            releaseImages();
-            return ImageNotLoadable;
+            return withoutImages(ImageNotLoadable);
         }
         m_bitmaps[i] = {bitmaps[i], nullptr, header.bmWidth, header.bmHeight};
-        if (!storeBitmap(m_bitmaps[i], bitmaps[i], colours[i])) {
-            releaseImages();
-            return MaskNotMade;
-        }
+        if (!storeBitmap(m_bitmaps[i], bitmaps[i], colours[i]))
+            return withoutImages(MaskNotMade);
     }
-    repaint();
+    lookChanged();
     return Done;
 }
 
@@ -178,19 +167,7 @@ void ImageButton::releaseImages()
     m_bitmaps = {};
 }
 
-void ImageButton::setImageAlign(ImageAlign align)
-{
-    m_options.align = align;
-    repaint();
-}
-
-void ImageButton::setGreyDisabledBitmap(bool grey)
-{
-    m_options.greyDisabledBitmap = grey;
-    repaint();
-}
-
-ButtonImages ImageButton::images() const
+ButtonImages ImageButton::heldImages() const
 {
     ButtonImages images;
     if (m_icons[0].icon) {
@@ -221,33 +198,20 @@ void ImageButton::paint(HDC dc, const RECT& rect, UINT state)
     if (m_window)
         ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(m_window, WM_GETFONT, 0, 0)));
     const std::wstring caption = m_window ? wideWindowText(m_window) : std::wstring();
-    const ButtonState drawn{(state & ODS_SELECTED) != 0, (state & ODS_FOCUS) != 0, (state & ODS_DISABLED) != 0,
-                            m_mouseOver};
-    const ButtonLook look = imageButtonLook(m_options, drawn, pixelRect(rect), !caption.empty(), images());
-    fill(dc, rect, shade(look.face));
-    if (look.edge != ButtonEdge::None)
-        drawBorder(dc, rect, look.edge == ButtonEdge::Raised);
-    if (look.image >= 0 && m_icons[0].icon)
-        drawIcon(dc, look);
-    if (look.image >= 0 && m_bitmaps[0].bitmap) {
+    const ButtonLook now = look((state & ODS_SELECTED) != 0, (state & ODS_FOCUS) != 0, (state & ODS_DISABLED) != 0,
+                                pixelRect(rect), !caption.empty());
+    fill(dc, rect, m_colours.face(now.face));
+    if (now.edge != ButtonEdge::None)
+        drawBorder(dc, rect, now.edge == ButtonEdge::Raised);
+    if (now.image >= 0 && m_icons[0].icon)
+        drawIcon(dc, now);
+    if (now.image >= 0 && m_bitmaps[0].bitmap) {
         ::SetBkColor(dc, RGB(255, 255, 255));
-        drawBitmap(dc, look);
+        drawBitmap(dc, now);
     }
     if (!caption.empty())
-        drawCaption(dc, caption.c_str(), look);
+        drawCaption(dc, caption.c_str(), now);
     ::RestoreDC(dc, savedDc);
-}
-
-COLORREF ImageButton::shade(ButtonShade shade) const
-{
-    switch (shade) {
-    case ButtonShade::In:
-        return m_faceIn;
-    case ButtonShade::Focus:
-        return m_faceFocus;
-    default:
-        return m_faceOut;
-    }
 }
 
 void ImageButton::drawBorder(HDC dc, const RECT& r, bool raised) const
@@ -315,35 +279,26 @@ void ImageButton::drawCaption(HDC dc, const wchar_t* text, const ButtonLook& loo
         ::DrawTextW(dc, text, -1, &target, captionFormat);
         return;
     }
-    ::SetTextColor(dc, look.caption == ButtonShade::In ? m_textIn : m_textOut);
+    ::SetTextColor(dc, m_colours.text(look.caption));
     ::DrawTextW(dc, text, -1, &target, captionFormat);
 }
 
 // ---- messages
-
-void ImageButton::cancelHover()
-{
-    if (!m_mouseOver)
-        return;
-    m_mouseOver = false;
-    repaint();
-}
 
 void ImageButton::trackPointer(WPARAM keys, LPARAM position)
 {
     POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
     ::ClientToScreen(m_window, &at);
     // Dragging into the button with the left button held does not light it.
-    if ((keys & MK_LBUTTON) && !m_mouseOver)
+    if ((keys & MK_LBUTTON) && !isMouseOver())
         return;
     if (::WindowFromPoint(at) != m_window) {
         cancelHover();
         return;
     }
-    if (m_mouseOver)
+    if (isMouseOver())
         return;
-    m_mouseOver = true;
-    repaint();
+    setMouseOver(true);
     TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, m_window, 0};
     ::TrackMouseEvent(&leave);
 }
@@ -387,7 +342,7 @@ LRESULT ImageButton::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SYSCOLORCHANGE: {
         const LRESULT result = ::DefSubclassProc(m_window, message, wParam, lParam);
         resetColours();
-        repaint();
+        lookChanged();
         return result;
     }
     case BM_SETSTYLE: {
