@@ -170,8 +170,9 @@ TEST_F(ImageButtonTest, AlignmentsMoveTheImageWhereTheLookSays)
                                      y >= look.imageRect.top && y < look.imageRect.bottom;
                 const bool inCaption = x >= look.captionArea.left && x < look.captionArea.right &&
                                        y >= look.captionArea.top && y < look.captionArea.bottom;
-                if (!inImage && !inCaption)
+                if (!inImage && !inCaption) {
                     ASSERT_EQ(at(p, x, y, w), face) << static_cast<int>(align) << ": " << x << "," << y;
+                }
             }
     }
 }

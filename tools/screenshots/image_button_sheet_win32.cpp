@@ -29,7 +29,13 @@ LRESULT CALLBACK sheetProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 // The window's client area as the screen shows it, bottom-up rows of blue, green, red.
 bool writeBitmap(HWND window, int width, int height, const char* path)
 {
-    BITMAPINFOHEADER header{sizeof header, width, height, 1, 24, BI_RGB};
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
     void* bits = nullptr;
     const HDC screen = ::GetDC(window);
     const HDC copy = ::CreateCompatibleDC(screen);
