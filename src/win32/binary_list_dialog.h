@@ -2,31 +2,27 @@
 
 #include "win32/dialog.h"
 
+#include <span>
 #include <string>
-#include <vector>
 
-namespace morvanex {
+namespace morvanex::win32 {
 
-class Workspace;
-
-// "Lista de Binários": the "*.bin" entries of the image folder, sub-folders in brackets.
+// "Lista de Binários": the image folder's entries (Windows-1252), kept in the order given.
 class BinaryListDialog : public Dialog
 {
 public:
-    explicit BinaryListDialog(const Workspace& workspace);
+    explicit BinaryListDialog(std::span<const std::string> entries);
 
-    // The entry taken by OK, as descriptors name files (Windows-1252); empty when none was selected.
-    const std::string& selectedFile() const { return m_selectedFile; }
+    // Runs the dialog until it ends.
+    RowChoice choose(HWND owner);
 
 private:
     bool onInit() override;
     bool onCommand(int id, int code) override;
-    void takeSelection();
 
-    const Workspace& m_workspace;
-    std::vector<std::string> m_names;
-    std::string m_selectedFile;
+    std::span<const std::string> m_entries;
     Font m_font;
+    int m_row = -1;
 };
 
-} // namespace morvanex
+} // namespace morvanex::win32

@@ -2,7 +2,7 @@
 
 #include "morvanex_ids.h"
 
-namespace morvanex {
+namespace morvanex::win32 {
 
 CnpjConfirmDialog::CnpjConfirmDialog(std::string_view cnpjText)
     : Dialog(IDD_CNPJ_CONFIRM_DIALOG), m_cnpjText(cnpjText)
@@ -17,4 +17,4 @@ bool CnpjConfirmDialog::onInit()
     return true;
 }
 
-} // namespace morvanex
+} // namespace morvanex::win32

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "dialog_metrics.h"
 #include "win32/dialog.h"
 
 #include <string>
 #include <string_view>
 
-namespace morvanex {
+namespace morvanex::win32 {
 
 // Asks whether the decoded CNPJ is the one printed on the document: "SIM" (IDOK) accepts, "NÃO",
 // Escape and the close box (IDCANCEL) reject.
@@ -22,4 +21,4 @@ private:
     Font m_font{metrics::cnpjFont};
 };
 
-} // namespace morvanex
+} // namespace morvanex::win32

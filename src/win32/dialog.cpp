@@ -1,11 +1,11 @@
 #include "win32/dialog.h"
 
 #include "win32/report_list.h"
-#include "win32/win_text.h"
+#include "desktop/wide_text.h"
 
 #include <commctrl.h>
 
-namespace morvanex {
+namespace morvanex::win32 {
 namespace {
 
 constexpr int designDpi = 96;
@@ -57,6 +57,20 @@ INT_PTR CALLBACK Dialog::procedure(HWND window, UINT message, WPARAM wParam, LPA
     }
 }
 
+RowChoice ListChoiceDialog::choose(HWND owner)
+{
+    return run(owner) == IDOK ? RowChoice{true, m_row} : RowChoice{};
+}
+
+bool ListChoiceDialog::onInit()
+{
+    const HWND list = item(m_listId);
+    m_font.applyTo(list);
+    reportList::showTable(list, m_table);
+    // The focus goes to the first tab stop, the list.
+    return true;
+}
+
 bool ListChoiceDialog::onCommand(int id, int)
 {
     if (id != IDOK)
@@ -77,8 +91,7 @@ bool ListChoiceDialog::onNotify(const NMHDR& header)
 
 void ListChoiceDialog::takeSelection()
 {
-    const int row = reportList::firstSelected(item(m_listId));
-    m_chosenIndex = row >= 0 ? choiceOf(row) : -1;
+    m_row = reportList::firstSelected(item(m_listId));
     end(IDOK);
 }
 
@@ -127,4 +140,4 @@ void setWindowText(HWND window, std::string_view cp1252)
     ::SetWindowTextW(window, wideFromCp1252(cp1252).c_str());
 }
 
-} // namespace morvanex
+} // namespace morvanex::win32

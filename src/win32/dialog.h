@@ -1,12 +1,12 @@
 #pragma once
 
-#include "dialog_metrics.h"
+#include "desktop/main_window_view.h"
 
 #include <string>
 #include <string_view>
 #include <windows.h>
 
-namespace morvanex {
+namespace morvanex::win32 {
 
 // A modal dialog from a template of this program's resources. Subclasses answer its messages;
 // whatever they leave goes to the dialog manager's defaults, so OK and Cancel (the buttons, Enter,
@@ -45,29 +45,6 @@ private:
     HWND m_window = nullptr;
 };
 
-// A dialog that offers the rows of its report list: OK, or a double-click anywhere in the list, takes
-// the first selected row and ends the dialog with IDOK.
-class ListChoiceDialog : public Dialog
-{
-public:
-    // What the taken row stands for (see choiceOf); -1 when no row was selected or the dialog was
-    // cancelled.
-    int chosenIndex() const { return m_chosenIndex; }
-
-protected:
-    ListChoiceDialog(int templateId, int listId) : Dialog(templateId), m_listId(listId) {}
-    // What a taken row stands for, -1 for none: the row itself unless a subclass says otherwise.
-    virtual int choiceOf(int row) const { return row; }
-
-private:
-    bool onCommand(int id, int code) override;
-    bool onNotify(const NMHDR& header) override;
-    void takeSelection();
-
-    int m_listId;
-    int m_chosenIndex = -1;
-};
-
 // A dialog's font, made from the parameters the platform's font creation takes, owned until
 // destruction. Height and width are pixels at 96 dots per inch and grow with the display's scale, as
 // the dialogs' own font does.
@@ -88,6 +65,31 @@ private:
     HFONT m_font;
 };
 
+// A dialog that offers the rows of its report list, the firmware chooser's or the suggestions': OK, or
+// a double-click anywhere in the list, takes the first selected row and ends the dialog with IDOK.
+class ListChoiceDialog : public Dialog
+{
+public:
+    ListChoiceDialog(int templateId, int listId, const ReportTable& table)
+        : Dialog(templateId), m_listId(listId), m_table(table), m_font(table.font)
+    {
+    }
+
+    // Runs the dialog until it ends.
+    RowChoice choose(HWND owner);
+
+private:
+    bool onInit() override;
+    bool onCommand(int id, int code) override;
+    bool onNotify(const NMHDR& header) override;
+    void takeSelection();
+
+    int m_listId;
+    const ReportTable& m_table;
+    Font m_font;
+    int m_row = -1;
+};
+
 // Pixels at 96 dots per inch in pixels of this display.
 int scaled(int pixels);
 
@@ -97,4 +99,4 @@ std::string windowText(HWND window);
 std::wstring wideWindowText(HWND window);
 void setWindowText(HWND window, std::string_view cp1252);
 
-} // namespace morvanex
+} // namespace morvanex::win32

@@ -2,28 +2,19 @@
 
 #include "win32/dialog.h"
 
-#include <string>
+namespace morvanex::win32 {
 
-namespace morvanex {
-
-class FirmwareCatalogue;
-class Workspace;
-
-// "Descrição do Firmware": the catalogue's description of the first row naming selectedFile.
+// "Descrição do Firmware": the catalogue's description of the file chosen in the image list.
 class FirmwareDescriptionDialog : public Dialog
 {
 public:
-    FirmwareDescriptionDialog(const FirmwareCatalogue& catalogue, std::string selectedFile);
+    explicit FirmwareDescriptionDialog(const ReportTable& table);
 
 private:
     bool onInit() override;
 
-    const FirmwareCatalogue& m_catalogue;
-    std::string m_selectedFile;
+    const ReportTable& m_table;
     Font m_font;
 };
 
-// The catalogue button: the image list, then the description of the entry chosen with OK.
-void showFirmwareList(HWND owner, const FirmwareCatalogue& catalogue, const Workspace& workspace);
-
-} // namespace morvanex
+} // namespace morvanex::win32

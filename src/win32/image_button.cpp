@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace morvanex {
+namespace morvanex::win32 {
 namespace {
 
 constexpr UINT_PTR subclassId = 1;
@@ -15,14 +15,9 @@ constexpr UINT_PTR subclassId = 1;
 constexpr DWORD ropDSna = 0x00220326;
 constexpr UINT captionFormat = DT_CENTER | DT_WORDBREAK;
 
-int width(const RECT& r)
+PixelRect pixelRect(const RECT& r)
 {
-    return r.right - r.left;
-}
-
-int height(const RECT& r)
-{
-    return r.bottom - r.top;
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 void fill(HDC dc, const RECT& rect, COLORREF colour)
@@ -54,11 +49,10 @@ void ImageButton::attach(HWND button)
 
 void ImageButton::resetColours()
 {
-    m_faceIn = m_faceOut = m_faceFocus = ::GetSysColor(COLOR_BTNFACE);
-    m_textIn = m_textOut = ::GetSysColor(COLOR_BTNTEXT);
+    m_colours.reset(::GetSysColor(COLOR_BTNFACE), ::GetSysColor(COLOR_BTNTEXT));
 }
 
-void ImageButton::repaint() const
+void ImageButton::lookChanged()
 {
     if (m_window)
         ::InvalidateRect(m_window, nullptr, TRUE);
@@ -73,11 +67,8 @@ int ImageButton::setIcon(int inId, int outId)
         return static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
     };
     const HICON in = load(inId);
-    if (!in) {
-        releaseImages();
-        repaint();
-        return Done;
-    }
+    if (!in)
+        return withoutImages(Done);
     return setIcon(in, outId ? load(outId) : nullptr);
 }
 
@@ -91,15 +82,14 @@ int ImageButton::setIcon(HICON in, HICON out)
         ICONINFO info{};
         if (!::GetIconInfo(icons[i], &info)) {
             ::DestroyIcon(icons[i]);
-            releaseImages();
-            return ImageNotLoadable;
+            return withoutImages(ImageNotLoadable);
         }
         // An icon's hot spot is its middle.
         m_icons[i] = {icons[i], static_cast<int>(info.xHotspot) * 2, static_cast<int>(info.yHotspot) * 2};
         ::DeleteObject(info.hbmColor);
         ::DeleteObject(info.hbmMask);
     }
-    repaint();
+    lookChanged();
     return Done;
 }
 
@@ -110,11 +100,8 @@ int ImageButton::setBitmaps(int inId, COLORREF inTransparent, int outId, COLORRE
         return static_cast<HBITMAP>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     };
     const HBITMAP in = load(inId);
-    if (!in) {
-        releaseImages();
-        repaint();
-        return Done;
-    }
+    if (!in)
+        return withoutImages(Done);
     return setBitmaps(in, inTransparent, outId ? load(outId) : nullptr, outTransparent);
 }
 
@@ -129,16 +116,13 @@ int ImageButton::setBitmaps(HBITMAP in, COLORREF inTransparent, HBITMAP out, COL
         BITMAP header{};
         if (!::GetObjectW(bitmaps[i], sizeof header, &header)) {
             ::DeleteObject(bitmaps[i]);
-            releaseImages();
-            return ImageNotLoadable;
+            return withoutImages(ImageNotLoadable);
         }
         m_bitmaps[i] = {bitmaps[i], nullptr, header.bmWidth, header.bmHeight};
-        if (!storeBitmap(m_bitmaps[i], bitmaps[i], colours[i])) {
-            releaseImages();
-            return MaskNotMade;
-        }
+        if (!storeBitmap(m_bitmaps[i], bitmaps[i], colours[i]))
+            return withoutImages(MaskNotMade);
     }
-    repaint();
+    lookChanged();
     return Done;
 }
 
@@ -183,11 +167,21 @@ void ImageButton::releaseImages()
     m_bitmaps = {};
 }
 
-int ImageButton::chooseImage(bool pressed, bool haveOut) const
+ButtonImages ImageButton::heldImages() const
 {
-    if (pressed || m_mouseOver)
-        return 0;
-    return haveOut ? 1 : 0;
+    ButtonImages images;
+    if (m_icons[0].icon) {
+        images.kind = ButtonImages::Kind::Icon;
+        images.in = {m_icons[0].width, m_icons[0].height};
+        if (m_icons[1].icon)
+            images.out = PixelSize{m_icons[1].width, m_icons[1].height};
+    } else if (m_bitmaps[0].bitmap) {
+        images.kind = ButtonImages::Kind::Bitmap;
+        images.in = {m_bitmaps[0].width, m_bitmaps[0].height};
+        if (m_bitmaps[1].bitmap)
+            images.out = PixelSize{m_bitmaps[1].width, m_bitmaps[1].height};
+    }
+    return images;
 }
 
 // ---- drawing
@@ -199,35 +193,24 @@ void ImageButton::draw(const DRAWITEMSTRUCT& item)
 
 void ImageButton::paint(HDC dc, const RECT& rect, UINT state)
 {
-    const bool pressed = state & ODS_SELECTED;
-    const bool focused = state & ODS_FOCUS;
-    const bool disabled = state & ODS_DISABLED;
     const int savedDc = ::SaveDC(dc);
     ::SetBkMode(dc, TRANSPARENT);
     if (m_window)
         ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(m_window, WM_GETFONT, 0, 0)));
-
-    COLORREF face = m_faceOut;
-    if (m_mouseOver || pressed)
-        face = m_faceIn;
-    else if (focused)
-        face = m_faceFocus;
-    fill(dc, rect, face);
-    if (pressed)
-        drawBorder(dc, rect, false);
-    else if (m_mouseOver)
-        drawBorder(dc, rect, true);
-
     const std::wstring caption = m_window ? wideWindowText(m_window) : std::wstring();
-    RECT captionRect = rect;
-    if (m_icons[0].icon)
-        drawIcon(dc, rect, captionRect, !caption.empty(), pressed, disabled);
-    if (m_bitmaps[0].bitmap) {
+    const ButtonLook now = look((state & ODS_SELECTED) != 0, (state & ODS_FOCUS) != 0, (state & ODS_DISABLED) != 0,
+                                pixelRect(rect), !caption.empty());
+    fill(dc, rect, m_colours.face(now.face));
+    if (now.edge != ButtonEdge::None)
+        drawBorder(dc, rect, now.edge == ButtonEdge::Raised);
+    if (now.image >= 0 && m_icons[0].icon)
+        drawIcon(dc, now);
+    if (now.image >= 0 && m_bitmaps[0].bitmap) {
         ::SetBkColor(dc, RGB(255, 255, 255));
-        drawBitmap(dc, rect, captionRect, !caption.empty(), pressed, disabled);
+        drawBitmap(dc, now);
     }
     if (!caption.empty())
-        drawCaption(dc, caption.c_str(), captionRect, pressed, disabled);
+        drawCaption(dc, caption.c_str(), now);
     ::RestoreDC(dc, savedDc);
 }
 
@@ -244,44 +227,25 @@ void ImageButton::drawBorder(HDC dc, const RECT& r, bool raised) const
     fill(dc, {r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
 }
 
-POINT ImageButton::placeImage(const RECT& rect, RECT& caption, bool hasCaption, bool pressed, int w, int h) const
+void ImageButton::drawIcon(HDC dc, const ButtonLook& look) const
 {
-    POINT at{rect.left, rect.top};
-    if (hasCaption) {
-        at.x += xMargin;
-        caption.left += w + xMargin;
-    } else {
-        at.x += (width(rect) - w) / 2;
-    }
-    at.y += (height(rect) - h) / 2;
-    if (pressed) {
-        at.x += pressedOffset.x;
-        at.y += pressedOffset.y;
-    }
-    return at;
-}
-
-void ImageButton::drawIcon(HDC dc, const RECT& rect, RECT& caption, bool hasCaption, bool pressed,
-                           bool disabled) const
-{
-    const IconEntry& icon = m_icons[static_cast<std::size_t>(chooseImage(pressed, m_icons[1].icon))];
-    const POINT at = placeImage(rect, caption, hasCaption, pressed, icon.width, icon.height);
-    if (disabled)
-        ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.icon), 0, at.x, at.y, icon.width,
+    const IconEntry& icon = m_icons[static_cast<std::size_t>(look.image)];
+    const PixelRect& at = look.imageRect;
+    if (look.embossedImage)
+        ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.icon), 0, at.left, at.top, icon.width,
                      icon.height, DST_ICON | DSS_DISABLED);
     else
-        ::DrawIconEx(dc, at.x, at.y, icon.icon, icon.width, icon.height, 0, nullptr, DI_NORMAL);
+        ::DrawIconEx(dc, at.left, at.top, icon.icon, icon.width, icon.height, 0, nullptr, DI_NORMAL);
 }
 
-void ImageButton::drawBitmap(HDC dc, const RECT& rect, RECT& caption, bool hasCaption, bool pressed,
-                             bool disabled) const
+void ImageButton::drawBitmap(HDC dc, const ButtonLook& look) const
 {
-    const BitmapEntry& bitmap = m_bitmaps[static_cast<std::size_t>(chooseImage(pressed, m_bitmaps[1].bitmap))];
-    const POINT at = placeImage(rect, caption, hasCaption, pressed, bitmap.width, bitmap.height);
-    if (disabled) {
+    const BitmapEntry& bitmap = m_bitmaps[static_cast<std::size_t>(look.image)];
+    const PixelRect& at = look.imageRect;
+    if (look.embossedImage) {
         // The mask is clear where the image is opaque: those pixels are embossed.
-        ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap.mask), 0, at.x, at.y, bitmap.width,
-                     bitmap.height, DST_BITMAP | DSS_DISABLED);
+        ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap.mask), 0, at.left, at.top,
+                     bitmap.width, bitmap.height, DST_BITMAP | DSS_DISABLED);
         return;
     }
     const HDC source = ::CreateCompatibleDC(dc);
@@ -290,59 +254,51 @@ void ImageButton::drawBitmap(HDC dc, const RECT& rect, RECT& caption, bool hasCa
     // face), then the image is merged into it.
     ::SetBkColor(dc, RGB(255, 255, 255));
     ::SetTextColor(dc, RGB(0, 0, 0));
-    ::BitBlt(dc, at.x, at.y, bitmap.width, bitmap.height, source, 0, 0, SRCAND);
+    ::BitBlt(dc, at.left, at.top, bitmap.width, bitmap.height, source, 0, 0, SRCAND);
     ::SelectObject(source, bitmap.bitmap);
-    ::BitBlt(dc, at.x, at.y, bitmap.width, bitmap.height, source, 0, 0, SRCPAINT);
+    ::BitBlt(dc, at.left, at.top, bitmap.width, bitmap.height, source, 0, 0, SRCPAINT);
     ::SelectObject(source, old);
     ::DeleteDC(source);
 }
 
-void ImageButton::drawCaption(HDC dc, const wchar_t* text, RECT caption, bool pressed, bool disabled) const
+void ImageButton::drawCaption(HDC dc, const wchar_t* text, const ButtonLook& look) const
 {
-    if (pressed)
-        ::OffsetRect(&caption, pressedOffset.x, pressedOffset.y);
     // Measure the wrapped block at the caption's width, then centre it both ways.
-    RECT block = caption;
-    ::DrawTextW(dc, text, -1, &block, captionFormat | DT_CALCRECT);
-    ::OffsetRect(&block, (width(caption) - width(block)) / 2, (height(caption) - height(block)) / 2);
-    if (disabled) {
-        RECT shifted = block;
+    const PixelRect& area = look.captionArea;
+    RECT measured{area.left, area.top, area.right, area.bottom};
+    ::DrawTextW(dc, text, -1, &measured, captionFormat | DT_CALCRECT);
+    const PixelRect block =
+        centredBlock(area, {measured.right - measured.left, measured.bottom - measured.top});
+    RECT target{block.left, block.top, block.right, block.bottom};
+    if (look.caption == ButtonShade::Embossed) {
+        RECT shifted = target;
         ::OffsetRect(&shifted, 1, 1);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHIGHLIGHT));
         ::DrawTextW(dc, text, -1, &shifted, captionFormat);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
-        ::DrawTextW(dc, text, -1, &block, captionFormat);
+        ::DrawTextW(dc, text, -1, &target, captionFormat);
         return;
     }
-    ::SetTextColor(dc, (m_mouseOver || pressed) ? m_textIn : m_textOut);
-    ::DrawTextW(dc, text, -1, &block, captionFormat);
+    ::SetTextColor(dc, m_colours.text(look.caption));
+    ::DrawTextW(dc, text, -1, &target, captionFormat);
 }
 
 // ---- messages
-
-void ImageButton::cancelHover()
-{
-    if (!m_mouseOver)
-        return;
-    m_mouseOver = false;
-    repaint();
-}
 
 void ImageButton::trackPointer(WPARAM keys, LPARAM position)
 {
     POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
     ::ClientToScreen(m_window, &at);
     // Dragging into the button with the left button held does not light it.
-    if ((keys & MK_LBUTTON) && !m_mouseOver)
+    if ((keys & MK_LBUTTON) && !isMouseOver())
         return;
     if (::WindowFromPoint(at) != m_window) {
         cancelHover();
         return;
     }
-    if (m_mouseOver)
+    if (isMouseOver())
         return;
-    m_mouseOver = true;
-    repaint();
+    setMouseOver(true);
     TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, m_window, 0};
     ::TrackMouseEvent(&leave);
 }
@@ -386,7 +342,7 @@ LRESULT ImageButton::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SYSCOLORCHANGE: {
         const LRESULT result = ::DefSubclassProc(m_window, message, wParam, lParam);
         resetColours();
-        repaint();
+        lookChanged();
         return result;
     }
     case BM_SETSTYLE: {
@@ -415,4 +371,4 @@ LRESULT ImageButton::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-} // namespace morvanex
+} // namespace morvanex::win32

@@ -1,22 +1,24 @@
 #pragma once
 
+#include "desktop/image_button_look.h"
+
 #include <windows.h>
 
 #include <array>
 
-namespace morvanex {
+namespace morvanex::win32 {
 
-// A push button drawn by itself: flat, an icon or a bitmap left of its caption, a raised one-pixel
-// edge while the pointer is over it, a sunken edge with image and caption shifted while it is
-// pressed. It keeps the dialog manager's default-button and Enter handling.
-class ImageButton
+// A push button drawn by itself as image_button_look.h describes it: flat, an icon or a bitmap beside
+// its caption, a raised one-pixel edge while the pointer is over it, a sunken edge with image and
+// caption shifted while it is pressed. It keeps the dialog manager's default-button and Enter handling.
+class ImageButton : public ImageButtonBase
 {
 public:
     // Results of setIcon and setBitmaps.
     enum SetImageResult { Done = 0, ImageNotLoadable = 1, MaskNotMade = 2 };
 
     ImageButton() = default;
-    ~ImageButton();
+    ~ImageButton() override;
 
     ImageButton(const ImageButton&) = delete;
     ImageButton& operator=(const ImageButton&) = delete;
@@ -32,19 +34,12 @@ public:
     // The same with images the button then owns.
     int setIcon(HICON in, HICON out);
     int setBitmaps(HBITMAP in, COLORREF inTransparent, HBITMAP out, COLORREF outTransparent);
-    void releaseImages();
+    void releaseImages() override;
 
     // The owner-draw request, which the parent passes on.
     void draw(const DRAWITEMSTRUCT& item);
     // Draws the button in the given owner-draw state (ODS_ bits) on any surface.
     void paint(HDC dc, const RECT& rect, UINT state);
-
-    bool isMouseOver() const { return m_mouseOver; }
-    void cancelHover();
-
-    // The two pixels image and caption move while pressed, the margin left of and after the image.
-    static constexpr POINT pressedOffset{1, 1};
-    static constexpr int xMargin = 3;
 
 private:
     struct IconEntry
@@ -66,23 +61,19 @@ private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void trackPointer(WPARAM keys, LPARAM position);
     void resetColours();
-    void repaint() const;
+    void lookChanged() override;
     bool storeBitmap(BitmapEntry& entry, HBITMAP bitmap, COLORREF transparent);
-    // Entry 0 while pressed or hovered, else entry 1 when one is held.
-    int chooseImage(bool pressed, bool haveOut) const;
-    // Where an image of w x h goes in rect; caption loses the image's width and margins.
-    POINT placeImage(const RECT& rect, RECT& caption, bool hasCaption, bool pressed, int w, int h) const;
+    ButtonImages heldImages() const override;
     void drawBorder(HDC dc, const RECT& rect, bool raised) const;
-    void drawIcon(HDC dc, const RECT& rect, RECT& caption, bool hasCaption, bool pressed, bool disabled) const;
-    void drawBitmap(HDC dc, const RECT& rect, RECT& caption, bool hasCaption, bool pressed, bool disabled) const;
-    void drawCaption(HDC dc, const wchar_t* text, RECT caption, bool pressed, bool disabled) const;
+    void drawIcon(HDC dc, const ButtonLook& look) const;
+    void drawBitmap(HDC dc, const ButtonLook& look) const;
+    void drawCaption(HDC dc, const wchar_t* text, const ButtonLook& look) const;
 
     HWND m_window = nullptr;
-    bool m_mouseOver = false;
     bool m_isDefault = false;
-    COLORREF m_faceIn = 0, m_faceOut = 0, m_faceFocus = 0, m_textIn = 0, m_textOut = 0;
+    ButtonColours<COLORREF> m_colours;
     std::array<IconEntry, 2> m_icons{};
     std::array<BitmapEntry, 2> m_bitmaps{};
 };
 
-} // namespace morvanex
+} // namespace morvanex::win32

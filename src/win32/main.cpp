@@ -1,14 +1,11 @@
-#include "settings/app_names.h"
-#include "win32/app_context.h"
+#include "desktop/app_context.h"
+#include "desktop/wide_text.h"
 #include "win32/main_window.h"
-#include "win32/win_text.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 namespace {
 
@@ -22,13 +19,6 @@ std::string programPath()
     return morvanex::utf8FromWide(path);
 }
 
-std::filesystem::path workingDirectory()
-{
-    std::error_code ec;
-    std::filesystem::path here = std::filesystem::current_path(ec);
-    return ec ? std::filesystem::path(".") : here;
-}
-
 } // namespace
 
 // The application: names from the program file, the workspace from the working directory, and the
@@ -37,10 +27,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    const std::string baseName = morvanex::baseNameOf(programPath());
-    morvanex::AppContext context(baseName, morvanex::profileFilePath(baseName), workingDirectory());
-    morvanex::MainWindow window(context);
-    window.run(nullptr);
-    window.stopSelfTests();
+    morvanex::AppContext context(programPath());
+    morvanex::win32::runMainWindow(context);
     return 0;
 }

@@ -1,19 +1,19 @@
 #include "win32/main_window.h"
 
-#include "dialog_metrics.h"
-#include "footer/whole_code.h"
+#include "desktop/app_context.h"
+#include "desktop/wide_text.h"
 #include "morvanex_ids.h"
-#include "validation/validation_flow.h"
-#include "win32/app_context.h"
+#include "win32/binary_list_dialog.h"
+#include "win32/cnpj_confirm_dialog.h"
 #include "win32/firmware_description_dialog.h"
-#include "win32/footer_setting.h"
 #include "win32/report_list.h"
-#include "win32/win_text.h"
 
 #include <commctrl.h>
+
+#include <array>
 #include <cwchar>
 
-namespace morvanex {
+namespace morvanex::win32 {
 namespace {
 
 constexpr wchar_t windowTitle[] = L"Morvanex 1.05";
@@ -22,12 +22,19 @@ constexpr COLORREF bitmapTransparent = RGB(255, 255, 255);
 constexpr UINT_PTR pasteSubclass = 1;
 constexpr std::array<int, groupCount> fieldIds{IDC_FOOTER_EDIT1, IDC_FOOTER_EDIT2, IDC_FOOTER_EDIT3,
                                                IDC_FOOTER_EDIT4, IDC_FOOTER_EDIT5};
+constexpr UINT runRequest = WM_APP + 1;
+constexpr wchar_t carrierClass[] = L"MorvanexPromptCarrier";
 
 HICON loadIcon(int id, int systemMetricX, int systemMetricY)
 {
     return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
                                            ::GetSystemMetrics(systemMetricX),
                                            ::GetSystemMetrics(systemMetricY), LR_DEFAULTCOLOR));
+}
+
+int fieldId(int n)
+{
+    return fieldIds.at(static_cast<std::size_t>(n - 1));
 }
 
 // The field n (1 to 5) whose id this is, 0 for another control.
@@ -39,35 +46,38 @@ int fieldNumber(int id)
     return 0;
 }
 
-// The clipboard's text; empty when it holds none or another program keeps it open.
-std::wstring clipboardText(HWND owner)
+LRESULT CALLBACK carrierProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(owner))
-        return {};
-    std::wstring text;
-    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* locked = static_cast<const wchar_t*>(::GlobalLock(data))) {
-            // Bounded by the block, should another program have left out the terminating null.
-            text.assign(locked, ::wcsnlen(locked, ::GlobalSize(data) / sizeof(wchar_t)));
-            ::GlobalUnlock(data);
-        }
-    }
-    ::CloseClipboard();
-    return text;
+    if (message != runRequest)
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    (*reinterpret_cast<const std::function<void()>*>(lParam))();
+    return 0;
+}
+
+HWND makeCarrier()
+{
+    const HINSTANCE module = ::GetModuleHandleW(nullptr);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &carrierProcedure;
+    windowClass.hInstance = module;
+    windowClass.lpszClassName = carrierClass;
+    ::RegisterClassW(&windowClass); // fails harmlessly when already registered
+    return ::CreateWindowExW(0, carrierClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
 }
 
 } // namespace
 
 MainWindow::MainWindow(AppContext& context)
-    : Dialog(IDD_MAIN_DIALOG), m_context(context),
-      m_selfTests(context.workspace, context.catalogue, m_prompts), m_fieldFont(metrics::fieldFont),
-      m_listFont(metrics::resultListFont)
+    : Dialog(IDD_MAIN_DIALOG), m_model(context, *this), m_thread(::GetCurrentThreadId()), m_carrier(makeCarrier()),
+      m_fieldFont(metrics::fieldFont)
 {
 }
 
 MainWindow::~MainWindow()
 {
-    m_selfTests.stopAll();
+    m_model.stopSelfTests();
+    if (m_carrier)
+        ::DestroyWindow(m_carrier);
     if (m_largeIcon)
         ::DestroyIcon(m_largeIcon);
     if (m_smallIcon)
@@ -76,13 +86,11 @@ MainWindow::~MainWindow()
 
 bool MainWindow::onInit()
 {
-    exchangeFields(false);
     m_largeIcon = loadIcon(IDI_APP, SM_CXICON, SM_CYICON);
     m_smallIcon = loadIcon(IDI_APP, SM_CXSMICON, SM_CYSMICON);
     ::SendMessageW(window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon));
     ::SendMessageW(window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
     ::SetWindowTextW(window(), windowTitle);
-    setUpResultList();
     for (int id : fieldIds) {
         m_fieldFont.applyTo(item(id));
         // No margin between frame and text: a full field then shows all its characters, the caret
@@ -93,27 +101,10 @@ bool MainWindow::onInit()
         // every field.
         ::SetWindowSubclass(item(id), &fieldProcedure, pasteSubclass, reinterpret_cast<DWORD_PTR>(this));
     }
-    m_listFont.applyTo(item(IDC_RESULT_LIST));
-    ::SetFocus(item(IDC_FOOTER_EDIT1));
     setUpButtons();
-    m_prompts.setOwner(window());
-    // Any message about an unreadable image is answered before the window first shows.
-    loadCatalogue(m_context.catalogue, m_context.workspace, m_prompts);
-    // Said before any validation, or every code would be answered as not approved.
-    if (const std::string message = workspaceMessage(m_context.catalogue, m_context.workspace);
-        !message.empty())
-        m_prompts.showError(m_context.appName, message);
-    restoreFooterString();
+    m_model.start();
+    // The focus stays where the model put it.
     return false;
-}
-
-void MainWindow::setUpResultList()
-{
-    const HWND list = item(IDC_RESULT_LIST);
-    reportList::addGridAndFullRowSelect(list);
-    const reportList::Column columns[] = {{" ", metrics::resultColumnWidths[0]},
-                                          {" ", metrics::resultColumnWidths[1]}};
-    reportList::addColumns(list, columns);
 }
 
 void MainWindow::setUpButtons()
@@ -144,22 +135,22 @@ bool MainWindow::onCommand(int id, int code)
 {
     if (const int n = fieldNumber(id)) {
         // Sent after every change of the field's text, typed, deleted, pasted or cut.
-        if (code == EN_UPDATE && !m_transferring)
-            advanceWhenFull(n);
+        if (code == EN_UPDATE)
+            m_model.fieldChanged(n);
         return true;
     }
     switch (id) {
     case IDC_VALIDATE_BUTTON:
-        validateFooter();
+        m_model.validate();
         return true;
     case IDC_CATALOGUE_BUTTON:
-        showFirmwareList();
+        m_model.showFirmwareList();
         return true;
     case IDC_EXIT_BUTTON:
-        saveAndExit();
+        m_model.saveAndExit();
         return true;
     case IDC_TEST_BUTTON:
-        startSelfTest();
+        m_model.startSelfTest();
         return true;
     case IDOK:
         // Enter goes to the default button; there is no OK to end the window with.
@@ -192,35 +183,10 @@ bool MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
     }
 }
 
-bool MainWindow::exchangeFields(bool toMembers)
-{
-    m_transferring = true;
-    for (std::size_t i = 0; i < fieldIds.size(); ++i) {
-        const HWND field = item(fieldIds[i]);
-        if (toMembers) {
-            m_groups[i] = windowText(field);
-        } else {
-            ::SendMessageW(field, EM_LIMITTEXT, groupLengths[i], 0);
-            setWindowText(field, m_groups[i]);
-        }
-    }
-    m_transferring = false;
-    return true;
-}
-
-void MainWindow::advanceWhenFull(int n)
-{
-    exchangeFields(true);
-    const auto i = static_cast<std::size_t>(n - 1);
-    if (m_groups.at(i).size() != groupLengths.at(i))
-        return;
-    ::SetFocus(n < fieldCount ? item(fieldIds[i + 1]) : item(IDC_VALIDATE_BUTTON));
-}
-
 LRESULT CALLBACK MainWindow::fieldProcedure(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                             DWORD_PTR self)
 {
-    if (message == WM_PASTE && reinterpret_cast<MainWindow*>(self)->pasteWholeCode())
+    if (message == WM_PASTE && reinterpret_cast<MainWindow*>(self)->m_model.pasteWholeCode())
         return 0;
     // Some edit controls paste Shift+Insert without a WM_PASTE: made one here, it comes back above.
     if (message == WM_KEYDOWN && wParam == VK_INSERT && ::GetKeyState(VK_SHIFT) < 0 &&
@@ -233,73 +199,122 @@ LRESULT CALLBACK MainWindow::fieldProcedure(HWND field, UINT message, WPARAM wPa
     return ::DefSubclassProc(field, message, wParam, lParam);
 }
 
-bool MainWindow::pasteWholeCode()
+// ---- MainWindowView
+
+std::string MainWindow::fieldText(int n) const
 {
-    const auto groups = wholeFooterCode(cp1252FromWide(clipboardText(window())));
-    if (!groups)
-        return false;
-    showCode(*groups);
-    return true;
+    return windowText(item(fieldId(n)));
 }
 
-void MainWindow::showCode(const std::array<std::string, groupCount>& groups)
+void MainWindow::setField(int n, std::string_view text, std::size_t limit)
 {
-    m_groups = groups;
-    exchangeFields(false);
+    ::SendMessageW(item(fieldId(n)), EM_LIMITTEXT, limit, 0);
+    setWindowText(item(fieldId(n)), text);
+}
+
+void MainWindow::focusField(int n)
+{
+    ::SetFocus(item(fieldId(n)));
+}
+
+void MainWindow::focusValidateButton()
+{
     ::SetFocus(item(IDC_VALIDATE_BUTTON));
 }
 
-void MainWindow::restoreFooterString()
+void MainWindow::setUpResultList(const ReportTable& table)
 {
-    const std::string value = readFooterString(m_context.profileFile, m_context.legacyProfileFile);
-    if (value.empty())
-        return;
-    m_footerString = value;
-    showCode(splitFooterString(value));
+    m_listFont.emplace(table.font);
+    m_listFont->applyTo(item(IDC_RESULT_LIST));
+    reportList::setUpColumns(item(IDC_RESULT_LIST), table);
 }
 
-std::string MainWindow::joinedFields()
+void MainWindow::showResultRows(const ReportTable& table)
 {
-    exchangeFields(true);
-    return joinFooterFields(m_groups);
+    reportList::showRows(item(IDC_RESULT_LIST), table);
 }
 
-void MainWindow::validateFooter()
+// The clipboard's text; empty when it holds none or another program keeps it open.
+std::string MainWindow::clipboardText() const
 {
-    m_footerString = joinedFields();
-    const ValidationResult result = morvanex::validateFooter(
-        m_footerString, m_context.catalogue, m_context.workspace, m_prompts, m_context.appName);
-    if (result.confirmed)
-        fillResultList(result.rows);
-    // Put in the fields for the operator to validate as usual, the CNPJ question included.
-    if (result.suggestedCode)
-        showCode(splitFooterString(*result.suggestedCode));
+    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(window()))
+        return {};
+    std::wstring text;
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* locked = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            // Bounded by the block, should another program have left out the terminating null.
+            text.assign(locked, ::wcsnlen(locked, ::GlobalSize(data) / sizeof(wchar_t)));
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return cp1252FromWide(text);
 }
 
-void MainWindow::fillResultList(const std::vector<ResultRow>& rows)
+void MainWindow::closeWindow()
 {
-    const HWND list = item(IDC_RESULT_LIST);
-    reportList::clearRows(list);
-    for (const ResultRow& row : rows)
-        reportList::addRow(list, row);
-}
-
-void MainWindow::showFirmwareList()
-{
-    morvanex::showFirmwareList(window(), m_context.catalogue, m_context.workspace);
-}
-
-void MainWindow::saveAndExit()
-{
-    m_footerString = joinedFields();
-    // A write that fails is not reported; the window closes all the same.
-    writeFooterString(m_context.profileFile, m_footerString);
     ::SendMessageW(window(), WM_CLOSE, 0, 0);
 }
 
-void MainWindow::startSelfTest()
+HWND MainWindow::dialogOwner() const
 {
-    m_selfTests.startOne();
+    return window() && ::IsWindowVisible(window()) ? window() : nullptr;
 }
 
-} // namespace morvanex
+void MainWindow::showMessage(MessageIcon icon, std::string_view caption, std::string_view text)
+{
+    ::MessageBoxW(dialogOwner(), wideFromCp1252(text).c_str(), wideFromCp1252(caption).c_str(),
+                  MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : MB_ICONERROR));
+}
+
+bool MainWindow::confirmCnpj(std::string_view cnpj)
+{
+    return CnpjConfirmDialog(cnpj).run(dialogOwner()) == IDOK;
+}
+
+RowChoice MainWindow::chooseFirmware(const ReportTable& table)
+{
+    return ListChoiceDialog(IDD_FIRMWARE_CHOOSER_DIALOG, IDC_FIRMWARE_LIST, table).choose(dialogOwner());
+}
+
+RowChoice MainWindow::chooseSuggestion(const ReportTable& table)
+{
+    return ListChoiceDialog(IDD_SUGGESTION_DIALOG, IDC_SUGGESTION_LIST, table).choose(dialogOwner());
+}
+
+RowChoice MainWindow::chooseImageFile(std::span<const std::string> entries)
+{
+    return BinaryListDialog(entries).choose(window());
+}
+
+void MainWindow::describeFirmware(const ReportTable& table)
+{
+    FirmwareDescriptionDialog(table).run(window());
+}
+
+bool MainWindow::onWindowThread() const
+{
+    return ::GetCurrentThreadId() == m_thread;
+}
+
+void MainWindow::runOnWindowThread(const std::function<void()>& task)
+{
+    if (m_carrier)
+        ::SendMessageW(m_carrier, runRequest, 0, reinterpret_cast<LPARAM>(&task));
+}
+
+void MainWindow::pumpEvents()
+{
+    // A request a worker sent to this thread is answered when the thread looks at its queue.
+    MSG message;
+    ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+}
+
+void runMainWindow(AppContext& context)
+{
+    MainWindow window(context);
+    window.run(nullptr);
+    window.model().stopSelfTests();
+}
+
+} // namespace morvanex::win32

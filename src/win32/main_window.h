@@ -1,73 +1,73 @@
 #pragma once
 
-#include "footer/footer_layout.h"
+#include "desktop/main_window_model.h"
+#include "desktop/main_window_view.h"
 #include "win32/dialog.h"
 #include "win32/image_button.h"
-#include "win32/self_test_runner.h"
-#include "win32/win32_prompts.h"
 
-#include <array>
-#include <string>
-#include <vector>
+#include <optional>
 
 namespace morvanex {
+class AppContext;
+}
 
-struct AppContext;
-struct ResultRow;
+namespace morvanex::win32 {
 
-// The tool's only window: five code fields, the result list and the three buttons. It loads the
-// catalogue and restores the last code while it is built, so both are there when it first shows.
-class MainWindow : public Dialog
+// The tool's only window, drawn by Win32: five code fields, the result list and the three buttons, over
+// the main window's model. It loads the catalogue and restores the last code while it is built, so
+// both are there when it first shows.
+class MainWindow : public Dialog, public MainWindowView
 {
 public:
-    static constexpr int fieldCount = static_cast<int>(groupCount);
-
     explicit MainWindow(AppContext& context);
     ~MainWindow() override;
 
-    // The code as last joined or restored, Windows-1252.
-    const std::string& footerString() const { return m_footerString; }
-    Win32Prompts& prompts() { return m_prompts; }
+    MainWindowModel& model() { return m_model; }
 
-    bool exchangeFields(bool toMembers);
-    void advanceWhenFull(int n);
-    void validateFooter();
-    void showFirmwareList();
-    void saveAndExit();
-    void startSelfTest();
-    void stopSelfTests() { m_selfTests.stopAll(); }
+    // MainWindowView
+    std::string fieldText(int n) const override;
+    void setField(int n, std::string_view text, std::size_t limit) override;
+    void focusField(int n) override;
+    void focusValidateButton() override;
+    void setUpResultList(const ReportTable& table) override;
+    void showResultRows(const ReportTable& table) override;
+    std::string clipboardText() const override;
+    void closeWindow() override;
+    void showMessage(MessageIcon icon, std::string_view caption, std::string_view text) override;
+    bool confirmCnpj(std::string_view cnpj) override;
+    RowChoice chooseFirmware(const ReportTable& table) override;
+    RowChoice chooseSuggestion(const ReportTable& table) override;
+    RowChoice chooseImageFile(std::span<const std::string> entries) override;
+    void describeFirmware(const ReportTable& table) override;
+    bool onWindowThread() const override;
+    void runOnWindowThread(const std::function<void()>& task) override;
+    void pumpEvents() override;
 
 private:
     bool onInit() override;
     bool onCommand(int id, int code) override;
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
-    void setUpResultList();
     void setUpButtons();
-    void restoreFooterString();
-    // Puts a code's groups in the five fields and hands the focus to the validation button.
-    void showCode(const std::array<std::string, groupCount>& groups);
-    // A paste into a field: true when the clipboard held a whole code, now in the five fields.
-    bool pasteWholeCode();
+    ImageButton* button(int id);
+    // Before the window shows, its dialogs and messages stand on their own.
+    HWND dialogOwner() const;
     static LRESULT CALLBACK fieldProcedure(HWND field, UINT message, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR id, DWORD_PTR self);
-    std::string joinedFields();
-    void fillResultList(const std::vector<ResultRow>& rows);
-    ImageButton* button(int id);
 
-    AppContext& m_context;
-    Win32Prompts m_prompts;
-    SelfTestRunner m_selfTests;
+    MainWindowModel m_model;
+    DWORD m_thread;
+    // A message-only window: requests sent to it run inside whatever message loop this thread is in.
+    HWND m_carrier = nullptr;
     Font m_fieldFont;
-    Font m_listFont;
+    std::optional<Font> m_listFont;
     HICON m_largeIcon = nullptr;
     HICON m_smallIcon = nullptr;
     ImageButton m_validateButton;
     ImageButton m_catalogueButton;
     ImageButton m_exitButton;
-    std::string m_footerString;
-    std::array<std::string, groupCount> m_groups;
-    // Set while a transfer writes the fields: their notifications are not the operator's.
-    bool m_transferring = false;
 };
 
-} // namespace morvanex
+// The application's life: the main window run modally until it closes, then its self-tests stopped.
+void runMainWindow(AppContext& context);
+
+} // namespace morvanex::win32

@@ -1,12 +1,12 @@
 #include "win32/report_list.h"
 
-#include "validation/validation_flow.h"
+#include "desktop/report_table.h"
+#include "desktop/wide_text.h"
 #include "win32/dialog.h"
-#include "win32/win_text.h"
 
 #include <commctrl.h>
 
-namespace morvanex::reportList {
+namespace morvanex::win32::reportList {
 namespace {
 
 // Longer than any text of the system's rows.
@@ -21,18 +21,28 @@ void setCell(HWND list, int row, int column, std::string_view cp1252)
     ::SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
+void addRow(HWND list, const ReportTable::Row& cells)
+{
+    if (cells.empty())
+        return;
+    std::wstring first = wideFromCp1252(cells[0]);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = rowCount(list);
+    item.pszText = first.data();
+    const auto row = static_cast<int>(::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    for (std::size_t c = 1; c < cells.size(); ++c)
+        setCell(list, row, static_cast<int>(c), cells[c]);
+}
+
 } // namespace
 
-void addGridAndFullRowSelect(HWND list)
+void setUpColumns(HWND list, const ReportTable& table)
 {
     const auto styles = static_cast<DWORD>(::SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, styles | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-}
-
-void addColumns(HWND list, std::span<const Column> columns)
-{
     int index = columnCount(list);
-    for (const Column& column : columns) {
+    for (const ReportTable::Column& column : table.columns) {
         std::wstring heading = wideFromCp1252(column.heading);
         LVCOLUMNW c{};
         c.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
@@ -45,30 +55,25 @@ void addColumns(HWND list, std::span<const Column> columns)
     }
 }
 
-void addRow(HWND list, std::span<const std::string> cells)
-{
-    if (cells.empty())
-        return;
-    std::wstring first = wideFromCp1252(cells[0]);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = rowCount(list);
-    item.pszText = first.data();
-    const auto row = static_cast<int>(
-        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    for (std::size_t c = 1; c < cells.size(); ++c)
-        setCell(list, row, static_cast<int>(c), cells[c]);
-}
-
-void addRow(HWND list, const ResultRow& row)
-{
-    const std::string cells[] = {row.label, row.value};
-    addRow(list, cells);
-}
-
-void clearRows(HWND list)
+void showRows(HWND list, const ReportTable& table)
 {
     ::SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    for (const ReportTable::Row& row : table.rows)
+        addRow(list, row);
+    if (table.selectedRow < 0 || table.selectedRow >= rowCount(list))
+        return;
+    // Selected and current: Enter takes it, the first Down moves to the next.
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(table.selectedRow), reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(table.selectedRow), FALSE);
+}
+
+void showTable(HWND list, const ReportTable& table)
+{
+    setUpColumns(list, table);
+    showRows(list, table);
 }
 
 int rowCount(HWND list)
@@ -113,13 +118,4 @@ int firstSelected(HWND list)
     return static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
-void selectRow(HWND list, int row)
-{
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    ::SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-}
-
-} // namespace morvanex::reportList
+} // namespace morvanex::win32::reportList

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-namespace morvanex {
+namespace morvanex::win32 {
 namespace {
 
 constexpr int buttonWidth = 68;
@@ -25,20 +25,20 @@ protected:
     }
     ~ImageButtonTest() override { ::DestroyWindow(m_parent); }
 
-    // The button's pixels, 0x00RRGGBB, row by row.
-    std::vector<COLORREF> render(UINT state)
+    // The button's pixels, 0x00RRGGBB, row by row, drawn into a rectangle of the given size.
+    std::vector<COLORREF> render(UINT state, int width = buttonWidth, int height = buttonHeight)
     {
         BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), buttonWidth, -buttonHeight, 1, 32, BI_RGB};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
         void* bits = nullptr;
         const HDC dc = ::CreateCompatibleDC(nullptr);
         const HBITMAP surface = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         const HGDIOBJ old = ::SelectObject(dc, surface);
-        const RECT rect{0, 0, buttonWidth, buttonHeight};
+        const RECT rect{0, 0, width, height};
         button.paint(dc, rect, state);
         ::GdiFlush();
         const auto* pixels = static_cast<const DWORD*>(bits);
-        std::vector<COLORREF> rgb(pixels, pixels + buttonWidth * buttonHeight);
+        std::vector<COLORREF> rgb(pixels, pixels + width * height);
         for (COLORREF& p : rgb)
             p &= 0xFFFFFF;
         ::SelectObject(dc, old);
@@ -46,7 +46,10 @@ protected:
         ::DeleteDC(dc);
         return rgb;
     }
-    static COLORREF at(const std::vector<COLORREF>& pixels, int x, int y) { return pixels[y * buttonWidth + x]; }
+    static COLORREF at(const std::vector<COLORREF>& pixels, int x, int y, int width = buttonWidth)
+    {
+        return pixels[y * width + x];
+    }
     static COLORREF system(int index)
     {
         const COLORREF c = ::GetSysColor(index); // 0x00BBGGRR
@@ -112,7 +115,7 @@ TEST_F(ImageButtonTest, PressShiftsTheImageByOnePixel)
     ASSERT_EQ(button.setIcon(IDI_APP), ImageButton::Done);
     const auto rest = render(0);
     const auto pressed = render(ODS_SELECTED);
-    const int left = ImageButton::xMargin, top = (buttonHeight - 32) / 2;
+    const int left = button.options().xMargin, top = (buttonHeight - 32) / 2;
     int drawn = 0;
     for (int y = top; y < top + 32; ++y)
         for (int x = left; x < left + 32; ++x) {
@@ -126,7 +129,7 @@ TEST_F(ImageButtonTest, BitmapWhiteShowsTheFace)
 {
     ASSERT_EQ(button.setBitmaps(IDB_VALIDATE, RGB(255, 255, 255)), ImageButton::Done);
     const auto p = render(0);
-    const int left = ImageButton::xMargin, top = (buttonHeight - 32) / 2;
+    const int left = button.options().xMargin, top = (buttonHeight - 32) / 2;
     int white = 0, dark = 0;
     for (int y = top; y < top + 32; ++y)
         for (int x = left; x < left + 32; ++x) {
@@ -139,5 +142,66 @@ TEST_F(ImageButtonTest, BitmapWhiteShowsTheFace)
     EXPECT_GT(dark, 20);
 }
 
+TEST_F(ImageButtonTest, AlignmentsMoveTheImageWhereTheLookSays)
+{
+    ASSERT_EQ(button.setBitmaps(IDB_VALIDATE, RGB(255, 255, 255)), ImageButton::Done);
+    // Large enough that the caption keeps clear of the image however it is placed.
+    constexpr int w = 120, h = 80;
+    const COLORREF face = system(COLOR_BTNFACE);
+    std::vector<COLORREF> leftImage;
+    for (const ImageAlign align : {ImageAlign::Left, ImageAlign::Above, ImageAlign::Right}) {
+        button.setImageAlign(align);
+        EXPECT_EQ(button.options().align, align);
+        const auto p = render(0, w, h);
+        const ButtonLook look = imageButtonLook(button.options(), {}, {0, 0, w, h}, true,
+                                                {ButtonImages::Kind::Bitmap, {32, 32}, {}});
+        // The image as the left-aligned button draws it, only moved.
+        std::vector<COLORREF> image;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                image.push_back(at(p, look.imageRect.left + x, look.imageRect.top + y, w));
+        if (leftImage.empty())
+            leftImage = image;
+        EXPECT_EQ(image, leftImage) << static_cast<int>(align);
+        // Anything else drawn is the caption, in its area.
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const bool inImage = x >= look.imageRect.left && x < look.imageRect.right &&
+                                     y >= look.imageRect.top && y < look.imageRect.bottom;
+                const bool inCaption = x >= look.captionArea.left && x < look.captionArea.right &&
+                                       y >= look.captionArea.top && y < look.captionArea.bottom;
+                if (!inImage && !inCaption) {
+                    ASSERT_EQ(at(p, x, y, w), face) << static_cast<int>(align) << ": " << x << "," << y;
+                }
+            }
+    }
+}
+
+TEST_F(ImageButtonTest, ADisabledBitmapIsGreyUnlessAskedOtherwise)
+{
+    ASSERT_EQ(button.setBitmaps(IDB_VALIDATE, RGB(255, 255, 255)), ImageButton::Done);
+    const int left = button.options().xMargin, top = (buttonHeight - 32) / 2;
+    const auto image = [&](const std::vector<COLORREF>& p) {
+        std::vector<COLORREF> pixels;
+        for (int y = top; y < top + 32; ++y)
+            for (int x = left; x < left + 32; ++x)
+                pixels.push_back(at(p, x, y));
+        return pixels;
+    };
+    const auto enabled = image(render(0));
+    const auto grey = image(render(ODS_DISABLED));
+    EXPECT_NE(grey, enabled);
+    int shadow = 0;
+    for (COLORREF c : grey) {
+        EXPECT_TRUE(c == system(COLOR_BTNFACE) || c == system(COLOR_BTNHIGHLIGHT) || c == system(COLOR_BTNSHADOW))
+            << std::hex << c;
+        shadow += c == system(COLOR_BTNSHADOW);
+    }
+    EXPECT_GT(shadow, 20);
+    button.setGreyDisabledBitmap(false);
+    EXPECT_EQ(image(render(ODS_DISABLED)), enabled);
+}
+
 } // namespace
-} // namespace morvanex
+} // namespace morvanex::win32
+

@@ -1,9 +1,9 @@
 #include "window_driver.h"
 
+#include "desktop/wide_text.h"
 #include "win32/dialog.h"
 #include "win32/main_window.h"
 #include "win32/report_list.h"
-#include "win32/win_text.h"
 #include "text/text_encoding.h"
 
 #include <commctrl.h>
@@ -15,6 +15,10 @@
 #include <thread>
 
 namespace morvanex::test {
+
+using win32::wideWindowText;
+namespace reportList = win32::reportList;
+
 namespace {
 
 constexpr auto patience = std::chrono::seconds(15);
@@ -195,7 +199,7 @@ void WindowDriver::closeEverything() const
     ::EnumThreadWindows(m_thread, &closeOne, 0);
 }
 
-void runDriven(MainWindow& window, const std::function<void(const WindowDriver&)>& script)
+void runDriven(win32::MainWindow& window, const std::function<void(const WindowDriver&)>& script)
 {
     const WindowDriver driver(::GetCurrentThreadId());
     std::atomic<bool> finished{false};

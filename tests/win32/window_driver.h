@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace morvanex {
+namespace morvanex::win32 {
 class MainWindow;
 }
 
@@ -58,6 +58,6 @@ private:
 
 // Runs window modally on this thread while script drives it from another; returns once the window
 // has closed (the script's own doing, or closing everything when the script ended without it).
-void runDriven(MainWindow& window, const std::function<void(const WindowDriver&)>& script);
+void runDriven(win32::MainWindow& window, const std::function<void(const WindowDriver&)>& script);
 
 } // namespace morvanex::test

@@ -1,9 +1,9 @@
 // Retakes the documentation's pictures of the desktop application (scripts/screenshot runs it): the
 // main window as Morvanex shows it, validating the restored code and picturing each dialog.
-#include "app/main_dialog.h"
-#include "app/validator_app.h"
+#include "desktop/app_context.h"
+#include "qt/gui_resources.h"
+#include "qt/main_window.h"
 #include "screenshot_hook.h"
-#include "widgets/gui_resources.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -15,12 +15,12 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: morvanex-screenshots FOLDER\n");
         return 64;
     }
-    morvanex::initGuiResources();
+    morvanex::qt::initGuiResources();
     // Named as the application, so it finds the same settings file.
-    morvanex::ValidatorApp validator("Morvanex");
-    morvanex::MainDialog window(validator.context());
-    morvanex::armScreenshotHook(window, QString::fromLocal8Bit(argv[1]));
+    morvanex::AppContext context("Morvanex");
+    morvanex::qt::MainWindow window(context);
+    morvanex::qt::armScreenshotHook(window, QString::fromLocal8Bit(argv[1]));
     window.exec();
-    window.stopSelfTests();
+    window.model().stopSelfTests();
     return 0;
 }

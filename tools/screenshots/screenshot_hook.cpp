@@ -1,9 +1,9 @@
 #include "screenshot_hook.h"
 
-#include "app/cnpj_confirm_dialog.h"
-#include "app/firmware_chooser_dialog.h"
-#include "app/main_dialog.h"
-#include "widgets/report_list.h"
+#include "qt/cnpj_confirm_dialog.h"
+#include "qt/list_choice_dialog.h"
+#include "qt/main_window.h"
+#include "qt/report_list.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-namespace morvanex {
+namespace morvanex::qt {
 namespace {
 
 constexpr int startDelayMs = 200;
@@ -36,7 +36,7 @@ void answer(QWidget* modal, const QDir& folder)
 
 } // namespace
 
-void armScreenshotHook(MainDialog& window, const QString& target)
+void armScreenshotHook(MainWindow& window, const QString& target)
 {
     const QDir folder(target);
     auto* answers = new QTimer(&window);
@@ -47,7 +47,7 @@ void armScreenshotHook(MainDialog& window, const QString& target)
     });
     QTimer::singleShot(startDelayMs, &window, [&window, answers, folder] {
         answers->start(answerIntervalMs);
-        window.validateFooter();
+        window.model().validate();
         answers->stop();
         if (window.resultList()->rowCount() > 0)
             window.grab().save(folder.filePath(QStringLiteral("main-window.png")));
@@ -55,4 +55,4 @@ void armScreenshotHook(MainDialog& window, const QString& target)
     });
 }
 
-} // namespace morvanex
+} // namespace morvanex::qt

@@ -2,14 +2,14 @@
 
 #include <QString>
 
-namespace morvanex {
+namespace morvanex::qt {
 
-class MainDialog;
+class MainWindow;
 
 // Once the window shows, it validates its restored code and pictures what comes up into folder: the chooser, after a first Down
 // (firmware-chooser.png), whose first row it takes; the CNPJ question (cnpj-dialog.png), which it
 // answers with "SIM"; the window with the result (main-window.png). Then it closes. Anything else
 // that comes up is dismissed.
-void armScreenshotHook(MainDialog& window, const QString& folder);
+void armScreenshotHook(MainWindow& window, const QString& folder);
 
-} // namespace morvanex
+} // namespace morvanex::qt
