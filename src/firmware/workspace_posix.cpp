@@ -1,0 +1,23 @@
+#include "firmware/workspace.h"
+
+#include "firmware/folder_index.h"
+#include "text/text_encoding.h"
+
+namespace morvanex {
+
+// The system opens a path as its bytes say.
+std::filesystem::path workspaceFolderPath(const std::filesystem::path& path)
+{
+    return path;
+}
+
+std::optional<std::filesystem::path> byteSpelledEntry(const std::filesystem::path& folder, std::string_view name)
+{
+    if (utf8(name) == name)
+        return std::nullopt;
+    if (auto raw = folder / entryPath(name); entryExists(raw))
+        return raw;
+    return std::nullopt;
+}
+
+} // namespace morvanex
