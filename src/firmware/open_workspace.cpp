@@ -69,8 +69,7 @@ std::string WorkspaceStatus::operatorMessage() const
 
 WorkspaceStatus openWorkspace(const Workspace& workspace, FirmwareCatalogue& catalogue, CataloguePrompts& prompts)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(workspace.root(), ec))
+    if (!openedFolderPath(workspace.root()))
         return problemWith(WorkspaceProblem::NoSuchFolder, workspace.root());
     loadCatalogue(catalogue, workspace, prompts);
     return statusOf(catalogue, workspace);

@@ -77,7 +77,7 @@ std::filesystem::path utf8Path(std::string_view name)
 
 } // namespace
 
-Workspace::Workspace(const std::filesystem::path& root) : m_root(workspaceFolderPath(root)) {}
+Workspace::Workspace(const std::filesystem::path& root) : m_root(openedFolderPath(root).value_or(root)) {}
 
 std::filesystem::path Workspace::descriptorFolder() const
 {

@@ -16,7 +16,7 @@ namespace morvanex {
 class Workspace
 {
 public:
-    // root as the platform resolves it (workspaceFolderPath).
+    // root as the platform resolves it (openedFolderPath), or as it is when it is no folder.
     explicit Workspace(const std::filesystem::path& root);
 
     const std::filesystem::path& root() const { return m_root; }
@@ -36,9 +36,10 @@ private:
     std::filesystem::path m_root;
 };
 
-// A folder path as the platform resolves it when it opens the folder: on Windows whole, with the
-// trailing blanks and dots of its last part dropped; elsewhere as it is.
-std::filesystem::path workspaceFolderPath(const std::filesystem::path& path);
+// The folder the platform opens for path, as it names it: on Windows by the folder's own name (so
+// trailing blanks and dots of the last part are gone), elsewhere path itself. Nothing when it opens no
+// folder there.
+std::optional<std::filesystem::path> openedFolderPath(const std::filesystem::path& path);
 // The entry of folder spelled with the very bytes of name, where they differ from its UTF-8 spelling,
 // as a Linux copy that kept the Windows-1252 spelling holds it; nothing where names are Unicode
 // (Windows) or no such entry is there.

@@ -6,8 +6,11 @@
 namespace morvanex {
 
 // The system opens a path as its bytes say.
-std::filesystem::path workspaceFolderPath(const std::filesystem::path& path)
+std::optional<std::filesystem::path> openedFolderPath(const std::filesystem::path& path)
 {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(path, ec))
+        return std::nullopt;
     return path;
 }
 

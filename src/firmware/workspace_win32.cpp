@@ -8,27 +8,47 @@
 #include <string>
 
 namespace morvanex {
+namespace {
 
-// Windows drops trailing blanks and dots of a path's last part when it makes the path whole, and
-// opens what it made: "demo. " is the folder demo. A folder below it would be looked for under the
-// name as written ("demo. \TXT" is not demo\TXT), so the whole path is taken once, here.
-std::filesystem::path workspaceFolderPath(const std::filesystem::path& path)
+constexpr std::wstring_view longPrefix = L"\\\\?\\";
+constexpr std::wstring_view longUncPrefix = L"\\\\?\\UNC\\";
+
+} // namespace
+
+// The folder the system opens for the path, by the name it has: Windows drops trailing blanks and
+// dots of a name as it opens it ("demo. " is the folder demo), but looks for a folder below it under
+// the name as written ("demo. \TXT" is not demo\TXT). Asked of the system itself: the C runtime's stat
+// takes "demo \" for a folder, although nothing below that name can be opened.
+std::optional<std::filesystem::path> openedFolderPath(const std::filesystem::path& path)
 {
-    const std::wstring& given = path.native();
-    if (given.empty())
-        return path;
-    std::wstring whole(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(whole.size()), whole.data(), nullptr);
-        if (length == 0)
-            return path;
-        if (length < whole.size()) {
-            whole.resize(length);
-            return whole;
-        }
-        whole.resize(length);
+    const HANDLE folder = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(folder, &information) ||
+        !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::CloseHandle(folder);
+        return std::nullopt;
     }
+    std::wstring name(MAX_PATH, L'\0');
+    DWORD length = 0;
+    for (;;) {
+        length = ::GetFinalPathNameByHandleW(folder, name.data(), static_cast<DWORD>(name.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0 || length < name.size())
+            break;
+        name.resize(length);
+    }
+    ::CloseHandle(folder);
+    if (length == 0)
+        return path;
+    name.resize(length);
+    if (name.starts_with(longUncPrefix))
+        return std::filesystem::path(L"\\\\" + name.substr(longUncPrefix.size()));
+    if (name.starts_with(longPrefix))
+        return std::filesystem::path(name.substr(longPrefix.size()));
+    return std::filesystem::path(name);
 }
 
 // File names are Unicode: a name has one spelling.
