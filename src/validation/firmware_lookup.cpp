@@ -53,6 +53,11 @@ const FirmwareRecord* FirmwareLookup::findRow(std::span<const std::uint8_t, 4> c
     return index < 0 ? nullptr : &m_catalogue.rows[static_cast<std::size_t>(index)];
 }
 
+std::optional<std::filesystem::path> FirmwareLookup::imagePath(const FirmwareRecord& record) const
+{
+    return m_workspace.imagePath(record.fileName);
+}
+
 std::optional<InputFile> FirmwareLookup::openImage(const FirmwareRecord& record)
 {
     std::string reason;

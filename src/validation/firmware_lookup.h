@@ -3,6 +3,7 @@
 #include "text/input_file.h"
 #include "footer/footer_decoder.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ public:
     void answerChoicesWith(std::optional<int> row) { m_givenRow = row; }
     // The rows the last lookup had to choose among; empty when one or none matched.
     const std::vector<int>& lastCandidates() const { return m_candidates; }
+    // Where the row's image file is looked for; nothing for a name no open accepts.
+    std::optional<std::filesystem::path> imagePath(const FirmwareRecord& record) const;
     // The row's image file opened as it is now; nothing when it cannot be (lastFailure says why).
     std::optional<InputFile> openImage(const FirmwareRecord& record);
     // The rest of the row's open image file, byte pairs swapped for the byte-swapped models; nothing
