@@ -33,7 +33,7 @@ LineReader::Result LineReader::next(std::string& line)
 
 bool LineReader::fill()
 {
-    static std::array<char, blockSize> block;
+    std::array<char, blockSize> block;
     const auto n = readStandardInput(block, m_error);
     if (!n)
         return false;
