@@ -131,7 +131,7 @@ void SuggestionSearch(benchmark::State& state)
     ValidationFlow flow(catalogue, ws, prompts);
     flow.keepImages();
     for (int i = 0; i < imageCount; ++i)
-        flow.check(codes[static_cast<std::size_t>(i)]);
+        flow.check(codes[static_cast<std::size_t>(i)], {});
 
     std::vector<std::pair<std::string, std::string>> typos; // typed, genuine
     std::size_t position = 0;

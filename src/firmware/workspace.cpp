@@ -22,13 +22,13 @@ bool isDrive(std::string_view name)
 // Names that Windows gives to devices in every folder, with or without an extension.
 bool isDeviceName(std::string_view component)
 {
-    constexpr std::string_view threeLetters[] = {"CON", "PRN", "AUX", "NUL"};
+    constexpr std::string_view named[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     std::string_view base = component.substr(0, component.find('.'));
     base = base.substr(0, base.find_last_not_of(' ') + 1);
-    if (base.size() == 3)
-        return std::any_of(std::begin(threeLetters), std::end(threeLetters), [base](std::string_view device) {
+    if (std::any_of(std::begin(named), std::end(named), [base](std::string_view device) {
             return equalsIgnoringCase(base, device, CaseRule::Ascii);
-        });
+        }))
+        return true;
     return base.size() == 4 && base[3] >= '1' && base[3] <= '9' &&
            (startsWithIgnoringCase(base, "COM", CaseRule::Ascii) ||
             startsWithIgnoringCase(base, "LPT", CaseRule::Ascii));
@@ -77,6 +77,8 @@ std::filesystem::path utf8Path(std::string_view name)
 
 } // namespace
 
+Workspace::Workspace(const std::filesystem::path& root) : m_root(openedFolderPath(root).value_or(root)) {}
+
 std::filesystem::path Workspace::descriptorFolder() const
 {
     return findEntry(m_root, descriptorFolderName);
@@ -118,12 +120,9 @@ std::optional<InputFile> Workspace::openImage(std::string_view fileName, std::st
 
 std::optional<std::filesystem::path> resolveEntry(const std::filesystem::path& folder, std::string_view name)
 {
-    const std::string utf8Name = utf8(name);
-#ifndef _WIN32
-    // The very bytes, as a copy that kept the Windows-1252 spelling holds them.
-    if (auto raw = folder / entryPath(name); utf8Name != name && entryExists(raw))
+    if (auto raw = byteSpelledEntry(folder, name))
         return raw;
-#endif
+    const std::string utf8Name = utf8(name);
     if (auto spelled = folder / entryPath(utf8Name); entryExists(spelled))
         return spelled;
     if (const auto entry = FolderIndex::shared().find(folder, foldCase(name, CaseRule::Windows1252)))

@@ -37,15 +37,25 @@ ImageBytes FirmwareLookup::loadFirmwareImage(std::span<const std::uint8_t, 4> ch
 const FirmwareRecord* FirmwareLookup::findRow(std::span<const std::uint8_t, 4> checksumText, int& chosenRow)
 {
     m_failure.reset();
+    m_candidates.clear();
     const std::vector<int> candidates = matchingRows(m_catalogue, checksumText);
     if (candidates.empty())
         return nullptr;
-    const int row = candidates.size() == 1 ? candidates.front() : m_prompts.chooseFirmware(m_catalogue, candidates);
+    if (candidates.size() > 1)
+        m_candidates = candidates;
+    const int row = candidates.size() == 1 ? candidates.front()
+                    : m_givenRow           ? *m_givenRow
+                                           : m_prompts.chooseFirmware(m_catalogue, candidates);
     // The chooser may only answer with one of the candidates.
     const int index = std::find(candidates.begin(), candidates.end(), row) != candidates.end() ? row : -1;
     chosenRow = index;
     m_catalogue.selectedIndex = index;
     return index < 0 ? nullptr : &m_catalogue.rows[static_cast<std::size_t>(index)];
+}
+
+std::optional<std::filesystem::path> FirmwareLookup::imagePath(const FirmwareRecord& record) const
+{
+    return m_workspace.imagePath(record.fileName);
 }
 
 std::optional<InputFile> FirmwareLookup::openImage(const FirmwareRecord& record)

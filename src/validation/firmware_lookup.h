@@ -3,6 +3,7 @@
 #include "text/input_file.h"
 #include "footer/footer_decoder.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,8 +39,16 @@ public:
     ImageBytes loadFirmwareImage(std::span<const std::uint8_t, 4> checksumText, int& chosenRow) override;
 
     // The first steps of every lookup: the row the checksum text names (the operator chooses among
-    // several), also set as the catalogue's selectedIndex; null when none is settled on.
+    // several, unless a row was given beforehand), also set as the catalogue's selectedIndex; null when
+    // none is settled on.
     const FirmwareRecord* findRow(std::span<const std::uint8_t, 4> checksumText, int& chosenRow);
+    // From now on a choice among several rows takes row when it is one of them and none otherwise,
+    // without asking the operator; std::nullopt asks the operator again.
+    void answerChoicesWith(std::optional<int> row) { m_givenRow = row; }
+    // The rows the last lookup had to choose among; empty when one or none matched.
+    const std::vector<int>& lastCandidates() const { return m_candidates; }
+    // Where the row's image file is looked for; nothing for a name no open accepts.
+    std::optional<std::filesystem::path> imagePath(const FirmwareRecord& record) const;
     // The row's image file opened as it is now; nothing when it cannot be (lastFailure says why).
     std::optional<InputFile> openImage(const FirmwareRecord& record);
     // The rest of the row's open image file, byte pairs swapped for the byte-swapped models; nothing
@@ -56,6 +65,8 @@ private:
     FirmwareCatalogue& m_catalogue;
     const Workspace& m_workspace;
     OperatorPrompts& m_prompts;
+    std::optional<int> m_givenRow;
+    std::vector<int> m_candidates;
     std::optional<ImageReadFailure> m_failure;
 };
 

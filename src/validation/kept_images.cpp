@@ -22,12 +22,23 @@ PreparedImageRef KeptImages::loadPreparedImage(std::span<const std::uint8_t, 4> 
 
 PreparedImageRef KeptImages::imageOf(const FirmwareRecord& record)
 {
+    // Checked at every validation: a kept image counts only while its file is unchanged.
+    const auto seen = m_seen.find(&record);
+    if (seen != m_seen.end() && identityOf(seen->second.path) == seen->second.before)
+        if (const auto it = m_entries.find(seen->second.key); it != m_entries.end()) {
+            m_uses.splice(m_uses.begin(), m_uses, it->second.use);
+            return it->second.image;
+        }
+    // Looked at before the file is opened: should it change in between, the next look sees it.
+    const auto path = m_lookup.imagePath(record);
+    const auto before = path ? identityOf(*path) : std::nullopt;
     auto file = m_lookup.openImage(record);
     if (!file)
         return nullptr;
-    // Checked at every validation: a kept image counts only while its file is unchanged.
     const FileIdentity& identity = file->identity();
     const Key key{identity.device, identity.inode, record.byteSwapped != 0};
+    if (before && file->settled() && isSettled(*before))
+        m_seen[&record] = Seen{*path, *before, key};
     if (PreparedImageRef kept = find(key, identity))
         return kept;
 

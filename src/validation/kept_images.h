@@ -4,6 +4,7 @@
 #include "footer/footer_decoder.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <list>
 #include <unordered_map>
 
@@ -18,7 +19,8 @@ inline constexpr std::size_t keptImageBound = std::size_t{1} << 30;
 // Images a batch run keeps between validations, prepared (CRC-16 and sample streams), at most
 // byteBound bytes of them as PreparedImage::memoryBytes() counts; the least recently used go first.
 // The row and the file are found afresh for every code; a kept image counts only while its file has
-// the identity it was read with. An image that cannot be read or prepared for want of memory is not
+// the identity it was read with. Its file is looked at by its path and opened again only when it
+// changed there: opening costs some systems more than the rest of a code's check. An image that cannot be read or prepared for want of memory is not
 // found, with the reason in the lookup's lastFailure(). For one thread, as the lookup is.
 class KeptImages : public PreparedFirmwareSource
 {
@@ -55,6 +57,13 @@ private:
         std::list<Key>::iterator use;
     };
     using Entries = std::unordered_map<Key, Entry, KeyHash>;
+    // Where a row's image was read, how the path stood just before, and what it was kept as.
+    struct Seen
+    {
+        std::filesystem::path path;
+        FileIdentity before;
+        Key key;
+    };
 
     PreparedImageRef find(const Key& key, const FileIdentity& identity);
     void keep(const Key& key, const FileIdentity& identity, const PreparedImageRef& image);
@@ -65,6 +74,7 @@ private:
     std::size_t m_bytes = 0;
     Entries m_entries;
     std::list<Key> m_uses; // most recent first
+    std::unordered_map<const FirmwareRecord*, Seen> m_seen;
 };
 
 } // namespace morvanex

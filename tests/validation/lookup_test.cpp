@@ -119,6 +119,55 @@ TEST_F(Lookup, AnUnreadableImageIsNamedWithTheNotFoundAnswer)
     EXPECT_TRUE(validate(mismatch).unreadableImages.empty());
 }
 
+// Checked for a caller that answers for the operator: the verdict, and nothing asked of anyone.
+TEST_F(Lookup, CheckWithOptionsGivesTheVerdict)
+{
+    addFirmware("a.txt", "fw.bin", "X-1", image);
+    const auto shared = randomBytes(3000, 5);
+    addFirmware("b.txt", "shared.bin", "S-1", shared);
+    addFirmware("c.txt", "shared.bin", "S-2", shared);
+    dir.write("TXT/d.txt", "ARQUIVO: gone.bin\n");
+    load();
+    const std::string plain = codeFor(image), both = codeFor(shared), other = "0012.345.678/0001.96";
+    // Groups 4 and 5 overwritten past the checksum's mask digits: it decodes, but to fields out of range.
+    std::string forged = plain;
+    for (std::size_t p = 31; p < footerLength; ++p)
+        forged[p] = p == 35 ? ' ' : '=';
+    const struct
+    {
+        std::string code;
+        CheckOptions options;
+        Verdict verdict;
+        int row;
+        std::vector<int> candidates;
+    } cases[] = {
+        {plain, {}, Verdict::Valid, 0, {}},
+        {plain, {-1, cnpj}, Verdict::Valid, 0, {}},
+        {plain, {-1, other}, Verdict::CnpjMismatch, 0, {}},
+        {plain + "X", {}, Verdict::InvalidString, -1, {}},
+        {both, {}, Verdict::Ambiguous, -1, {1, 2}},
+        {both, {0, {}}, Verdict::Ambiguous, -1, {1, 2}}, // not one of them
+        {both, {2, {}}, Verdict::Valid, 2, {}},
+        {forged, {-1, other}, Verdict::Implausible, 0, {}}, // ahead of the CNPJ
+        {codeFor(randomBytes(500, 2)), {}, Verdict::ImageUnreadable, -1, {}},
+    };
+    const Workspace workspace(dir.path());
+    ValidationFlow flow(catalogue, workspace, prompts);
+    for (const auto& c : cases) {
+        const CodeCheck check = flow.check(c.code, c.options);
+        EXPECT_EQ(verdictName(check.verdict), verdictName(c.verdict)) << c.code;
+        EXPECT_EQ(check.row, c.row) << c.code;
+        EXPECT_EQ(check.candidates, c.candidates) << c.code;
+        EXPECT_EQ(check.implausibleFields.empty(), c.verdict != Verdict::Implausible) << c.code;
+        EXPECT_EQ(check.unreadableImages.size(), c.verdict == Verdict::ImageUnreadable ? 1u : 0u) << c.code;
+    }
+    EXPECT_TRUE(prompts.choices.empty());
+    EXPECT_TRUE(prompts.confirmations.empty());
+    // The desktop's validation on the same flow asks the operator again.
+    flow.validateFooter(both, "Morvanex");
+    EXPECT_EQ(prompts.choices, (std::vector<std::vector<int>>{{1, 2}}));
+}
+
 TEST_F(Lookup, ImageChangedSinceTheCatalogueLoadIsAMismatch)
 {
     addFirmware("a.txt", "fw.bin", "X-1", image);
