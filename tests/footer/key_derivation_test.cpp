@@ -4,6 +4,8 @@
 #include "footer/prepared_image.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -183,6 +185,49 @@ TEST(KeyDerivation, PreparedStreamsHoldEvery64thByteThenZeros)
                         << "length " << length << ", offset " << offset << ", sample " << k;
                 }
             }
+        }
+}
+
+// Prepared piece by piece as a file is read, in memory that held another image, for a length announced
+// right or wrong (a file that grew or shrank while read): the same as prepared whole.
+TEST(KeyDerivation, AnImagePreparedPieceByPieceIsTheSame)
+{
+    const auto bytes = randomBytes(4 * 65536, 11);
+    const struct
+    {
+        const char* what;
+        std::size_t (*announced)(std::size_t length);
+        std::size_t piece;
+    } feeds[] = {
+        {"whole", [](std::size_t n) { return n; }, SIZE_MAX},
+        {"in pieces across groups", [](std::size_t n) { return n; }, 1000},
+        {"in small odd pieces", [](std::size_t n) { return n; }, 37},
+        {"announced shorter", [](std::size_t n) { return n / 3; }, 4096},
+        {"announced empty", [](std::size_t) { return std::size_t{0}; }, 65536},
+        {"announced longer", [](std::size_t n) { return 2 * n + 65536; }, 65536},
+    };
+    ImagePreparer preparer; // one for all, each image's memory given back for the next
+    for (const std::size_t length : {std::size_t{3 * 65536 + 999}, std::size_t{0}, std::size_t{1},
+                                     std::size_t{1025}, std::size_t{65537}, std::size_t{2 * 65536}})
+        for (const auto& feed : feeds) {
+            const auto image = std::span<const std::uint8_t>(bytes).first(length);
+            const auto whole = PreparedImage::prepare(image);
+            // The memory to be filled held samples where this image has none.
+            const auto blocks = std::span<const std::uint8_t>(bytes).first((length + blockSpan - 1) / blockSpan * blockSpan);
+            ASSERT_TRUE(preparer.begin(blocks.size()) && preparer.add(blocks));
+            preparer.recycle(std::move(*preparer.finish()));
+
+            ASSERT_TRUE(preparer.begin(feed.announced(length)));
+            for (std::size_t at = 0; at < length; at += feed.piece)
+                ASSERT_TRUE(preparer.add(image.subspan(at, std::min(feed.piece, length - at))));
+            auto prepared = preparer.finish();
+            ASSERT_TRUE(prepared && whole);
+            EXPECT_EQ(prepared->length(), length) << feed.what;
+            EXPECT_EQ(prepared->crc16(), whole->crc16()) << feed.what << ", length " << length;
+            for (std::size_t offset = 0; offset < sampleStride; ++offset)
+                ASSERT_TRUE(std::ranges::equal(prepared->stream(offset), whole->stream(offset)))
+                    << feed.what << ", length " << length << ", offset " << offset;
+            preparer.recycle(std::move(*prepared));
         }
 }
 
