@@ -7,6 +7,7 @@
 
 #include <array>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -103,9 +104,17 @@ public:
     void keepImages(std::size_t byteBound = keptImageBound);
 
     CodeCheck check(std::string_view code);
-    // The codes one edit away that decode Valid and plausible, ranked (findSuggestions). Uses the
-    // images kept for a batch, otherwise prepares the images of this search for it alone.
-    std::vector<Suggestion> suggest(std::string_view code);
+    // The codes one edit away that decode Valid and plausible, ranked (findSuggestions), every row of
+    // their checksum tried, as for the desktop's operator, who chooses among them. Uses the images kept
+    // for a batch, otherwise prepares the images of this search for it alone, one at a time. Without
+    // kept images it touches nothing of this flow (nor the catalogue's selectedIndex, nor the prompts):
+    // it may run on a worker thread, with stop to end it, while the flow lives; with them, only on
+    // the thread that checks.
+    std::vector<Suggestion> suggest(std::string_view code, std::stop_token stop = {});
+    // The same for a caller that answers for the operator: only codes that check Valid under options,
+    // a checksum of several rows counting only with options.row among them, the CNPJ deciphered being
+    // options.expectedCnpj when given.
+    std::vector<Suggestion> suggest(std::string_view code, const CheckOptions& options, std::stop_token stop = {});
     // The desktop's validation: a failed decode as its message, otherwise the CNPJ question and, on
     // confirmation, the result rows. After any failure message, the operator may take a suggested
     // code. Messages are captioned appName.
@@ -116,8 +125,10 @@ public:
 private:
     std::vector<ImageReadFailure> unreadableImagesFor(const FooterDecoder& decoder) const;
     void offerSuggestions(std::string_view code, ValidationResult& result);
+    std::vector<Suggestion> suggest(std::string_view code, const SuggestionRules& rules, std::stop_token stop);
 
     FirmwareCatalogue& m_catalogue;
+    const Workspace& m_workspace;
     OperatorPrompts& m_prompts;
     FirmwareLookup m_lookup;
     std::optional<KeptImages> m_kept;
