@@ -82,8 +82,8 @@ std::string suggestionLines(const std::vector<Suggestion>& suggestions)
     return lines;
 }
 
-// Positions counted from 1, as in the text lines.
-std::string suggestionsJson(const std::vector<Suggestion>& suggestions)
+// Positions counted from 1, as in the text lines; the row and the image file each decodes with.
+std::string suggestionsJson(const std::vector<Suggestion>& suggestions, const FirmwareCatalogue& catalogue)
 {
     std::string list = "[";
     for (const Suggestion& s : suggestions) {
@@ -95,7 +95,9 @@ std::string suggestionsJson(const std::vector<Suggestion>& suggestions)
             .addRaw("positions", positions + "]")
             .add("typed", utf8(s.typed))
             .add("suggested", s.suggested)
-            .addBool("cnpjCheckDigits", s.cnpjCheckDigits);
+            .addBool("cnpjCheckDigits", s.cnpjCheckDigits)
+            .addNumber("row", s.row)
+            .add("fileName", utf8(catalogue.rows.at(static_cast<std::size_t>(s.row)).fileName));
         list += (list.size() > 1 ? "," : "") + o.str();
     }
     return list + "]";
@@ -181,7 +183,7 @@ Outcome Validator::validate(std::string_view code)
         for (const ImageReadFailure& image : verdict.unreadable)
             sayUnreadable(image);
     if (m_options.suggest && verdict.outcome != Outcome::Valid)
-        verdict.suggestions = m_flow.suggest(code);
+        verdict.suggestions = m_flow.suggest(code, CheckOptions{m_options.row, m_options.expectedCnpj});
     report(verdict, decoder);
     return verdict.outcome;
 }
@@ -228,7 +230,7 @@ void Validator::reportJson(const Verdict& verdict, const FooterDecoder& decoder,
     if (!verdict.reason.empty())
         o.add("reason", verdict.reason);
     if (m_options.suggest && outcome != Outcome::Valid)
-        o.addRaw("suggestions", suggestionsJson(verdict.suggestions));
+        o.addRaw("suggestions", suggestionsJson(verdict.suggestions, m_catalogue));
     m_outputOk = writeOut(o.str() + "\n");
 }
 
