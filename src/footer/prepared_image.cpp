@@ -210,6 +210,18 @@ bool ImagePreparer::grow()
     return true;
 }
 
+bool PreparedImage::decodesAs(const PreparedImage& other) const
+{
+    if (m_crc16 != other.m_crc16 || m_streamLength != other.m_streamLength)
+        return false;
+    for (std::size_t offset = 0; offset < sampleStride; ++offset) {
+        const auto mine = stream(offset);
+        if (!std::equal(mine.begin(), mine.end(), other.stream(offset).begin()))
+            return false;
+    }
+    return true;
+}
+
 void PreparedImage::Release::operator()(std::uint8_t* p) const
 {
     ::operator delete(p, std::align_val_t{hugePage});

@@ -28,6 +28,10 @@ public:
     // Samples of one offset 0..63: element k is image[offset + 64 k], or 0 past the image's end, for
     // every k of the key's blocks (1024 samples each) that the image reaches into.
     std::span<const std::uint8_t> stream(std::size_t offset) const;
+    // Whether every code decodes alike with both: the same CRC-16 and the same samples at every offset
+    // (copies of one image, or images that differ only past their last sample, such as zeros of
+    // lengths within one block).
+    bool decodesAs(const PreparedImage& other) const;
     // Bytes held, for a cache's bound.
     std::size_t memoryBytes() const { return m_capacity; }
     // What an image of length bytes takes when prepared in memory of its own.

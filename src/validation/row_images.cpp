@@ -24,10 +24,11 @@ std::optional<FileIdentity> FreshImages::identify(const FirmwareRecord& row)
 
 PreparedImageRef FreshImages::image(const FirmwareRecord& row, std::stop_token stop)
 {
-    // The search has let go of the last one: its memory serves this one.
-    if (m_last && m_last.use_count() == 1)
-        m_preparer.recycle(std::move(*m_last));
-    m_last.reset();
+    // The memory of one the search has let go of serves this one.
+    for (auto* given : {&m_before, &m_last})
+        if (*given && given->use_count() == 1)
+            m_preparer.recycle(std::move(**given));
+    m_before = std::move(m_last);
     auto file = m_workspace.openImage(row.fileName);
     if (!file || stop.stop_requested())
         return nullptr;

@@ -16,8 +16,8 @@ class FirmwareRecord;
 class Workspace;
 
 // Where a suggestion search finds the prepared images of the rows it tries. A search asks for each
-// image at most once and lets go of it before it asks for the next, so that one image at a time is
-// held beyond those kept.
+// image at most once, and holds two at a time beyond those kept: the one it decodes with, and the one
+// before, to see whether they are the same bytes.
 class RowImages
 {
 public:
@@ -38,8 +38,9 @@ protected:
     std::size_t m_preparations = 0;
 };
 
-// Images read afresh for one search and kept by nobody; the memory of one serves the next. They
-// read the workspace and nothing else, so a search with them may run on a thread of its own.
+// Images read afresh for one search and kept by nobody; the memory of one the search let go of serves
+// the next. They read the workspace and nothing else, so a search with them may run on a thread of
+// its own.
 class FreshImages : public RowImages
 {
 public:
@@ -52,7 +53,8 @@ public:
 private:
     const Workspace& m_workspace;
     ImagePreparer m_preparer;
-    std::shared_ptr<PreparedImage> m_last;
+    std::shared_ptr<PreparedImage> m_last;   // given out last
+    std::shared_ptr<PreparedImage> m_before; // and the one before
 };
 
 // The rest of an open image file prepared as it is read, byte pairs swapped for the byte-swapped

@@ -10,8 +10,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <map>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -131,7 +134,8 @@ public:
     }
 
     // Decodes every candidate with the images it may decode with, one image at a time: those held
-    // already first, so that a batch prepares only what its bound does not hold, then by row.
+    // already first, so that a batch prepares only what its bound does not hold, then by size, so
+    // that copies of one image follow one another and the second decodes as the first did.
     void decodeAll()
     {
         std::vector<std::vector<std::pair<const Group*, int>>> uses(m_slots.size()); // by slot: group, row
@@ -142,27 +146,43 @@ public:
         for (std::size_t slot = 0; slot < m_slots.size(); ++slot)
             if (!uses[slot].empty())
                 order.push_back(slot);
-        std::stable_partition(order.begin(), order.end(),
-                              [this](std::size_t slot) { return m_images.holds(m_slots[slot].identity, m_slots[slot].swapped); });
+        const auto held = [this](std::size_t slot) { return m_images.holds(m_slots[slot].identity, m_slots[slot].swapped); };
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            if (held(a) != held(b))
+                return held(a);
+            return m_slots[a].identity.size < m_slots[b].identity.size;
+        });
+        PreparedImageRef previous;
+        std::vector<Outcome> previousOutcomes;
         for (const std::size_t slot : order) {
-            std::vector<std::pair<Candidate*, int>> pending;
+            std::vector<Try> pending;
             for (const auto& [group, row] : uses[slot])
                 for (const std::size_t c : group->candidates) {
-                    Candidate& candidate = m_candidates[c];
+                    const Candidate& candidate = m_candidates[c];
                     // Already decoded with check digits that hold, on a lower row: nothing to gain.
                     if (!(candidate.checkDigits && candidate.row < row))
-                        pending.emplace_back(&candidate, row);
+                        pending.push_back({c, row});
                 }
             if (pending.empty() || stopped())
                 continue;
-            const PreparedImageRef image = m_images.image(rowRecord(m_slots[slot].firstRow), m_stop);
+            PreparedImageRef image = m_images.image(rowRecord(m_slots[slot].firstRow), m_stop);
             if (!image)
                 continue;
-            for (const auto& [candidate, row] : pending) {
-                if (stopped())
-                    return;
-                tryWith(*candidate, row, image);
-            }
+            std::vector<Outcome> outcomes(m_candidates.size(), Outcome::Untried);
+            std::vector<Try> decoding = pending;
+            // The same bytes as the image before: what decoded with that decodes alike with this.
+            if (previous && image->decodesAs(*previous))
+                std::erase_if(decoding, [&](const Try& t) {
+                    outcomes[t.candidate] = previousOutcomes[t.candidate];
+                    return outcomes[t.candidate] != Outcome::Untried;
+                });
+            decode(decoding, *image, outcomes);
+            if (stopped())
+                return;
+            for (const Try& t : pending)
+                record(m_candidates[t.candidate], t.row, outcomes[t.candidate]);
+            previous = std::move(image);
+            previousOutcomes = std::move(outcomes);
         }
     }
 
@@ -199,9 +219,18 @@ public:
     }
 
 private:
+    // Key blocks of decoding that outweigh starting a thread many times over.
+    static constexpr std::size_t blocksWorthAThread = 4096;
     static constexpr int unknownSlot = -2;
     static constexpr int noSlot = -1; // the row's image cannot be opened
 
+    enum class Outcome { Untried, Invalid, Valid, CheckDigits };
+    // A candidate to decode with the image, and the row it then names.
+    struct Try
+    {
+        std::size_t candidate;
+        int row;
+    };
     struct Candidate
     {
         CodeDigits digits;
@@ -295,18 +324,51 @@ private:
         return slot = named->second;
     }
 
-    void tryWith(Candidate& c, int row, const PreparedImageRef& image)
+    // The candidates are independent and each decode writes its own outcome: a large image's are
+    // spread over the processor's cores, each taking the next candidate left.
+    void decode(const std::vector<Try>& pending, const PreparedImage& image, std::vector<Outcome>& outcomes)
     {
-        if (image->crc16() != c.crc)
-            return;
-        TriedRow source(image, row);
+        std::atomic<std::size_t> next{0};
+        const auto work = [&] {
+            for (std::size_t i = next++; i < pending.size() && !stopped(); i = next++)
+                outcomes[pending[i].candidate] = tryWith(m_candidates[pending[i].candidate], pending[i].row, image);
+        };
+        std::vector<std::thread> helpers;
+        const std::size_t blocks = pending.size() * (image.length() / blockSpan + 1);
+        const unsigned cores = std::thread::hardware_concurrency();
+        for (unsigned t = 1; t < cores && blocks >= blocksWorthAThread * (t + 1); ++t) {
+            try {
+                helpers.emplace_back(work);
+            } catch (const std::system_error&) {
+                break; // this thread does the rest
+            }
+        }
+        work();
+        for (std::thread& helper : helpers)
+            helper.join();
+    }
+
+    Outcome tryWith(const Candidate& c, int row, const PreparedImage& image) const
+    {
+        if (image.crc16() != c.crc)
+            return Outcome::Invalid;
+        // A copy the decoder may hold as its own; the image lives on with the caller.
+        TriedRow source(std::shared_ptr<const PreparedImage>(std::shared_ptr<const PreparedImage>(), &image), row);
         FooterDecoder decoder(&source);
         if (decoder.decode(footerOf(c.digits)) != ValidationStatus::Valid || !implausibleFields(decoder).empty())
-            return;
+            return Outcome::Invalid;
         const std::string_view cnpj(reinterpret_cast<const char*>(decoder.cnpj.data()), cnpjDigits);
         if (m_rules.expectedCnpj && cnpj != *m_rules.expectedCnpj)
+            return Outcome::Invalid;
+        return cnpjCheckDigitsHold(cnpj) ? Outcome::CheckDigits : Outcome::Valid;
+    }
+
+    // Keeps the better decode: check digits that hold, then the lower row.
+    static void record(Candidate& c, int row, Outcome outcome)
+    {
+        if (outcome == Outcome::Invalid)
             return;
-        const bool checkDigits = cnpjCheckDigitsHold(cnpj);
+        const bool checkDigits = outcome == Outcome::CheckDigits;
         if (!c.valid || checkDigits > c.checkDigits || (checkDigits == c.checkDigits && row < c.row)) {
             c.valid = true;
             c.checkDigits = checkDigits;

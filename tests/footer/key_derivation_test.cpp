@@ -231,6 +231,46 @@ TEST(KeyDerivation, AnImagePreparedPieceByPieceIsTheSame)
         }
 }
 
+TEST(KeyDerivation, ImagesDecodeAlikeWithTheSameCrcAndSamples)
+{
+    const auto bytes = randomBytes(2 * 65536 + 100, 12);
+    const auto prepared = [](std::vector<std::uint8_t> image) { return *PreparedImage::prepare(image); };
+    const auto changed = [&bytes](std::size_t at) {
+        auto copy = bytes;
+        copy[at] ^= 1;
+        return copy;
+    };
+    // Its last two bytes made what brings the CRC-16 to 0, so that only the samples tell.
+    const auto crcZero = [](std::vector<std::uint8_t> b) {
+        const std::uint16_t crc = ChecksumCalculator().crc16(std::span(b).first(b.size() - 2));
+        b[b.size() - 2] = static_cast<std::uint8_t>(crc & 0xFF);
+        b[b.size() - 1] = static_cast<std::uint8_t>(crc >> 8);
+        return b;
+    };
+    const auto image = prepared(bytes);
+    const std::pair<const char*, bool> cases[] = {
+        {"a copy", image.decodesAs(prepared(bytes))},
+        {"zeros of two lengths within one block", prepared(std::vector<std::uint8_t>(65537)).decodesAs(
+                                                       prepared(std::vector<std::uint8_t>(2 * 65536)))},
+    };
+    for (const auto& [what, alike] : cases)
+        EXPECT_TRUE(alike) << what;
+    const std::pair<const char*, PreparedImage> unlike[] = {
+        {"the first byte changed", prepared(changed(0))},
+        {"a byte of the last block changed", prepared(changed(bytes.size() - 1))},
+        {"one block more of zeros", prepared([&] { auto b = bytes; b.resize(3 * 65536 + 1); return b; }())},
+        {"zeros", prepared(std::vector<std::uint8_t>(bytes.size()))},
+    };
+    const PreparedImage sameCrc = prepared(crcZero(bytes));
+    const PreparedImage otherSameCrc = prepared(crcZero(changed(0)));
+    ASSERT_EQ(sameCrc.crc16(), otherSameCrc.crc16());
+    EXPECT_FALSE(sameCrc.decodesAs(otherSameCrc)) << "other bytes of the same CRC-16 and length";
+    for (const auto& [what, other] : unlike) {
+        EXPECT_FALSE(image.decodesAs(other)) << what;
+        EXPECT_FALSE(other.decodesAs(image)) << what;
+    }
+}
+
 TEST(KeyDerivation, PreparedImageGivesThePlainKeyAtEveryLengthAndOffset)
 {
     const auto bytes = randomBytes(3 * 65536 + 1000, 9);
