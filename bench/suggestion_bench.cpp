@@ -84,13 +84,14 @@ struct HostileWorkspace
 // that differ with the number of 64 KiB blocks.
 const HostileWorkspace& zeroWorkspace()
 {
-    static const HostileWorkspace& w = [] () -> HostileWorkspace& {
+    static const HostileWorkspace& w = []() -> HostileWorkspace& {
         static HostileWorkspace made("zeros");
         for (int i = 0; i < zeroImages; ++i) {
             std::string name = "z";
             name += std::to_string(i);
             std::ofstream(made.root / "Bin" / (name + ".bin"));
-            std::filesystem::resize_file(made.root / "Bin" / (name + ".bin"), zeroImageSize + static_cast<std::size_t>(i));
+            std::filesystem::resize_file(made.root / "Bin" / (name + ".bin"),
+                                         zeroImageSize + static_cast<std::size_t>(i));
             std::ofstream(made.root / "TXT" / (name + ".txt")) << "ARQUIVO: " << name << ".bin\nMODELO: Z\n";
         }
         made.load();
@@ -105,7 +106,7 @@ const HostileWorkspace& zeroWorkspace()
 // many keys as images, so every one must be decoded with.
 const HostileWorkspace& distinctWorkspace()
 {
-    static const HostileWorkspace& w = [] () -> HostileWorkspace& {
+    static const HostileWorkspace& w = []() -> HostileWorkspace& {
         static HostileWorkspace made("distinct");
         std::vector<std::uint8_t> image(zeroImageSize);
         std::mt19937_64 gen(5);
@@ -121,7 +122,8 @@ const HostileWorkspace& distinctWorkspace()
             std::string name = "r";
             name += std::to_string(i);
             std::ofstream(made.root / "Bin" / (name + ".bin"), std::ios::binary)
-                .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+                .write(reinterpret_cast<const char*>(image.data()),
+                       static_cast<std::streamsize>(image.size()));
             std::ofstream(made.root / "TXT" / (name + ".txt")) << "ARQUIVO: " << name << ".bin\nMODELO: R\n";
             if (i == 0)
                 made.genuine = *encodeFooter(image, 4321, "4A0B12", 1206367509, "0012.345.678/0001.95");
@@ -135,7 +137,7 @@ const HostileWorkspace& distinctWorkspace()
 // 20,000 descriptors that all name one image of 5,000 bytes.
 const HostileWorkspace& sharedWorkspace()
 {
-    static const HostileWorkspace& w = [] () -> HostileWorkspace& {
+    static const HostileWorkspace& w = []() -> HostileWorkspace& {
         static HostileWorkspace made("rows");
         std::vector<std::uint8_t> image(sharedImageSize);
         std::mt19937 gen(3);
@@ -178,7 +180,8 @@ void searchAfresh(benchmark::State& state, const HostileWorkspace& w)
     }
     state.counters["preparations"] = static_cast<double>(preparations);
     state.counters["process_ms"] =
-        (processSeconds() - start) * 1000 / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+        (processSeconds() - start) * 1000 /
+        static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
 }
 
 void SuggestionsOverSharedCrcImages(benchmark::State& state)
@@ -285,12 +288,13 @@ void runCli(benchmark::State& state, bool suggest)
         posix_spawn_file_actions_destroy(&actions);
         int status = 0;
         // A verdict, whichever: the typed code is not valid.
-        if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) < 1 ||
-            WEXITSTATUS(status) > 6) {
+        if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+            WEXITSTATUS(status) < 1 || WEXITSTATUS(status) > 6) {
             state.SkipWithError("morvanex-cli could not be run or gave an unexpected exit status");
             break;
         }
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
 }
 
@@ -307,8 +311,14 @@ void CliSuggestOverRowsOfOneImage(benchmark::State& state)
 } // namespace
 
 BENCHMARK(SuggestionsOverSharedCrcImages)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-BENCHMARK(SuggestionsOverSharedCrcImagesInABatch)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
-BENCHMARK(SuggestionsOverDistinctSharedCrcImages)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(SuggestionsOverSharedCrcImagesInABatch)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+BENCHMARK(SuggestionsOverDistinctSharedCrcImages)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 BENCHMARK(SuggestionsOverRowsOfOneImage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CliValidateOverRowsOfOneImage)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 BENCHMARK(CliSuggestOverRowsOfOneImage)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);

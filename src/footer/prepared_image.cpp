@@ -158,7 +158,8 @@ std::optional<PreparedImage> ImagePreparer::finish()
 {
     // The last, partial group as if the image went on with zeros.
     if (m_partialBytes) {
-        std::fill(m_partial.begin() + static_cast<std::ptrdiff_t>(m_partialBytes), m_partial.end(), std::uint8_t{0});
+        std::fill(m_partial.begin() + static_cast<std::ptrdiff_t>(m_partialBytes), m_partial.end(),
+                  std::uint8_t{0});
         m_partialBytes = 0;
         if (!scatterNext(m_partial.data()))
             return std::nullopt;
@@ -169,8 +170,8 @@ std::optional<PreparedImage> ImagePreparer::finish()
     const std::size_t streamLength = streamLengthFor(m_added);
     std::uint8_t* streams = m_image.m_streams.get();
     for (std::size_t offset = 0; offset < sampleStride && j < streamLength; ++offset)
-        std::fill(streams + offset * m_image.m_streamStride + j, streams + offset * m_image.m_streamStride + streamLength,
-                  std::uint8_t{0});
+        std::fill(streams + offset * m_image.m_streamStride + j,
+                  streams + offset * m_image.m_streamStride + streamLength, std::uint8_t{0});
     m_image.m_length = m_added;
     m_image.m_crc16 = m_crc;
     m_image.m_streamLength = streamLength;
@@ -202,7 +203,8 @@ bool ImagePreparer::grow()
         return false;
     const std::size_t j = m_groups * groupChunks;
     for (std::size_t offset = 0; offset < sampleStride && j; ++offset)
-        std::copy_n(m_image.m_streams.get() + offset * m_image.m_streamStride, j, streams.get() + offset * stride);
+        std::copy_n(m_image.m_streams.get() + offset * m_image.m_streamStride, j,
+                    streams.get() + offset * stride);
     m_image.m_streams = std::move(streams);
     m_image.m_capacity = stride * sampleStride;
     m_image.m_streamLength = length;

@@ -79,10 +79,10 @@ private:
     bool scatterNext(const std::uint8_t* group);
     bool grow();
 
-    PreparedImage m_image;         // being filled
-    PreparedImage m_spare;         // given back
-    std::size_t m_added = 0;       // bytes added
-    std::size_t m_groups = 0;      // whole groups scattered
+    PreparedImage m_image;    // being filled
+    PreparedImage m_spare;    // given back
+    std::size_t m_added = 0;  // bytes added
+    std::size_t m_groups = 0; // whole groups scattered
     std::uint16_t m_crc = 0;
     std::array<std::uint8_t, groupBytes> m_partial{}; // a group not yet whole
     std::size_t m_partialBytes = 0;

@@ -4,9 +4,8 @@
 #include "firmware/firmware_record.h"
 #include "footer/prepared_image.h"
 
-#include <string>
-
 #include <functional>
+#include <string>
 
 namespace morvanex {
 
@@ -84,7 +83,8 @@ void KeptImages::makeRoom(std::size_t size)
         drop(m_entries.find(m_uses.back()));
 }
 
-void KeptImages::keep(const Key& key, const FileIdentity& identity, const std::shared_ptr<PreparedImage>& image)
+void KeptImages::keep(const Key& key, const FileIdentity& identity,
+                      const std::shared_ptr<PreparedImage>& image)
 {
     if (const auto it = m_entries.find(key); it != m_entries.end())
         drop(it);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "text/input_file.h"
 #include "footer/footer_decoder.h"
 #include "footer/prepared_image.h"
+#include "text/input_file.h"
 #include "validation/row_images.h"
 
 #include <cstddef>

@@ -52,7 +52,8 @@ std::optional<PreparedImage> prepareImageFile(InputFile& file, bool swapped, Ima
     if (size > SIZE_MAX / 2 || !preparer.begin(static_cast<std::size_t>(size)))
         return tooLarge();
     // A piece larger than the file, to see its end in one read; the file may have grown since.
-    std::vector<std::uint8_t> piece(std::min(pieceBytes, (static_cast<std::size_t>(size) + 2) & ~std::size_t{1}));
+    std::vector<std::uint8_t> piece(
+        std::min(pieceBytes, (static_cast<std::size_t>(size) + 2) & ~std::size_t{1}));
     for (std::size_t got = piece.size(); got == piece.size();) {
         if (stop.stop_requested())
             return std::nullopt;

@@ -30,8 +30,8 @@ constexpr std::size_t cnpjNumberDigits = 14;
 
 // Characters a thermal print or a hurried hand makes hard to tell apart, and shapes that are near;
 // every two characters of one entry. A character may stand in several entries.
-constexpr std::string_view lookAlikes[] = {"0ODQ", "1IL!", "2Z", "5S$", "6G", "8B&", "UV",
-                                           "9S",   "8S",   "JI", "IT"};
+constexpr std::string_view lookAlikes[] = {"0ODQ", "1IL!", "2Z", "5S$", "6G", "8B&",
+                                           "UV",   "9S",   "8S", "JI",  "IT"};
 constexpr std::string_view nearShapes[] = {"CG", "EF", "MN", "KX", "PR", "38", "7T", "4A", "VY", "7Z"};
 // Two neighbours swapped: a slip of the hand about as likely as a near shape.
 constexpr int swapConfusion = 1;
@@ -65,7 +65,8 @@ bool together(std::span<const std::string_view> groups, char a, char b)
 // The four characters a checksum text starts with, as one number.
 std::uint32_t packed(std::span<const std::uint8_t, checksumDigits> text)
 {
-    return std::uint32_t{text[0]} << 24 | std::uint32_t{text[1]} << 16 | std::uint32_t{text[2]} << 8 | text[3];
+    return std::uint32_t{text[0]} << 24 | std::uint32_t{text[1]} << 16 | std::uint32_t{text[2]} << 8 |
+           text[3];
 }
 
 // The unmasked checksum digits as the four characters the catalogue rows are matched on, and as
@@ -146,7 +147,9 @@ public:
         for (std::size_t slot = 0; slot < m_slots.size(); ++slot)
             if (!uses[slot].empty())
                 order.push_back(slot);
-        const auto held = [this](std::size_t slot) { return m_images.holds(m_slots[slot].identity, m_slots[slot].swapped); };
+        const auto held = [this](std::size_t slot) {
+            return m_images.holds(m_slots[slot].identity, m_slots[slot].swapped);
+        };
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
             if (held(a) != held(b))
                 return held(a);
@@ -279,7 +282,8 @@ private:
         std::vector<Choice> choices;
         const auto choose = [&](int row) {
             const int slot = slotOf(row);
-            if (slot != noSlot && std::none_of(choices.begin(), choices.end(), [slot](const Choice& c) { return c.slot == slot; }))
+            if (slot != noSlot && std::none_of(choices.begin(), choices.end(),
+                                               [slot](const Choice& c) { return c.slot == slot; }))
                 choices.push_back({slot, row});
         };
         if (rows->second.size() == 1)
@@ -331,7 +335,8 @@ private:
         std::atomic<std::size_t> next{0};
         const auto work = [&] {
             for (std::size_t i = next++; i < pending.size() && !stopped(); i = next++)
-                outcomes[pending[i].candidate] = tryWith(m_candidates[pending[i].candidate], pending[i].row, image);
+                outcomes[pending[i].candidate] =
+                    tryWith(m_candidates[pending[i].candidate], pending[i].row, image);
         };
         std::vector<std::thread> helpers;
         const std::size_t blocks = pending.size() * (image.length() / blockSpan + 1);
@@ -353,9 +358,11 @@ private:
         if (image.crc16() != c.crc)
             return Outcome::Invalid;
         // A copy the decoder may hold as its own; the image lives on with the caller.
-        TriedRow source(std::shared_ptr<const PreparedImage>(std::shared_ptr<const PreparedImage>(), &image), row);
+        TriedRow source(std::shared_ptr<const PreparedImage>(std::shared_ptr<const PreparedImage>(), &image),
+                        row);
         FooterDecoder decoder(&source);
-        if (decoder.decode(footerOf(c.digits)) != ValidationStatus::Valid || !implausibleFields(decoder).empty())
+        if (decoder.decode(footerOf(c.digits)) != ValidationStatus::Valid ||
+            !implausibleFields(decoder).empty())
             return Outcome::Invalid;
         const std::string_view cnpj(reinterpret_cast<const char*>(decoder.cnpj.data()), cnpjDigits);
         if (m_rules.expectedCnpj && cnpj != *m_rules.expectedCnpj)

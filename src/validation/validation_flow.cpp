@@ -158,7 +158,8 @@ std::string rejectedCnpjMessage()
 }
 
 ValidationFlow::ValidationFlow(FirmwareCatalogue& catalogue, const Workspace& workspace, OperatorPrompts& prompts)
-    : m_catalogue(catalogue), m_workspace(workspace), m_prompts(prompts), m_lookup(catalogue, workspace, prompts)
+    : m_catalogue(catalogue), m_workspace(workspace), m_prompts(prompts),
+      m_lookup(catalogue, workspace, prompts)
 {
 }
 

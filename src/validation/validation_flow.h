@@ -114,7 +114,8 @@ public:
     // The same for a caller that answers for the operator: only codes that check Valid under options,
     // a checksum of several rows counting only with options.row among them, the CNPJ deciphered being
     // options.expectedCnpj when given.
-    std::vector<Suggestion> suggest(std::string_view code, const CheckOptions& options, std::stop_token stop = {});
+    std::vector<Suggestion> suggest(std::string_view code, const CheckOptions& options,
+                                    std::stop_token stop = {});
     // The desktop's validation: a failed decode as its message, otherwise the CNPJ question and, on
     // confirmation, the result rows. After any failure message, the operator may take a suggested
     // code. Messages are captioned appName.
@@ -125,7 +126,8 @@ public:
 private:
     std::vector<ImageReadFailure> unreadableImagesFor(const FooterDecoder& decoder) const;
     void offerSuggestions(std::string_view code, ValidationResult& result);
-    std::vector<Suggestion> suggest(std::string_view code, const SuggestionRules& rules, std::stop_token stop);
+    std::vector<Suggestion> suggest(std::string_view code, const SuggestionRules& rules,
+                                    std::stop_token stop);
 
     FirmwareCatalogue& m_catalogue;
     const Workspace& m_workspace;

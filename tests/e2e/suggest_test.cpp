@@ -59,9 +59,9 @@ std::string mistyped(std::string code, std::size_t position)
 TEST(Suggest, EachSuggestionValidatesUnderTheSameOptions)
 {
     const std::string pairA = "8D8KYAT7 GIC4RBEH 5U9EEJ9R 8D8DR3H7 FHC4M2893F9E"; // TKN500A.BIN, row 2
-    const auto encoded = runCli({"encode", "--image", std::string(MORVANEX_DEMO_DIR) + "/Bin/TKN500B.BIN", "--coo",
-                                 "321", "--serial", "C01100", "--time", "1500000000", "--cnpj",
-                                 "0011.222.333/0001.81"});
+    const auto encoded =
+        runCli({"encode", "--image", std::string(MORVANEX_DEMO_DIR) + "/Bin/TKN500B.BIN", "--coo", "321",
+                "--serial", "C01100", "--time", "1500000000", "--cnpj", "0011.222.333/0001.81"});
     ASSERT_EQ(encoded.exitCode, 0);
     const std::string pairB = encoded.out.substr(0, encoded.out.find('\n')); // TKN500B.BIN, row 3
     const struct
@@ -78,7 +78,9 @@ TEST(Suggest, EachSuggestionValidatesUnderTheSameOptions)
         {"--row of the other checksum", {"--row", "3"}, typo, genuine},
         {"--expect-cnpj of the document", {"--expect-cnpj", "0012.345.678/0001.95"}, typo, genuine},
         {"--expect-cnpj of another", {"--expect-cnpj", "0098.765.432/0001.10"}, typo, ""},
-        {"--row and --expect-cnpj", {"--row", "3", "--expect-cnpj", "0011.222.333/0001.81"}, mistyped(pairB, 3),
+        {"--row and --expect-cnpj",
+         {"--row", "3", "--expect-cnpj", "0011.222.333/0001.81"},
+         mistyped(pairB, 3),
          pairB},
     };
     const std::regex suggestionJson(R"re(\{"code":"([^"]+)"[^}]*"row":(\d+),"fileName":"([^"]*)"\})re");
@@ -89,8 +91,8 @@ TEST(Suggest, EachSuggestionValidatesUnderTheSameOptions)
         const auto r = validate(args);
         ASSERT_NE(r.exitCode, 0) << c.what;
         bool genuineSuggested = false;
-        for (auto it = std::sregex_iterator(r.out.begin(), r.out.end(), suggestionJson); it != std::sregex_iterator();
-             ++it) {
+        for (auto it = std::sregex_iterator(r.out.begin(), r.out.end(), suggestionJson);
+             it != std::sregex_iterator(); ++it) {
             const std::string code = (*it)[1];
             genuineSuggested = genuineSuggested || code == c.genuine;
             args = c.options;

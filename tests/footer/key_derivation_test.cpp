@@ -1,11 +1,10 @@
-#include "support/temp_dir.h"
 #include "footer/checksum.h"
 #include "footer/key_derivation.h"
 #include "footer/prepared_image.h"
-
-#include <gtest/gtest.h>
+#include "support/temp_dir.h"
 
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <random>
 #include <vector>
 
@@ -213,7 +212,8 @@ TEST(KeyDerivation, AnImagePreparedPieceByPieceIsTheSame)
             const auto image = std::span<const std::uint8_t>(bytes).first(length);
             const auto whole = PreparedImage::prepare(image);
             // The memory to be filled held samples where this image has none.
-            const auto blocks = std::span<const std::uint8_t>(bytes).first((length + blockSpan - 1) / blockSpan * blockSpan);
+            const auto blocks =
+                std::span<const std::uint8_t>(bytes).first((length + blockSpan - 1) / blockSpan * blockSpan);
             ASSERT_TRUE(preparer.begin(blocks.size()) && preparer.add(blocks));
             preparer.recycle(std::move(*preparer.finish()));
 
@@ -250,15 +250,20 @@ TEST(KeyDerivation, ImagesDecodeAlikeWithTheSameCrcAndSamples)
     const auto image = prepared(bytes);
     const std::pair<const char*, bool> cases[] = {
         {"a copy", image.decodesAs(prepared(bytes))},
-        {"zeros of two lengths within one block", prepared(std::vector<std::uint8_t>(65537)).decodesAs(
-                                                       prepared(std::vector<std::uint8_t>(2 * 65536)))},
+        {"zeros of two lengths within one block",
+         prepared(std::vector<std::uint8_t>(65537))
+             .decodesAs(prepared(std::vector<std::uint8_t>(2 * 65536)))},
     };
     for (const auto& [what, alike] : cases)
         EXPECT_TRUE(alike) << what;
     const std::pair<const char*, PreparedImage> unlike[] = {
         {"the first byte changed", prepared(changed(0))},
         {"a byte of the last block changed", prepared(changed(bytes.size() - 1))},
-        {"one block more of zeros", prepared([&] { auto b = bytes; b.resize(3 * 65536 + 1); return b; }())},
+        {"one block more of zeros", prepared([&] {
+             auto b = bytes;
+             b.resize(3 * 65536 + 1);
+             return b;
+         }())},
         {"zeros", prepared(std::vector<std::uint8_t>(bytes.size()))},
     };
     const PreparedImage sameCrc = prepared(crcZero(bytes));

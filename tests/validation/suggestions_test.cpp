@@ -11,9 +11,8 @@
 #include "validation/suggestions.h"
 #include "validation/validation_flow.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <stop_token>
 #include <thread>
 #include <tuple>
@@ -194,10 +193,19 @@ TEST_F(Suggestions, EveryRowOfTheChecksumIsTriedWithoutAsking)
 class StopAfter : public RowImages
 {
 public:
-    StopAfter(RowImages& images, std::stop_source& stop, int count) : m_images(images), m_stop(stop), m_count(count) {}
+    StopAfter(RowImages& images, std::stop_source& stop, int count)
+        : m_images(images), m_stop(stop), m_count(count)
+    {
+    }
 
-    std::optional<FileIdentity> identify(const FirmwareRecord& row) override { return m_images.identify(row); }
-    bool holds(const FileIdentity& identity, bool swapped) const override { return m_images.holds(identity, swapped); }
+    std::optional<FileIdentity> identify(const FirmwareRecord& row) override
+    {
+        return m_images.identify(row);
+    }
+    bool holds(const FileIdentity& identity, bool swapped) const override
+    {
+        return m_images.holds(identity, swapped);
+    }
     PreparedImageRef image(const FirmwareRecord& row, std::stop_token stop) override
     {
         PreparedImageRef image = m_images.image(row, stop);
@@ -223,9 +231,13 @@ TEST(SuggestionSearch, SharesImagesKeepsItsBoundsAndHonoursTheOptions)
     const Workspace workspace(dir.path());
     const auto image = randomBytes(70001, 3);
     const std::vector<std::uint8_t> zeros(70000);
-    for (const auto& [descriptor, name] : {std::pair{"a1", "fw.bin"}, {"a2", "FW.BIN"}, {"a3", "fw.bin. "},
-                                           {"z1", "z1.bin"}, {"z2", "z2.bin"}})
-        dir.write(std::string("TXT/") + descriptor + ".txt", std::string("ARQUIVO: ") + name + "\nMODELO: M\n");
+    for (const auto& [descriptor, name] : {std::pair{"a1", "fw.bin"},
+                                           {"a2", "FW.BIN"},
+                                           {"a3", "fw.bin. "},
+                                           {"z1", "z1.bin"},
+                                           {"z2", "z2.bin"}})
+        dir.write(std::string("TXT/") + descriptor + ".txt",
+                  std::string("ARQUIVO: ") + name + "\nMODELO: M\n");
     dir.write("Bin/fw.bin", image);
     dir.write("Bin/z1.bin", zeros);
     dir.write("Bin/z2.bin", std::vector<std::uint8_t>(2 * zeros.size()));
@@ -247,11 +259,11 @@ TEST(SuggestionSearch, SharesImagesKeepsItsBoundsAndHonoursTheOptions)
         const char* what;
         std::string typed;
         SuggestionRules rules;
-        std::string first; // empty: no suggestion
-        int row;           // the row the first names
+        std::string first;                     // empty: no suggestion
+        int row;                               // the row the first names
         std::vector<std::size_t> preparations; // by each search in turn, of one flow
         std::size_t keptBound = 0;             // 0: images read afresh for each search
-        int stopAfter = -1; // images a search gets before a stop is requested; -1: never
+        int stopAfter = -1;                    // images a search gets before a stop is requested; -1: never
     } cases[] = {
         {"three spellings of one file, every row tried", typo, {}, genuine, 0, {1}},
         {"three spellings, no row chosen: each code would be ambiguous", typo, {false}, "", -1, {0}},
@@ -262,7 +274,13 @@ TEST(SuggestionSearch, SharesImagesKeepsItsBoundsAndHonoursTheOptions)
         {"two images of one CRC-16, the other chosen", zeroTypo, {false, 4}, "", -1, {1}},
         {"the document's CNPJ expected", typo, {true, -1, cnpj}, genuine, 0, {1}},
         {"another CNPJ expected", typo, {true, -1, "0098.765.432/0001.10"}, "", -1, {1}},
-        {"a batch prepares only what its bound does not hold", zeroTypo, {}, zeroCode, 3, {2, 1, 1}, oneZeroImage},
+        {"a batch prepares only what its bound does not hold",
+         zeroTypo,
+         {},
+         zeroCode,
+         3,
+         {2, 1, 1},
+         oneZeroImage},
         {"a batch whose bound holds both", zeroTypo, {}, zeroCode, 3, {2, 0}, 2 * oneZeroImage},
         {"stopped before it starts", zeroTypo, {}, "", -1, {0}, 0, 0},
         {"stopped after the first image", zeroTypo, {}, "", -1, {1}, 0, 1},
@@ -279,7 +297,8 @@ TEST(SuggestionSearch, SharesImagesKeepsItsBoundsAndHonoursTheOptions)
             StopAfter counted(images, stop, c.stopAfter);
             const std::size_t before = images.preparations();
             const auto found = findSuggestions(c.typed, catalogue, counted, c.rules, stop.get_token());
-            EXPECT_EQ(images.preparations() - before, c.preparations[search]) << c.what << ", search " << search;
+            EXPECT_EQ(images.preparations() - before, c.preparations[search])
+                << c.what << ", search " << search;
             EXPECT_EQ(found.empty() ? "" : found.front().code, c.first) << c.what << ", search " << search;
             if (!found.empty())
                 EXPECT_EQ(found.front().row, c.row) << c.what << ", search " << search;
@@ -294,8 +313,9 @@ TEST(SuggestionSearch, SharesImagesKeepsItsBoundsAndHonoursTheOptions)
 TEST(Confusion, LookAlikesAboveNearShapes)
 {
     const std::tuple<char, char, int> cases[] = {
-        {'o', 'O', 3}, {'O', '0', 2}, {'9', 'S', 2}, {'S', '8', 2}, {'J', 'I', 2}, {'I', 'T', 2}, {'I', 'L', 2},
-        {'3', '8', 1}, {'7', 'T', 1}, {'J', 'T', 0}, {'9', '5', 0}, {'9', '8', 0}, {'B', 'S', 0}, {'A', 'A', 0},
+        {'o', 'O', 3}, {'O', '0', 2}, {'9', 'S', 2}, {'S', '8', 2}, {'J', 'I', 2},
+        {'I', 'T', 2}, {'I', 'L', 2}, {'3', '8', 1}, {'7', 'T', 1}, {'J', 'T', 0},
+        {'9', '5', 0}, {'9', '8', 0}, {'B', 'S', 0}, {'A', 'A', 0},
     };
     for (const auto& [typed, suggested, level] : cases)
         EXPECT_EQ(confusion(typed, suggested), level) << typed << " for " << suggested;
