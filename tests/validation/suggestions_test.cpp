@@ -310,6 +310,34 @@ TEST(SuggestionSearch, SharesImagesKeepsItsBoundsAndHonoursTheOptions)
     EXPECT_EQ(catalogue.selectedIndex, -1);
 }
 
+// The desktop's way: the search on a worker thread (its decodes on every core, the image being large)
+// while the window's thread checks codes with the same flow; the search reads only the catalogue's
+// rows and the workspace, so it finds what it finds alone and the checks stay as they were.
+TEST_F(Suggestions, OnAWorkerWhileTheFlowChecks)
+{
+    const auto large = randomBytes(2 << 20, 7);
+    dir.write("Bin/fw.bin", large);
+    FirmwareCatalogue reloaded;
+    loadCatalogue(reloaded, workspace, prompts);
+    const std::string code = *encodeFooter(large, 1234, "4A0B12", 1206367509, cnpj);
+    ValidationFlow flow(reloaded, workspace, prompts);
+    const auto alone = flow.suggest(shifted(code, 14, 1));
+    ASSERT_FALSE(alone.empty());
+    ASSERT_EQ(alone.front().code, code);
+
+    std::vector<Suggestion> found;
+    std::jthread worker([&](std::stop_token stop) { found = flow.suggest(shifted(code, 14, 1), stop); });
+    for (int i = 0; i < 20; ++i) {
+        const CodeCheck check = flow.check(code);
+        EXPECT_EQ(check.status, ValidationStatus::Valid);
+        EXPECT_EQ(check.row, 0);
+    }
+    worker.join();
+    ASSERT_EQ(found.size(), alone.size());
+    for (std::size_t i = 0; i < found.size(); ++i)
+        EXPECT_EQ(found[i].code, alone[i].code);
+}
+
 TEST(Confusion, LookAlikesAboveNearShapes)
 {
     const std::tuple<char, char, int> cases[] = {
