@@ -105,11 +105,13 @@ public:
 
     CodeCheck check(std::string_view code);
     // The codes one edit away that decode Valid and plausible, ranked (findSuggestions), every row of
-    // their checksum tried, as for the desktop's operator, who chooses among them. Uses the images kept
-    // for a batch, otherwise prepares the images of this search for it alone, one at a time. Without
-    // kept images it touches nothing of this flow (nor the catalogue's selectedIndex, nor the prompts):
-    // it may run on a worker thread, with stop to end it, while the flow lives; with them, only on
-    // the thread that checks.
+    // their checksum tried, as for the desktop's operator, who chooses among them; nothing once stop
+    // is requested. Uses the images kept for a batch, otherwise prepares the images of this search for
+    // it alone, one at a time. Without kept images it reads the catalogue's rows and the workspace and
+    // nothing else (not selectedIndex, not the prompts, not the lookup of check): it may run on a
+    // worker thread while this flow checks and validates on another, as long as the flow, the
+    // catalogue and the workspace outlive it and keepImages is not called meanwhile. With kept images
+    // it uses them, and runs only on the thread that checks.
     std::vector<Suggestion> suggest(std::string_view code, std::stop_token stop = {});
     // The same for a caller that answers for the operator: only codes that check Valid under options,
     // a checksum of several rows counting only with options.row among them, the CNPJ deciphered being
