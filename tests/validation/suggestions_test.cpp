@@ -254,11 +254,18 @@ TEST(SuggestionSearch, SharesImagesKeepsItsBoundsAndHonoursTheOptions)
     const std::string zeroTypo = shifted(zeroCode, 14, 1);
     const std::size_t oneZeroImage = PreparedImage::memoryFor(2 * zeros.size()) + 1000; // not both
 
+    // SuggestionRules as written down: every row tried, else the one row; the CNPJ expected, if any.
+    struct Rules
+    {
+        bool everyRow = true;
+        int row = -1;
+        const char* cnpj = nullptr;
+    };
     const struct
     {
         const char* what;
         std::string typed;
-        SuggestionRules rules;
+        Rules rules;
         std::string first;                     // empty: no suggestion
         int row;                               // the row the first names
         std::vector<std::size_t> preparations; // by each search in turn, of one flow
@@ -272,7 +279,7 @@ TEST(SuggestionSearch, SharesImagesKeepsItsBoundsAndHonoursTheOptions)
         {"two images of one CRC-16, every row tried", zeroTypo, {}, zeroCode, 3, {2}},
         {"two images of one CRC-16, the code's own chosen", zeroTypo, {false, 3}, zeroCode, 3, {1}},
         {"two images of one CRC-16, the other chosen", zeroTypo, {false, 4}, "", -1, {1}},
-        {"the document's CNPJ expected", typo, {true, -1, cnpj}, genuine, 0, {1}},
+        {"the document's CNPJ expected", typo, {true, -1, cnpj.c_str()}, genuine, 0, {1}},
         {"another CNPJ expected", typo, {true, -1, "0098.765.432/0001.10"}, "", -1, {1}},
         {"a batch prepares only what its bound does not hold",
          zeroTypo,
@@ -296,15 +303,16 @@ TEST(SuggestionSearch, SharesImagesKeepsItsBoundsAndHonoursTheOptions)
                 stop.request_stop();
             StopAfter counted(images, stop, c.stopAfter);
             const std::size_t before = images.preparations();
-            const auto found = findSuggestions(c.typed, catalogue, counted, c.rules, stop.get_token());
+            SuggestionRules rules{c.rules.everyRow, c.rules.row, std::nullopt};
+            if (c.rules.cnpj)
+                rules.expectedCnpj = c.rules.cnpj;
+            const auto found = findSuggestions(c.typed, catalogue, counted, rules, stop.get_token());
             EXPECT_EQ(images.preparations() - before, c.preparations[search])
                 << c.what << ", search " << search;
             EXPECT_EQ(found.empty() ? "" : found.front().code, c.first) << c.what << ", search " << search;
-            if (!found.empty())
-                EXPECT_EQ(found.front().row, c.row) << c.what << ", search " << search;
+            EXPECT_EQ(found.empty() ? -1 : found.front().row, c.row) << c.what << ", search " << search;
         }
-        if (c.keptBound)
-            EXPECT_LE(kept.bytes(), c.keptBound) << c.what;
+        EXPECT_LE(kept.bytes(), c.keptBound) << c.what;
     }
     EXPECT_TRUE(prompts.choices.empty());
     EXPECT_EQ(catalogue.selectedIndex, -1);
