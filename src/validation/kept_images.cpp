@@ -5,6 +5,7 @@
 #include "footer/prepared_image.h"
 
 #include <functional>
+#include <string>
 
 namespace morvanex {
 
@@ -20,7 +21,7 @@ PreparedImageRef KeptImages::loadPreparedImage(std::span<const std::uint8_t, 4> 
     return record ? imageOf(*record) : nullptr;
 }
 
-PreparedImageRef KeptImages::imageOf(const FirmwareRecord& record)
+PreparedImageRef KeptImages::imageOf(const FirmwareRecord& record, std::stop_token stop)
 {
     // Checked at every validation: a kept image counts only while its file is unchanged.
     const auto seen = m_seen.find(&record);
@@ -41,20 +42,37 @@ PreparedImageRef KeptImages::imageOf(const FirmwareRecord& record)
         m_seen[&record] = Seen{*path, *before, key};
     if (PreparedImageRef kept = find(key, identity))
         return kept;
-
-    const auto bytes = m_lookup.readImage(record, *file);
-    if (!bytes)
+    if (stop.stop_requested())
         return nullptr;
-    auto prepared = PreparedImage::prepare(*bytes);
+
+    // A file changed within the clock tick of its time could change again unseen: not kept.
+    const bool keeping = file->settled();
+    if (const std::size_t size = PreparedImage::memoryFor(identity.size); keeping && size <= m_bound)
+        makeRoom(size);
+    ++m_preparations;
+    std::string reason;
+    auto prepared = prepareImageFile(*file, key.swapped, m_preparer, stop, &reason);
     if (!prepared) {
-        m_lookup.fail(record, notEnoughMemory(bytes->size()));
+        if (!reason.empty())
+            m_lookup.fail(record, reason);
         return nullptr;
     }
-    auto image = std::make_shared<const PreparedImage>(std::move(*prepared));
-    // A file changed within the clock tick of its time could change again unseen: not kept.
-    if (file->settled())
+    auto image = std::make_shared<PreparedImage>(std::move(*prepared));
+    if (keeping)
         keep(key, identity, image);
     return image;
+}
+
+std::optional<FileIdentity> KeptImages::identify(const FirmwareRecord& row)
+{
+    const auto file = m_lookup.openImage(row);
+    return file ? std::optional(file->identity()) : std::nullopt;
+}
+
+bool KeptImages::holds(const FileIdentity& identity, bool swapped) const
+{
+    const auto it = m_entries.find(Key{identity.device, identity.inode, swapped});
+    return it != m_entries.end() && it->second.identity == identity;
 }
 
 PreparedImageRef KeptImages::find(const Key& key, const FileIdentity& identity)
@@ -70,15 +88,21 @@ PreparedImageRef KeptImages::find(const Key& key, const FileIdentity& identity)
     return it->second.image;
 }
 
-void KeptImages::keep(const Key& key, const FileIdentity& identity, const PreparedImageRef& image)
+void KeptImages::makeRoom(std::size_t size)
+{
+    while (!m_uses.empty() && m_bytes + size > m_bound)
+        drop(m_entries.find(m_uses.back()));
+}
+
+void KeptImages::keep(const Key& key, const FileIdentity& identity,
+                      const std::shared_ptr<PreparedImage>& image)
 {
     if (const auto it = m_entries.find(key); it != m_entries.end())
         drop(it);
     const std::size_t size = image->memoryBytes();
     if (size > m_bound)
         return;
-    while (m_bytes + size > m_bound)
-        drop(m_entries.find(m_uses.back()));
+    makeRoom(size);
     m_uses.push_front(key);
     m_entries.emplace(key, Entry{identity, image, m_uses.begin()});
     m_bytes += size;
@@ -87,6 +111,9 @@ void KeptImages::keep(const Key& key, const FileIdentity& identity, const Prepar
 void KeptImages::drop(Entries::iterator it)
 {
     m_bytes -= it->second.image->memoryBytes();
+    // Unless a decode still holds it, its memory serves the next image prepared.
+    if (it->second.image.use_count() == 1)
+        m_preparer.recycle(std::move(*it->second.image));
     m_uses.erase(it->second.use);
     m_entries.erase(it);
 }

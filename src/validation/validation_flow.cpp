@@ -5,6 +5,7 @@
 #include "firmware/workspace.h"
 #include "validation/firmware_lookup.h"
 #include "validation/operator_prompts.h"
+#include "validation/row_images.h"
 #include "text/text_encoding.h"
 #include "footer/calendar_time.h"
 
@@ -144,7 +145,8 @@ std::string rejectedCnpjMessage()
 }
 
 ValidationFlow::ValidationFlow(FirmwareCatalogue& catalogue, const Workspace& workspace, OperatorPrompts& prompts)
-    : m_catalogue(catalogue), m_prompts(prompts), m_lookup(catalogue, workspace, prompts)
+    : m_catalogue(catalogue), m_workspace(workspace), m_prompts(prompts),
+      m_lookup(catalogue, workspace, prompts)
 {
 }
 
@@ -233,13 +235,24 @@ std::vector<ImageReadFailure> ValidationFlow::unreadableImagesFor(const FooterDe
     return images;
 }
 
-std::vector<Suggestion> ValidationFlow::suggest(std::string_view code)
+std::vector<Suggestion> ValidationFlow::suggest(std::string_view code, std::stop_token stop)
 {
-    std::optional<KeptImages> own;
-    KeptImages& images = m_kept ? *m_kept : own.emplace(m_lookup);
-    return findSuggestions(code, m_catalogue, [this, &images](int row) {
-        return images.imageOf(m_catalogue.rows[static_cast<std::size_t>(row)]);
-    });
+    return suggest(code, SuggestionRules{}, std::move(stop));
+}
+
+std::vector<Suggestion> ValidationFlow::suggest(std::string_view code, const CheckOptions& options,
+                                                std::stop_token stop)
+{
+    return suggest(code, SuggestionRules{false, options.row, options.expectedCnpj}, std::move(stop));
+}
+
+std::vector<Suggestion> ValidationFlow::suggest(std::string_view code, const SuggestionRules& rules,
+                                                std::stop_token stop)
+{
+    if (m_kept)
+        return findSuggestions(code, m_catalogue, *m_kept, rules, std::move(stop));
+    FreshImages images(m_workspace);
+    return findSuggestions(code, m_catalogue, images, rules, std::move(stop));
 }
 
 void ValidationFlow::offerSuggestions(std::string_view code, ValidationResult& result)

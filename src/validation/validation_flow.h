@@ -8,6 +8,7 @@
 
 #include <array>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -134,9 +135,20 @@ public:
     // it is one of them (else Ambiguous), a decoded code is judged plausible and its CNPJ compared with
     // options.expectedCnpj; the verdict says what came of it. Nothing is asked of the operator.
     CodeCheck check(std::string_view code, const CheckOptions& options);
-    // The codes one edit away that decode Valid and plausible, ranked (findSuggestions). Uses the
-    // images kept for a batch, otherwise prepares the images of this search for it alone.
-    std::vector<Suggestion> suggest(std::string_view code);
+    // The codes one edit away that decode Valid and plausible, ranked (findSuggestions), every row of
+    // their checksum tried, as for the desktop's operator, who chooses among them; nothing once stop
+    // is requested. Uses the images kept for a batch, otherwise prepares the images of this search for
+    // it alone, one at a time. Without kept images it reads the catalogue's rows and the workspace and
+    // nothing else (not selectedIndex, not the prompts, not the lookup of check): it may run on a
+    // worker thread while this flow checks and validates on another, as long as the flow, the
+    // catalogue and the workspace outlive it and keepImages is not called meanwhile. With kept images
+    // it uses them, and runs only on the thread that checks.
+    std::vector<Suggestion> suggest(std::string_view code, std::stop_token stop = {});
+    // The same for a caller that answers for the operator: only codes that check Valid under options,
+    // a checksum of several rows counting only with options.row among them, the CNPJ deciphered being
+    // options.expectedCnpj when given.
+    std::vector<Suggestion> suggest(std::string_view code, const CheckOptions& options,
+                                    std::stop_token stop = {});
     // The desktop's validation: a failed decode as its message, otherwise the CNPJ question and, on
     // confirmation, the result rows. After any failure message, the operator may take a suggested
     // code. Messages are captioned appName.
@@ -150,8 +162,11 @@ private:
     CodeCheck decode(std::string_view code);
     std::vector<ImageReadFailure> unreadableImagesFor(const FooterDecoder& decoder) const;
     void offerSuggestions(std::string_view code, ValidationResult& result);
+    std::vector<Suggestion> suggest(std::string_view code, const SuggestionRules& rules,
+                                    std::stop_token stop);
 
     FirmwareCatalogue& m_catalogue;
+    const Workspace& m_workspace;
     OperatorPrompts& m_prompts;
     FirmwareLookup m_lookup;
     std::optional<KeptImages> m_kept;

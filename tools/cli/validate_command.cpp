@@ -46,8 +46,8 @@ std::string suggestionLines(const std::vector<Suggestion>& suggestions)
     return lines;
 }
 
-// Positions counted from 1, as in the text lines.
-std::string suggestionsJson(const std::vector<Suggestion>& suggestions)
+// Positions counted from 1, as in the text lines; the row and the image file each decodes with.
+std::string suggestionsJson(const std::vector<Suggestion>& suggestions, const FirmwareCatalogue& catalogue)
 {
     std::string list = "[";
     for (const Suggestion& s : suggestions) {
@@ -59,7 +59,9 @@ std::string suggestionsJson(const std::vector<Suggestion>& suggestions)
             .addRaw("positions", positions + "]")
             .add("typed", utf8(s.typed))
             .add("suggested", s.suggested)
-            .addBool("cnpjCheckDigits", s.cnpjCheckDigits);
+            .addBool("cnpjCheckDigits", s.cnpjCheckDigits)
+            .addNumber("row", s.row)
+            .add("fileName", utf8(catalogue.rows.at(static_cast<std::size_t>(s.row)).fileName));
         list += (list.size() > 1 ? "," : "") + o.str();
     }
     return list + "]";
@@ -116,7 +118,7 @@ Verdict Validator::validate(std::string_view code, std::size_t charactersCut)
             sayUnreadable(image);
     std::vector<Suggestion> suggestions;
     if (m_options.suggest && check.verdict != Verdict::Valid)
-        suggestions = m_flow.suggest(code);
+        suggestions = m_flow.suggest(code, m_options.check);
     report(check, suggestions);
     return check.verdict;
 }
@@ -165,7 +167,7 @@ void Validator::reportJson(const CodeCheck& check, const std::vector<Suggestion>
     if (!check.reason.empty())
         o.add("reason", check.reason);
     if (m_options.suggest && verdict != Verdict::Valid)
-        o.addRaw("suggestions", suggestionsJson(suggestions));
+        o.addRaw("suggestions", suggestionsJson(suggestions, m_catalogue));
     m_outputOk = writeOut(o.str() + "\n");
 }
 
