@@ -336,7 +336,7 @@ TEST_F(Suggestions, OnAWorkerWhileTheFlowChecks)
     std::vector<Suggestion> found;
     std::jthread worker([&](std::stop_token stop) { found = flow.suggest(shifted(code, 14, 1), stop); });
     for (int i = 0; i < 20; ++i) {
-        const CodeCheck check = flow.check(code);
+        const CodeCheck check = flow.check(code, {});
         EXPECT_EQ(check.status, ValidationStatus::Valid);
         EXPECT_EQ(check.row, 0);
     }
