@@ -99,7 +99,7 @@ constexpr std::size_t shortInput = 128;
 
 struct Kernels
 {
-    std::array<CrcKernel, 3> crc{};
+    std::array<CrcKernel, 4> crc{};
     std::size_t crcCount = 0;
     std::array<ByteSumKernel, 3> byteSum{};
     std::size_t byteSumCount = 0;
@@ -118,6 +118,8 @@ const Kernels& kernels()
 #ifdef MORVANEX_X86_KERNELS
         if (simd::cpuHasPclmul())
             k.crc[k.crcCount++] = CrcKernel::Pclmul;
+        if (simd::cpuHasVpclmul256())
+            k.crc[k.crcCount++] = CrcKernel::Vpclmul256;
         if (simd::cpuHasVpclmul())
             k.crc[k.crcCount++] = CrcKernel::Vpclmul;
         k.byteSum[k.byteSumCount++] = ByteSumKernel::Sse2; // part of every x86-64
@@ -154,6 +156,10 @@ T crcRun(CrcKernel kernel, T reg, std::span<const std::uint8_t> data,
     case CrcKernel::Pclmul:
         if (data.size() >= simd::foldMinimum)
             return folded(simd::foldPclmul);
+        break;
+    case CrcKernel::Vpclmul256:
+        if (data.size() >= simd::foldMinimum)
+            return folded(simd::foldVpclmul256);
         break;
     case CrcKernel::Slicing:
         break;
@@ -240,6 +246,8 @@ std::string_view kernelName(CrcKernel kernel)
         return "slicing-by-16";
     case CrcKernel::Pclmul:
         return "pclmul";
+    case CrcKernel::Vpclmul256:
+        return "vpclmul-256";
     case CrcKernel::Vpclmul:
         return "vpclmul-512";
     }

@@ -10,8 +10,8 @@
 
 namespace morvanex::detail {
 
-// Both CRCs have the same kernels: the table, and folding by 128- or 512-bit carry-less products.
-enum class CrcKernel { Slicing, Pclmul, Vpclmul };
+// Both CRCs have the same kernels: the table, and folding by 128-, 256- or 512-bit carry-less products.
+enum class CrcKernel { Slicing, Pclmul, Vpclmul256, Vpclmul };
 enum class ByteSumKernel { Portable, Sse2, Avx2 };
 
 // The kernels this CPU runs, portable first and the one the public routines use last.
