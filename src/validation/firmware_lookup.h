@@ -1,10 +1,12 @@
 #pragma once
 
 #include "text/input_file.h"
+#include "firmware/workspace.h"
 #include "footer/footer_decoder.h"
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace morvanex {
@@ -12,7 +14,6 @@ namespace morvanex {
 class FirmwareCatalogue;
 class FirmwareRecord;
 class OperatorPrompts;
-class Workspace;
 
 // Catalogue rows whose footerChecksum starts with the four characters, in catalogue order.
 std::vector<int> matchingRows(const FirmwareCatalogue& catalogue, std::span<const std::uint8_t, 4> checksumText);
@@ -40,6 +41,9 @@ public:
     // The first steps of every lookup: the row the checksum text names (the operator chooses among
     // several), also set as the catalogue's selectedIndex; null when none is settled on.
     const FirmwareRecord* findRow(std::span<const std::uint8_t, 4> checksumText, int& chosenRow);
+    // The identity of the file openImage would open for the row, looked at without opening it;
+    // nothing when it cannot be examined (nothing noted: openImage says why).
+    std::optional<FileIdentity> imageIdentity(const FirmwareRecord& record);
     // The row's image file opened as it is now; nothing when it cannot be (lastFailure says why).
     std::optional<InputFile> openImage(const FirmwareRecord& record);
     // The rest of the row's open image file, byte pairs swapped for the byte-swapped models; nothing
@@ -57,6 +61,8 @@ private:
     const Workspace& m_workspace;
     OperatorPrompts& m_prompts;
     std::optional<ImageReadFailure> m_failure;
+    std::vector<int> m_candidates;                                  // of the last lookup
+    std::unordered_map<std::string, Workspace::ImagePlace> m_places; // by file name
 };
 
 } // namespace morvanex
