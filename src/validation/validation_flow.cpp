@@ -166,6 +166,11 @@ void ValidationFlow::keepImages(std::size_t byteBound)
     m_kept.emplace(m_lookup, byteBound);
 }
 
+void ValidationFlow::keepImages(KeptImageStore& shared)
+{
+    m_kept.emplace(m_lookup, shared);
+}
+
 CodeCheck ValidationFlow::check(std::string_view code)
 {
     m_catalogue.selectedIndex = -1;

@@ -101,6 +101,8 @@ public:
     // From now on images are kept prepared between codes, as a batch wants; by default each code reads
     // its image afresh and nothing is kept.
     void keepImages(std::size_t byteBound = keptImageBound);
+    // The same in a store that flows on other threads share, so that they keep one copy of an image.
+    void keepImages(KeptImageStore& shared);
 
     CodeCheck check(std::string_view code);
     // The codes one edit away that decode Valid and plausible, ranked (findSuggestions). Uses the
