@@ -145,11 +145,18 @@ WorkspaceImageChecksums::compute(InputFile& file, const Wanted& wanted, std::spa
         if (*got == 0)
             break;
         const std::span<std::uint8_t> piece = buffer.first(*got);
-        if (wanted[slot(ImageChecksum::Footer)])
+        const bool footer = wanted[slot(ImageChecksum::Footer)];
+        const bool swappedFooter = wanted[slot(ImageChecksum::SwappedFooter)];
+        if (wanted[slot(ImageChecksum::Display)] && footer != swappedFooter) {
+            // A line's two procedures: both checksums from one pass over the piece.
+            crc16AndByteSum16Update(footer ? plain : swapped, sum, piece, swappedFooter);
+            continue;
+        }
+        if (footer)
             plain = crc16Update(plain, piece);
         if (wanted[slot(ImageChecksum::Display)])
             sum = byteSum16Update(sum, piece);
-        if (wanted[slot(ImageChecksum::SwappedFooter)]) {
+        if (swappedFooter) {
             swapBytePairs(piece);
             swapped = crc16Update(swapped, piece);
         }

@@ -168,7 +168,7 @@ const FoldConstants& constantsFor(FoldedCrc crc)
 }
 
 #define MORVANEX_TARGET_PCLMUL __attribute__((target("pclmul,sse4.1")))
-#define MORVANEX_TARGET_VPCLMUL256 __attribute__((target("pclmul,sse4.1,avx2,vpclmulqdq")))
+#define MORVANEX_TARGET_VPCLMUL256 __attribute__((target("pclmul,sse4.1,ssse3,avx2,vpclmulqdq")))
 #define MORVANEX_TARGET_VPCLMUL __attribute__((target("pclmul,sse4.1,avx512f,vpclmulqdq")))
 #define MORVANEX_TARGET_AVX2 __attribute__((target("avx2")))
 
@@ -295,6 +295,78 @@ MORVANEX_TARGET_VPCLMUL256 std::size_t foldVpclmul256(FoldedCrc crc, std::uint32
     // The two 128-bit lanes of the last vector, earliest first.
     const __m128i one = fold(_mm256_castsi256_si128(mid), foldVector(c.byLane), _mm256_extracti128_si256(mid, 1));
     return finishLanes(c, one, data.data(), p, n, folded);
+}
+
+namespace {
+
+// 32 bytes added up into sums as they are, and given with the bytes of every pair swapped when Swap is set.
+template <bool Swap>
+MORVANEX_TARGET_VPCLMUL256 inline __m256i takeSummed(const std::uint8_t* p, __m256i pairs, __m256i& sums)
+{
+    const __m256i v = load256(p);
+    sums = _mm256_add_epi64(sums, _mm256_sad_epu8(v, _mm256_setzero_si256()));
+    if constexpr (Swap)
+        return _mm256_shuffle_epi8(v, pairs);
+    return v;
+}
+
+// foldVpclmul256 over the bytes with every pair swapped when Swap is set, adding up the bytes as they
+// are into sum on the way: the two checksums of a catalogue image from one read of its bytes.
+template <bool Swap>
+MORVANEX_TARGET_VPCLMUL256 std::size_t foldVpclmul256Summed(FoldedCrc crc, std::uint32_t reg,
+                                                            std::span<const std::uint8_t> data,
+                                                            FoldedBlock& folded, std::uint64_t& sum)
+{
+    constexpr std::size_t midBytes = midLane / 8;
+    const FoldConstants& c = constantsFor(crc);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i pairs = _mm256_set_epi8(14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1, 14, 15, 12, 13,
+                                          10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1);
+    __m256i sums = zero;
+    const std::uint8_t* p = data.data();
+    std::size_t n = data.size();
+    __m256i acc[midLanes];
+    for (unsigned i = 0; i < midLanes; ++i)
+        acc[i] = takeSummed<Swap>(p + midBytes * i, pairs, sums);
+    acc[0] = _mm256_xor_si256(acc[0], _mm256_set_epi64x(0, 0, 0, reg));
+    p += foldMinimum;
+    n -= foldMinimum;
+
+    const __m256i far = midFoldVector(c.byNarrowLanes);
+    for (; n >= foldMinimum; n -= foldMinimum, p += foldMinimum)
+        for (unsigned i = 0; i < midLanes; ++i)
+            acc[i] = fold(acc[i], far, takeSummed<Swap>(p + midBytes * i, pairs, sums));
+
+    const __m256i near = midFoldVector(c.byMidLane);
+    __m256i mid = acc[0];
+    for (unsigned i = 1; i < midLanes; ++i)
+        mid = fold(mid, near, acc[i]);
+    const __m128i k = foldVector(c.byLane);
+    __m128i one = fold(_mm256_castsi256_si128(mid), k, _mm256_extracti128_si256(mid, 1));
+    // Whole 16-byte blocks left: half a vector each.
+    __m128i tailSums = _mm_setzero_si128();
+    for (; n >= 16; n -= 16, p += 16) {
+        __m128i v = load128(p);
+        tailSums = _mm_add_epi64(tailSums, _mm_sad_epu8(v, _mm_setzero_si128()));
+        if constexpr (Swap)
+            v = _mm_shuffle_epi8(v, _mm256_castsi256_si128(pairs));
+        one = fold(one, k, v);
+    }
+    const __m128i s = _mm_add_epi64(_mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1)),
+                                    tailSums);
+    sum += static_cast<std::uint64_t>(_mm_cvtsi128_si64(s)) +
+           static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(s, s)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(folded.data()), one);
+    return static_cast<std::size_t>(p - data.data());
+}
+
+} // namespace
+
+std::size_t foldVpclmul256Summed(FoldedCrc crc, std::uint32_t reg, std::span<const std::uint8_t> data,
+                                 bool swapPairs, FoldedBlock& folded, std::uint64_t& sum)
+{
+    return swapPairs ? foldVpclmul256Summed<true>(crc, reg, data, folded, sum)
+                     : foldVpclmul256Summed<false>(crc, reg, data, folded, sum);
 }
 
 MORVANEX_TARGET_VPCLMUL std::size_t foldVpclmul(FoldedCrc crc, std::uint32_t reg,

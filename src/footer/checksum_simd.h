@@ -32,6 +32,10 @@ std::size_t foldPclmul(FoldedCrc crc, std::uint32_t reg, std::span<const std::ui
                        FoldedBlock& folded);
 std::size_t foldVpclmul256(FoldedCrc crc, std::uint32_t reg, std::span<const std::uint8_t> data,
                            FoldedBlock& folded);
+// foldVpclmul256 over data with the bytes of every pair swapped when swapPairs is set, adding up the
+// bytes of the blocks consumed, as they are, into sum.
+std::size_t foldVpclmul256Summed(FoldedCrc crc, std::uint32_t reg, std::span<const std::uint8_t> data,
+                                 bool swapPairs, FoldedBlock& folded, std::uint64_t& sum);
 std::size_t foldVpclmul(FoldedCrc crc, std::uint32_t reg, std::span<const std::uint8_t> data,
                         FoldedBlock& folded);
 
