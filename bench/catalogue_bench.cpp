@@ -119,6 +119,7 @@ void BatchValidate(benchmark::State& state)
         benchmark::Counter(static_cast<double>(state.iterations()) * batchCodes, benchmark::Counter::kIsRate);
     state.counters["kept_MiB"] = static_cast<double>(kept.bytes()) / (1 << 20);
     state.counters["codes"] = batchCodes; // per iteration
+    state.counters["threads"] = 1;        // the same counters as BatchValidateOnEveryCore's, for CSV
 }
 
 // BatchValidate on every core: each thread has its own lookup over one store of kept images that all
@@ -158,6 +159,7 @@ void BatchValidateOnEveryCore(benchmark::State& state)
         benchmark::Counter(static_cast<double>(state.iterations()) * batchCodes, benchmark::Counter::kIsRate);
     state.counters["threads"] = threadCount;
     state.counters["kept_MiB"] = static_cast<double>(store.bytes()) / (1 << 20);
+    state.counters["codes"] = batchCodes;
 }
 
 // The search for the codes one edit away from a mistyped one, through a batch's kept, prepared images:
