@@ -105,17 +105,49 @@ std::optional<InputFile> Workspace::openImage(std::string_view fileName, std::st
     const auto parts = components(fileName, reason);
     if (!parts)
         return std::nullopt;
+    if (const auto spelled = spelledImagePath(fileName, *parts))
+        if (auto file = InputFile::open(*spelled))
+            return file;
+    return InputFile::open(*imagePath(fileName), reason);
+}
+
+Workspace::ImagePlace Workspace::imagePlace(std::string_view fileName) const
+{
+    ImagePlace place;
+    if (const auto parts = components(fileName)) {
+        place.m_opens = true;
+        place.m_spelled = spelledImagePath(fileName, *parts);
+    }
+    return place;
+}
+
+std::optional<FileIdentity> Workspace::imageIdentity(std::string_view fileName) const
+{
+    return imageIdentity(fileName, imagePlace(fileName));
+}
+
+std::optional<FileIdentity> Workspace::imageIdentity(std::string_view fileName, const ImagePlace& place) const
+{
+    if (!place.m_opens)
+        return std::nullopt;
+    // Where the spelled path names something, resolving would give that same path.
+    if (place.m_spelled)
+        if (auto identity = identityOf(*place.m_spelled))
+            return identity;
+    return identityOf(*imagePath(fileName));
+}
+
+std::optional<std::filesystem::path> Workspace::spelledImagePath(std::string_view fileName,
+                                                                 const std::vector<std::string_view>& parts) const
+{
     // A name of ASCII letters spelled as on disk resolves to its own spelling at every step, and
     // opening it says whether it is there: a few system calls fewer than resolving step by step.
-    if (std::all_of(fileName.begin(), fileName.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        std::filesystem::path spelled = m_root / imageFolderName;
-        for (const std::string_view part : *parts)
-            spelled /= entryPath(part);
-        if (auto file = InputFile::open(spelled))
-            return file;
-    }
-    return InputFile::open(*imagePath(fileName), reason);
+    if (!std::all_of(fileName.begin(), fileName.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::nullopt;
+    std::filesystem::path spelled = m_root / imageFolderName;
+    for (const std::string_view part : parts)
+        spelled /= entryPath(part);
+    return spelled;
 }
 
 std::optional<std::filesystem::path> resolveEntry(const std::filesystem::path& folder, std::string_view name)

@@ -31,8 +31,26 @@ public:
     std::optional<std::filesystem::path> imagePath(std::string_view fileName) const;
     // The file imagePath gives, opened as it is now; nothing when it cannot be, reason saying why.
     std::optional<InputFile> openImage(std::string_view fileName, std::string* reason = nullptr) const;
+    // What imageIdentity works out from a name alone, for a caller that looks at one image often.
+    class ImagePlace
+    {
+    private:
+        friend class Workspace;
+        bool m_opens = false; // a name an open accepts
+        std::optional<std::filesystem::path> m_spelled;
+    };
+    ImagePlace imagePlace(std::string_view fileName) const;
+    // The identity of the file openImage would try to open, looked at without opening it; nothing when
+    // it cannot be examined. With the place worked out for the same name.
+    std::optional<FileIdentity> imageIdentity(std::string_view fileName) const;
+    std::optional<FileIdentity> imageIdentity(std::string_view fileName, const ImagePlace& place) const;
 
 private:
+    // The path of a name of ASCII characters as written, every component spelled as on disk: what is
+    // tried before resolving the name step by step. Nothing for other names.
+    std::optional<std::filesystem::path> spelledImagePath(std::string_view fileName,
+                                                          const std::vector<std::string_view>& parts) const;
+
     std::filesystem::path m_root;
 };
 

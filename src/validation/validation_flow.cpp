@@ -155,6 +155,11 @@ void ValidationFlow::keepImages(std::size_t byteBound)
     m_kept.emplace(m_lookup, byteBound);
 }
 
+void ValidationFlow::keepImages(KeptImageStore& shared)
+{
+    m_kept.emplace(m_lookup, shared);
+}
+
 std::string_view verdictName(Verdict verdict)
 {
     switch (verdict) {
@@ -206,7 +211,7 @@ CodeCheck ValidationFlow::check(std::string_view code, const CheckOptions& optio
     m_lookup.answerChoicesWith(options.row);
     CodeCheck result = decode(code);
     if (result.status == ValidationStatus::FirmwareNotFound) {
-        if (!m_lookup.lastCandidates().empty() && result.row < 0) {
+        if (m_lookup.lastCandidates().size() > 1 && result.row < 0) {
             result.verdict = Verdict::Ambiguous;
             result.candidates = m_lookup.lastCandidates();
         } else if (!result.unreadableImages.empty()) {

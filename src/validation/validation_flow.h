@@ -130,6 +130,8 @@ public:
     // From now on images are kept prepared between codes, as a batch wants; by default each code reads
     // its image afresh and nothing is kept.
     void keepImages(std::size_t byteBound = keptImageBound);
+    // The same in a store that flows on other threads share, so that they keep one copy of an image.
+    void keepImages(KeptImageStore& shared);
 
     // A check for a caller that answers for the operator: several matching rows take options.row when
     // it is one of them (else Ambiguous), a decoded code is judged plausible and its CNPJ compared with

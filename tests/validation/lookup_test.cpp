@@ -13,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <random>
 #include <thread>
 
 namespace morvanex::test {
@@ -354,6 +356,61 @@ TEST_F(Lookup, BatchVerdictsEqualSingleValidations)
     std::filesystem::create_directory(dir.path() / "Bin/f4.bin");
     dir.write("Bin/gone.bin", "");
     expectSame("changed");
+}
+
+// Threads that validate side by side over one store of kept images give every code the verdict a
+// single validation gives, while images are read once for all, shared, and dropped for room.
+TEST_F(Lookup, ThreadsSharingKeptImagesGiveTheVerdictsOfOne)
+{
+    std::vector<std::string> codes{"not a code", codeFor(randomBytes(500, 2))}; // malformed, unknown firmware
+    for (int i = 0; i < 6; ++i) {
+        const auto bytes = randomBytes(100001 + 3 * static_cast<std::size_t>(i), static_cast<unsigned>(40 + i));
+        const std::string file = "f" + std::to_string(i) + ".bin";
+        addFirmware("d" + std::to_string(i) + ".txt", file, i % 3 ? "X" : "XR-55-LQ", bytes);
+        settle(dir.path() / "Bin" / file);
+        auto held = bytes;
+        if (i % 3 == 0)
+            swapBytePairs(held);
+        for (std::uint32_t n = 0; n < 10; ++n)
+            codes.push_back(*encodeFooter(held, n * 7 + static_cast<std::uint32_t>(i), "42020B", 0x482318BE, cnpj));
+    }
+    load();
+    std::shuffle(codes.begin(), codes.end(), std::mt19937(9));
+    const Workspace ws(dir.path());
+    std::vector<CodeCheck> expected;
+    ValidationFlow single(catalogue, ws, prompts); // reads every image afresh
+    for (const std::string& code : codes)
+        expected.push_back(single.check(code));
+
+    constexpr std::size_t bound = 3 * 140000; // three of the six images
+    KeptImageStore store(bound);
+    constexpr int threadCount = 4;
+    std::vector<std::vector<CodeCheck>> got(threadCount);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < threadCount; ++t)
+        threads.emplace_back([&, t] {
+            ScriptedPrompts answers;
+            ValidationFlow flow(catalogue, ws, answers);
+            flow.keepImages(store);
+            for (int round = 0; round < 3; ++round)
+                for (std::size_t i = 0; i < codes.size(); ++i)
+                    got[t].push_back(flow.check(codes[(i + 17 * static_cast<std::size_t>(t)) % codes.size()]));
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_GT(store.bytes(), 0u);
+    EXPECT_LE(store.bytes(), bound);
+    for (int t = 0; t < threadCount; ++t)
+        for (std::size_t k = 0; k < got[t].size(); ++k) {
+            const std::size_t i = (k + 17 * static_cast<std::size_t>(t)) % codes.size();
+            const FooterDecoder& a = got[t][k].decoder;
+            const FooterDecoder& b = expected[i].decoder;
+            ASSERT_EQ(got[t][k].status, expected[i].status) << codes[i];
+            EXPECT_EQ(got[t][k].row, expected[i].row);
+            EXPECT_TRUE(a.coo == b.coo && a.serial == b.serial && a.timestamp == b.timestamp &&
+                        a.checksum == b.checksum && a.keyDigits == b.keyDigits && a.cnpj == b.cnpj)
+                << codes[i];
+        }
 }
 
 TEST_F(Lookup, FailuresNameTheFileAndTheReason)
