@@ -281,9 +281,6 @@ int validateLines(Validator& validator, CommandRegister* checks)
     bool allValid = true;
     bool unreadable = false;
     std::string line;
-    const auto end = [checks](int status) {
-        return checks && checks->failed() ? exit_status::ioFailure : status;
-    };
     for (;;) {
         if (!reader.lineReady() && !flushAll(checks))
             return exit_status::ioFailure;
@@ -303,9 +300,9 @@ int validateLines(Validator& validator, CommandRegister* checks)
             return exit_status::ioFailure;
         }
     }
-    if (!flushAll(checks) || unreadable)
+    if (!flushAll(checks) || unreadable || (checks && checks->failed()))
         return exit_status::ioFailure;
-    return end(allValid ? exit_status::done : exit_status::someLineNotValid);
+    return allValid ? exit_status::done : exit_status::someLineNotValid;
 }
 
 } // namespace
