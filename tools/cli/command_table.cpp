@@ -36,8 +36,8 @@ constexpr Option validateOptions[] = {
     {"json", "", "one JSON object per code instead of label and value lines"},
     {"suggest", "", "for a code that is not Valid, also list the valid codes one edit away from it"},
     {"register", "LOCATION",
-     "record each code that decodes to a CNPJ in this register of checked documents (a file, made when "
-     "absent, or odbc:CONNECTION) and say whether its document is new, a repeat or a clone"},
+     "record each code decoded to a CNPJ in this register of checked documents (a file, made when absent, "
+     "or odbc:CONNECTION) and say if its document is new, a repeat or a clone"},
 };
 constexpr ExitStatusHelp validateStatuses[] = {
     {status::of(Verdict::Valid), "Valid"},
