@@ -94,20 +94,29 @@ std::optional<Run> runProcess(const std::vector<std::string>& args, const std::f
     return Run{wall.count(), seconds(usage.ru_utime) + seconds(usage.ru_stime)};
 }
 
-// One `validate --dir DIR CODE` (or `-` reading the lines of input) of the synthetic workspace.
-std::optional<Run> runCli(const std::filesystem::path& input, int expectedStatus, const std::string& code = "-")
+// One `validate --dir DIR [OPTIONS] CODE` (or `-` reading the lines of input) of the synthetic workspace.
+std::optional<Run> runCli(const std::filesystem::path& input, int expectedStatus, const std::string& code = "-",
+                          const std::vector<std::string>& options = {})
 {
-    return runProcess({cliPath(), "validate", "--dir", ::input().workspace.root().string(), code}, input,
-                      expectedStatus);
+    std::vector<std::string> args{cliPath(), "validate", "--dir", ::input().workspace.root().string()};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back(code);
+    return runProcess(args, input, expectedStatus);
 }
 
 // Lines per second of wall time (the iteration time) and of the process's own processor time, which
-// other load on the machine disturbs less.
-void runLines(benchmark::State& state, const std::filesystem::path& lines, int expectedStatus)
+// other load on the machine disturbs less. The register, when named, starts empty in every run.
+void runLines(benchmark::State& state, const std::filesystem::path& lines, int expectedStatus,
+              const std::optional<std::filesystem::path>& checks = std::nullopt)
 {
     double cpuSeconds = 0;
+    std::vector<std::string> options;
+    if (checks)
+        options = {"--register", checks->string()};
     for (auto _ : state) {
-        const auto run = runCli(lines, expectedStatus);
+        if (checks)
+            std::filesystem::remove(*checks);
+        const auto run = runCli(lines, expectedStatus, "-", options);
         if (!run) {
             state.SkipWithError("morvanex-cli could not be run or gave an unexpected exit status");
             break;
@@ -125,6 +134,14 @@ void runLines(benchmark::State& state, const std::filesystem::path& lines, int e
 void CliValidateValidCodes(benchmark::State& state)
 {
     runLines(state, input().validLines, 0);
+}
+
+// The same codes, each recorded in a register file that starts empty: what the register costs a batch.
+void CliValidateValidCodesWithRegister(benchmark::State& state)
+{
+    const std::filesystem::path checks = input().workspace.root() / "registro.txt";
+    runLines(state, input().validLines, 0, checks);
+    std::filesystem::remove(checks);
 }
 
 // The same codes with their first character outside the alphabet: what a line costs without the image.
@@ -179,11 +196,15 @@ const DemoInput& demoInput()
     return in;
 }
 
-// A batch of the demo's valid codes by the given command line, timed as one process.
-void runDemoBatch(benchmark::State& state, const std::vector<std::string>& command)
+// A batch of the demo's valid codes by the given command line, timed as one process; the register,
+// when named, starts empty in every run.
+void runDemoBatch(benchmark::State& state, const std::vector<std::string>& command,
+                  const std::optional<std::filesystem::path>& checks = std::nullopt)
 {
     double cpuSeconds = 0;
     for (auto _ : state) {
+        if (checks)
+            std::filesystem::remove(*checks);
         const auto run = runProcess(command, demoInput().lines, 0);
         if (!run) {
             state.SkipWithError("the batch could not be run or gave an unexpected exit status");
@@ -199,6 +220,15 @@ void runDemoBatch(benchmark::State& state, const std::vector<std::string>& comma
 void CliDemoBatch(benchmark::State& state)
 {
     runDemoBatch(state, {cliPath(), "validate", "--dir", MORVANEX_DEMO_DIR, "-"});
+}
+
+// The same batch recorded in a register file: the demo's images are small, so the register weighs
+// more here than beside 4 MiB images.
+void CliDemoBatchWithRegister(benchmark::State& state)
+{
+    const std::filesystem::path checks = demoInput().lines.string() + ".registro";
+    runDemoBatch(state, {cliPath(), "validate", "--dir", MORVANEX_DEMO_DIR, "--register", checks.string(), "-"}, checks);
+    std::filesystem::remove(checks);
 }
 
 // The Windows build under Wine, on the same input; its workspace named as Windows sees it (Z: is /).
@@ -217,7 +247,9 @@ void CliDemoBatchUnderWine(benchmark::State& state)
 } // namespace
 
 BENCHMARK(CliValidateValidCodes)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(CliValidateValidCodesWithRegister)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(CliValidateMalformedLines)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(CliValidateOneCode)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(CliDemoBatch)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(CliDemoBatchWithRegister)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(CliDemoBatchUnderWine)->Unit(benchmark::kMillisecond)->UseManualTime();

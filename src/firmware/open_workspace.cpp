@@ -1,5 +1,6 @@
 #include "firmware/open_workspace.h"
 
+#include "firmware/changeable_firmware.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/workspace.h"
 #include "text/text_encoding.h"
@@ -72,7 +73,12 @@ WorkspaceStatus openWorkspace(const Workspace& workspace, FirmwareCatalogue& cat
     if (!openedFolderPath(workspace.root()))
         return problemWith(WorkspaceProblem::NoSuchFolder, workspace.root());
     loadCatalogue(catalogue, workspace, prompts);
-    return statusOf(catalogue, workspace);
+    WorkspaceStatus status = statusOf(catalogue, workspace);
+    // Whatever else stops the work, a workspace others could change is said.
+    ChangeableFirmware open = changeableFirmware(workspace, catalogue);
+    if (!open.paths.empty())
+        status.warnings.push_back({std::move(open.paths), std::move(open.warning), std::move(open.message)});
+    return status;
 }
 
 WorkspaceStatus statusOf(const FirmwareCatalogue& catalogue, const Workspace& workspace)

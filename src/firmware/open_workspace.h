@@ -21,9 +21,9 @@ enum class WorkspaceProblem {
 // Something to tell the user once, which does not stop the work.
 struct WorkspaceWarning
 {
-    std::filesystem::path path; // what it is about
-    std::string text;           // English, for a line on standard error
-    std::string message;        // Windows-1252, for the operator's message box
+    std::vector<std::filesystem::path> paths; // what it is about
+    std::string text;    // English, whole lines for standard error as they are written, each ending in LF
+    std::string message; // Windows-1252, for the operator's message box
 };
 
 // How opening a workspace went: the problem, if any, and the warnings to say once.
@@ -43,7 +43,7 @@ struct WorkspaceStatus
 
 // The one step that opens a workspace, for every command and both desktop faces: checks that its
 // folder is there, then loads the catalogue (image messages go to prompts) and checks its folders and
-// rows. A missing folder loads nothing.
+// rows. A missing folder loads nothing. Approved firmware that others could change is warned of.
 WorkspaceStatus openWorkspace(const Workspace& workspace, FirmwareCatalogue& catalogue, CataloguePrompts& prompts);
 // The status of a catalogue loaded already.
 WorkspaceStatus statusOf(const FirmwareCatalogue& catalogue, const Workspace& workspace);

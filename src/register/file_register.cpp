@@ -406,9 +406,15 @@ std::optional<RegisterAnswer> FileRegister::check(const CheckRecord& record, std
             *error = "a check the register cannot hold: " + why;
         return std::nullopt;
     }
-    if (!lockAndCatchUp(false, toIndex, error))
-        return std::nullopt;
-    m_file.unlock();
+    // A file no longer than when it was last read holds nothing new whole: a block being appended
+    // meanwhile is another process's check that comes after this one. Only a longer file is read,
+    // under the lock, so a batch's checks cost no locking while nobody else writes.
+    const std::optional<std::uint64_t> size = m_indexed ? m_file.size(nullptr) : std::nullopt;
+    if (!size || *size != m_seenEnd) {
+        if (!lockAndCatchUp(false, toIndex, error))
+            return std::nullopt;
+        m_file.unlock();
+    }
     RegisterAnswer answer = m_index.check(record);
     m_pending.push_back(record);
     return answer;

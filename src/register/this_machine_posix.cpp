@@ -34,7 +34,10 @@ std::string userName()
 
 LocalDateTime localDateTime(std::int64_t seconds)
 {
-    ::tzset();
+    // The zone is read once: tzset looks at the zone file again on every call, which a batch would
+    // pay for every answer.
+    static const bool zoneRead = (::tzset(), true);
+    (void)zoneRead;
     const auto t = static_cast<std::time_t>(seconds);
     std::tm local{};
     if (::localtime_r(&t, &local) == nullptr)

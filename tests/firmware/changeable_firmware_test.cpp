@@ -1,6 +1,7 @@
 // Approved firmware that others could change: what is looked at, what counts as open, and the texts.
 #include "firmware/changeable_firmware.h"
 #include "firmware/firmware_catalogue.h"
+#include "firmware/open_workspace.h"
 #include "firmware/workspace.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
@@ -109,6 +110,35 @@ TEST(ChangeableFirmware, OpenAndClosedWorkspaces)
         EXPECT_EQ(open, c.open);
         EXPECT_EQ(found.warning.empty(), c.open.empty());
         EXPECT_EQ(found.message.empty(), c.open.empty());
+    }
+}
+
+// The one step that opens a workspace carries the warning, for every command and face to say once.
+TEST(ChangeableFirmware, OpeningTheWorkspaceWarnsOfIt)
+{
+    TempDir dir;
+    makeWorkspace(dir);
+    const fs::path root = fs::canonical(dir.path());
+    const Workspace workspace(root);
+    ScriptedPrompts prompts;
+    FirmwareCatalogue closed;
+    EXPECT_TRUE(openWorkspace(workspace, closed, prompts).warnings.empty());
+
+    addMode(root / "Bin", fs::perms::others_write);
+    fs::remove(root / "TXT/a.txt"); // fewer rows change nothing; an empty catalogue neither
+    for (const bool empty : {false, true}) {
+        if (empty) {
+            fs::remove_all(root / "TXT");
+            fs::create_directory(root / "TXT");
+        }
+        FirmwareCatalogue catalogue;
+        const WorkspaceStatus status = openWorkspace(workspace, catalogue, prompts);
+        ASSERT_EQ(status.warnings.size(), 1u) << empty;
+        const WorkspaceWarning& warning = status.warnings.front();
+        EXPECT_EQ(warning.paths, std::vector<fs::path>{root / "Bin"});
+        EXPECT_EQ(warning.text, changeableFirmwareWarning(warning.paths));
+        EXPECT_EQ(warning.message, changeableFirmwareMessage(warning.paths));
+        EXPECT_EQ(status.problem, empty ? WorkspaceProblem::EmptyCatalogue : WorkspaceProblem::None);
     }
 }
 

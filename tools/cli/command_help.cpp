@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::string_view helpOption = "help";
 constexpr std::size_t optionColumn = 22;
-constexpr std::size_t commandColumn = 14;
+constexpr std::size_t commandColumn = 18;
 constexpr std::size_t statusColumn = 5;
 
 std::string optionWithValue(const Option& option)
@@ -67,6 +67,21 @@ std::string usageText()
     for (const Command& c : commandTable())
         text += "  " + program + " " + synopsis(c) + "\n";
     return text + "  " + program + " --help | --version\n";
+}
+
+std::string groupHelp(std::string_view group)
+{
+    const std::string program(programName);
+    std::string text = "usage:\n";
+    std::string summaries;
+    for (const Command& c : commandTable()) {
+        if (!c.name.starts_with(std::string(group) + " "))
+            continue;
+        text += "  " + program + " " + synopsis(c) + "\n";
+        summaries += "  " + padded(std::string(c.name), commandColumn) + std::string(c.summary) + "\n";
+    }
+    return text + "\ncommands:\n" + summaries + "\nRun '" + program + " " + std::string(group) +
+           " COMMAND --help' for a command's options and exit statuses.\n";
 }
 
 bool asksForHelp(const std::vector<std::string>& args, const Command& command)

@@ -17,6 +17,8 @@ std::string helpText(const Command& command);
 std::string toolHelp();
 // The synopsis of every command, for a usage error.
 std::string usageText();
+// What `morvanex-cli GROUP --help` prints: the group's commands, their synopses and summaries.
+std::string groupHelp(std::string_view group);
 
 // Whether args hold "--help" as an option: before any "--" and not as the value of another option.
 bool asksForHelp(const std::vector<std::string>& args, const Command& command);

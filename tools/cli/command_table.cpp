@@ -35,6 +35,9 @@ constexpr Option validateOptions[] = {
     {"expect-cnpj", "C", "the CNPJ printed on the document (20 characters); another one is CnpjMismatch"},
     {"json", "", "one JSON object per code instead of label and value lines"},
     {"suggest", "", "for a code that is not Valid, also list the valid codes one edit away from it"},
+    {"register", "LOCATION",
+     "record each code decoded to a CNPJ in this register of checked documents (a file, made when absent, "
+     "or odbc:CONNECTION) and say if its document is new, a repeat or a clone"},
 };
 constexpr ExitStatusHelp validateStatuses[] = {
     {status::of(Verdict::Valid), "Valid"},
@@ -45,13 +48,16 @@ constexpr ExitStatusHelp validateStatuses[] = {
     {status::of(Verdict::Ambiguous), "Ambiguous: several rows match; choose one with --row"},
     {status::of(Verdict::CnpjMismatch), "CnpjMismatch: the decoded CNPJ is not the one of --expect-cnpj"},
     {status::of(Verdict::Implausible), "Implausible: the code decodes, but no genuine printer makes it"},
-    {status::someLineNotValid, "reading codes from standard input: some line was not Valid"},
+    {status::cloned, "Cloned: with --register, the document was checked before with another CNPJ; one of the "
+                     "two is forged"},
+    {status::someLineNotValid, "reading codes from standard input: some line was not Valid, or was a clone"},
     usageStatus,
     {status::noInput, "no such workspace, or its catalogue is empty"},
     internalStatus,
     {status::of(Verdict::ImageUnreadable),
      "ImageUnreadable: no readable approved image has the code's checksum and some could not be read (also "
-     "for one line of standard input); a folder of the workspace cannot be read; or input/output failure"},
+     "for one line of standard input); a folder of the workspace cannot be read; the register cannot be "
+     "opened, read or written (the codes are answered all the same); or input/output failure"},
 };
 
 constexpr Option encodeOptions[] = {
@@ -102,6 +108,42 @@ constexpr ExitStatusHelp printerSimStatuses[] = {
     unreadableFolderStatus,
 };
 
+constexpr ExitStatusHelp noRegisterStatus{status::noInput, "a register file named is not there"};
+constexpr ExitStatusHelp unreadableRegisterStatus{status::ioFailure,
+                                                  "a register cannot be opened or read, or output failure"};
+
+constexpr Option registerListOptions[] = {
+    {"json", "", "one JSON object per record instead of tab-separated lines"},
+};
+constexpr ExitStatusHelp registerListStatuses[] = {
+    {status::done, "listed"}, usageStatus, noRegisterStatus, internalStatus, unreadableRegisterStatus,
+};
+
+constexpr Option registerClonesOptions[] = {
+    {"printers", "", "also list the printers seen issuing documents for more than one CNPJ (a notice, not proof)"},
+};
+constexpr ExitStatusHelp registerClonesStatuses[] = {
+    {status::done, "no document was seen with more than one CNPJ"},
+    {status::cloned, "some document was seen with more than one CNPJ: one of its copies is forged"},
+    usageStatus,
+    noRegisterStatus,
+    internalStatus,
+    unreadableRegisterStatus,
+};
+
+constexpr Option registerMergeOptions[] = {
+    {"into", "LOCATION", "the register to append to (a file, made when absent, or odbc:CONNECTION)", true},
+};
+constexpr ExitStatusHelp registerMergeStatuses[] = {
+    {status::done, "merged, and no clone came to light"},
+    {status::cloned, "merged, and documents were then seen with more than one CNPJ that the target did not show"},
+    usageStatus,
+    noRegisterStatus,
+    internalStatus,
+    {status::ioFailure, "a register cannot be opened or read, the target cannot be written, or output failure "
+                        "(what was appended until then stays)"},
+};
+
 constexpr Command commands[] = {
     {"catalogue", "list the approved firmware images of a workspace", "",
      "Lists the catalogue that the descriptors in TXT and the images in Bin make, one row per descriptor.",
@@ -121,6 +163,19 @@ constexpr Command commands[] = {
      "Simulates a fiscal printer for selftest: answers every request frame with the FooterCode of its\n"
      "data, made with the image of one catalogue row, until SIGINT or SIGTERM.",
      printerSimOptions, printerSimStatuses, printerSimCommand},
+    {"register list", "list the checks a register of checked documents holds", "LOCATION",
+     "Lists the records of the register at LOCATION (a file, or odbc:CONNECTION for a database server),\n"
+     "in the register's order: when (UTC), station, user, verdict, CNPJ, COO, serial, moment of issue,\n"
+     "firmware checksum, firmware file and code.",
+     registerListOptions, registerListStatuses, registerListCommand},
+    {"register clones", "list the documents registers saw with more than one CNPJ", "LOCATION...",
+     "Reads the registers together and lists each document (firmware checksum, serial, COO and moment\n"
+     "of issue) checked with more than one CNPJ: one line per CNPJ with its latest check.",
+     registerClonesOptions, registerClonesStatuses, registerClonesCommand},
+    {"register merge", "append to a register the checks other registers hold", "OTHER...",
+     "Appends to the register of --into each record of every OTHER register that it lacks (one already\n"
+     "there is skipped) and lists the clones the merge brings to light, as register clones does.",
+     registerMergeOptions, registerMergeStatuses, registerMergeCommand},
 };
 
 } // namespace
@@ -135,6 +190,13 @@ const Command* findCommand(std::string_view name)
     const auto it = std::find_if(std::begin(commands), std::end(commands),
                                  [name](const Command& c) { return c.name == name; });
     return it != std::end(commands) ? &*it : nullptr;
+}
+
+bool isCommandGroup(std::string_view name)
+{
+    return std::any_of(std::begin(commands), std::end(commands), [name](const Command& c) {
+        return c.name.size() > name.size() && c.name.starts_with(name) && c.name[name.size()] == ' ';
+    });
 }
 
 } // namespace morvanex::cli

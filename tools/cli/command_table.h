@@ -37,7 +37,10 @@ struct Command
 
 // The one table of commands, in the order the help lists them.
 std::span<const Command> commandTable();
-// The command called name; null when there is none.
+// The command called name; null when there is none. A command of a group is called by two words,
+// "register list".
 const Command* findCommand(std::string_view name);
+// Whether name is the first word of commands of a group ("register").
+bool isCommandGroup(std::string_view name);
 
 } // namespace morvanex::cli

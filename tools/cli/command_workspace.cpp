@@ -14,7 +14,7 @@ CommandWorkspace::CommandWorkspace(const Arguments& args, CataloguePrompts& prom
 std::optional<int> CommandWorkspace::check(std::string_view command, EmptyCatalogue empty) const
 {
     for (const WorkspaceWarning& warning : m_status.warnings)
-        say(command, "warning: " + warning.text);
+        writeErr(warning.text);
     switch (m_status.problem) {
     case WorkspaceProblem::None:
         break;

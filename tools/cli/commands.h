@@ -11,5 +11,8 @@ int catalogueCommand(const Arguments& args);
 int validateCommand(const Arguments& args);
 int printerSimCommand(const Arguments& args);
 int selfTestCommand(const Arguments& args);
+int registerListCommand(const Arguments& args);
+int registerClonesCommand(const Arguments& args);
+int registerMergeCommand(const Arguments& args);
 
 } // namespace morvanex::cli

@@ -18,8 +18,10 @@ inline constexpr int checksumMismatch = 3;
 inline constexpr int ambiguous = 4;
 inline constexpr int cnpjMismatch = 5;
 inline constexpr int implausible = 6;
-// 7 is free, kept for the verdict of a register of checked documents.
-// validate -: some line was not Valid.
+// validate --register: the document was checked before with another CNPJ, so one of the two is
+// forged; register clones and merge: such documents were found.
+inline constexpr int cloned = 7;
+// validate -: some line was not Valid (a clone included).
 inline constexpr int someLineNotValid = 10;
 
 // selftest and printer-sim.
@@ -27,10 +29,11 @@ inline constexpr int deviceUnavailable = 1;
 inline constexpr int cyclesFailed = 3;
 
 inline constexpr int usageError = 64;
-// The workspace folder is not there; validate: its catalogue is empty.
+// The workspace folder is not there; validate: its catalogue is empty; register: no such register file.
 inline constexpr int noInput = 66;
 inline constexpr int internalFailure = 70;
-// Standard input cannot be read, standard output cannot be written, a folder or file cannot be read.
+// Standard input cannot be read, standard output cannot be written, a folder or file cannot be read; a
+// register cannot be opened, read or written.
 inline constexpr int ioFailure = 74;
 
 // The status of a verdict. ImageUnreadable is no verdict on the document: a file could not be read.

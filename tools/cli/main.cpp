@@ -2,6 +2,7 @@
 #include "command_help.h"
 #include "command_table.h"
 #include "exit_status.h"
+#include "secret_arguments.h"
 #include "standard_streams.h"
 
 #include <exception>
@@ -10,6 +11,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -51,9 +53,36 @@ int runCommand(const Command& c, const Arguments& args)
     return flushOut() ? status : exit_status::ioFailure;
 }
 
-int run(int argc, char** argv)
+// The command args name: one word, or two for a command of a group ("register list"); how many
+// words it took, 0 when none. A group named alone, or with --help, says what it holds.
+const Command* commandNamed(const std::vector<std::string>& args, std::size_t& words, int& status)
 {
-    if (argc < 2) {
+    words = 0;
+    if (const Command* command = findCommand(args[1])) {
+        words = 1;
+        return command;
+    }
+    if (!isCommandGroup(args[1])) {
+        status = usage("unknown command '" + args[1] + "'");
+        return nullptr;
+    }
+    if (args.size() < 3 || args[2].starts_with("-")) {
+        status = args.size() >= 3 && args[2] == "--help" ? printOut(groupHelp(args[1]))
+                                                         : usage("give a command after '" + args[1] + "'");
+        return nullptr;
+    }
+    const std::string name = args[1] + " " + args[2];
+    if (const Command* command = findCommand(name)) {
+        words = 2;
+        return command;
+    }
+    status = usage("unknown command '" + name + "'");
+    return nullptr;
+}
+
+int run(const std::vector<std::string>& argv)
+{
+    if (argv.size() < 2) {
         writeErr(usageText());
         flushOut();
         return exit_status::usageError;
@@ -65,10 +94,12 @@ int run(int argc, char** argv)
         return printOut(std::string(programName) + " " + MORVANEX_VERSION + "\n");
     if (first.starts_with("-"))
         return usage("unknown option '" + std::string(first) + "'");
-    const Command* command = findCommand(first);
+    std::size_t words = 0;
+    int status = exit_status::usageError;
+    const Command* command = commandNamed(argv, words, status);
     if (!command)
-        return usage("unknown command '" + std::string(first) + "'");
-    const std::vector<std::string> args(argv + 2, argv + argc);
+        return status;
+    const std::vector<std::string> args(argv.begin() + 1 + static_cast<std::ptrdiff_t>(words), argv.end());
     if (asksForHelp(args, *command))
         return printOut(helpText(*command));
     std::string error;
@@ -86,5 +117,10 @@ int run(int argc, char** argv)
 int main(int argc, char** argv)
 {
     prepareStandardStreams();
-    return run(argc, argv);
+    // Copied before the passwords in them are overwritten where other users could read them.
+    const std::vector<std::string> args(argv, argv + argc);
+    std::vector<std::string> secrets = argumentSecrets(args);
+    hideFromProcessList(argc, argv, secrets);
+    hideInMessages(std::move(secrets));
+    return run(args);
 }

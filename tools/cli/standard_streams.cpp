@@ -2,6 +2,8 @@
 
 #include "command_help.h"
 
+#include "register/connection_secrets.h"
+
 namespace morvanex::cli {
 namespace {
 
@@ -19,6 +21,7 @@ struct Buffered
 Buffered output{outputStream, {}};
 Buffered errors{errorStream, {}};
 bool outputFailed = false;
+std::vector<std::string> hidden;
 
 bool send(Buffered& buffer)
 {
@@ -52,7 +55,15 @@ bool writeOut(std::string_view text)
 
 void writeErr(std::string_view text)
 {
-    append(errors, text);
+    if (hidden.empty())
+        append(errors, text);
+    else
+        append(errors, withoutSecrets(std::string(text), hidden));
+}
+
+void hideInMessages(std::vector<std::string> secrets)
+{
+    hidden = std::move(secrets);
 }
 
 void say(std::string_view command, std::string_view message)

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvanex::cli {
 
@@ -22,8 +23,10 @@ std::optional<std::size_t> readStandardInput(std::span<char> buffer, std::string
 // Writes text to standard output. False once standard output has failed; the first failure is said on
 // standard error. Zero bytes are written like any other.
 bool writeOut(std::string_view text);
-// Writes text to standard error.
+// Writes text to standard error, every secret given to hideInMessages shown as "***".
 void writeErr(std::string_view text);
+// Secrets (passwords given on the command line) that standard error never shows.
+void hideInMessages(std::vector<std::string> secrets);
 // "morvanex-cli COMMAND: message" and a line end, on standard error.
 void say(std::string_view command, std::string_view message);
 // Sends what waits in both streams' buffers (standard error first); false when standard output failed,

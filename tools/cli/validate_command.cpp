@@ -1,11 +1,13 @@
 #include "arguments.h"
 #include "cli_prompts.h"
+#include "command_register.h"
 #include "command_workspace.h"
 #include "commands.h"
 #include "exit_status.h"
 #include "firmware_json.h"
 #include "json_writer.h"
 #include "line_reader.h"
+#include "register_output.h"
 #include "standard_streams.h"
 #include "text_escape.h"
 
@@ -73,41 +75,51 @@ struct Options
     bool batch = false; // codes from standard input: in text form every failure also names itself on stdout
     bool suggest = false; // a code that is not Valid also lists the valid codes one edit away
     CheckOptions check;
+    std::optional<std::string> registerLocation; // where the checks are recorded, if anywhere
+};
+
+// What came of one code.
+struct Answered
+{
+    Verdict verdict = Verdict::InvalidString;
+    bool cloned = false; // the register saw the document with another CNPJ
 };
 
 class Validator
 {
 public:
-    Validator(CommandWorkspace& opened, CliPrompts& prompts, const Options& options)
+    Validator(CommandWorkspace& opened, CliPrompts& prompts, const Options& options, CommandRegister* checks)
         : m_options(options), m_prompts(prompts), m_catalogue(opened.catalogue()),
-          m_flow(opened.catalogue(), opened.workspace(), prompts)
+          m_flow(opened.catalogue(), opened.workspace(), prompts), m_register(checks)
     {
         // A batch keeps its images prepared; one code reads its image afresh, as the desktop does.
         if (options.batch)
             m_flow.keepImages();
     }
 
-    // Decodes and answers one code, of which charactersCut more up to its last non-blank were not
-    // kept; false in outputOk once standard output has failed.
-    Verdict validate(std::string_view code, std::size_t charactersCut = 0);
+    // Decodes, records and answers one code, of which charactersCut more up to its last non-blank
+    // were not kept; false in outputOk once standard output has failed.
+    Answered validate(std::string_view code, std::size_t charactersCut = 0);
     bool outputOk() const { return m_outputOk; }
 
 private:
-    void report(const CodeCheck& check, const std::vector<Suggestion>& suggestions);
+    void report(const CodeCheck& check, const std::vector<Suggestion>& suggestions,
+                const std::optional<RegisterAnswer>& answer);
     // The lines of a catalogue row's five result rows, made once per row.
     const std::string& firmwareLines(int row);
     void reportJson(const CodeCheck& check, const std::vector<Suggestion>& suggestions,
-                    const FirmwareRecord* firmware);
+                    const std::optional<RegisterAnswer>& answer, const FirmwareRecord* firmware);
 
     Options m_options;
     CliPrompts& m_prompts;
     const FirmwareCatalogue& m_catalogue;
     ValidationFlow m_flow;
+    CommandRegister* m_register; // null without --register
     std::vector<std::string> m_firmwareLines; // by catalogue row, empty until first needed
     bool m_outputOk = true;
 };
 
-Verdict Validator::validate(std::string_view code, std::size_t charactersCut)
+Answered Validator::validate(std::string_view code, std::size_t charactersCut)
 {
     const CodeCheck check = charactersCut ? overlongCode(code, charactersCut) : m_flow.check(code, m_options.check);
     // A set-up fault beside the verdict: the row's image is there in name but cannot be had.
@@ -119,8 +131,11 @@ Verdict Validator::validate(std::string_view code, std::size_t charactersCut)
     std::vector<Suggestion> suggestions;
     if (m_options.suggest && check.verdict != Verdict::Valid)
         suggestions = m_flow.suggest(code, m_options.check);
-    report(check, suggestions);
-    return check.verdict;
+    std::optional<RegisterAnswer> answer;
+    if (m_register)
+        answer = m_register->record(check, code, m_catalogue);
+    report(check, suggestions, answer);
+    return {check.verdict, answer && answer->status == DocumentStatus::Clone};
 }
 
 // A JSON array of the items, each as json makes it.
@@ -134,7 +149,7 @@ std::string jsonList(const std::vector<T>& items, const F& json)
 }
 
 void Validator::reportJson(const CodeCheck& check, const std::vector<Suggestion>& suggestions,
-                           const FirmwareRecord* firmware)
+                           const std::optional<RegisterAnswer>& answer, const FirmwareRecord* firmware)
 {
     const Verdict verdict = check.verdict;
     const FooterDecoder& decoder = check.decoder;
@@ -166,17 +181,20 @@ void Validator::reportJson(const CodeCheck& check, const std::vector<Suggestion>
                  }));
     if (!check.reason.empty())
         o.add("reason", check.reason);
+    if (answer)
+        o.addRaw("register", answerJson(*answer));
     if (m_options.suggest && verdict != Verdict::Valid)
         o.addRaw("suggestions", suggestionsJson(suggestions, m_catalogue));
     m_outputOk = writeOut(o.str() + "\n");
 }
 
-void Validator::report(const CodeCheck& check, const std::vector<Suggestion>& suggestions)
+void Validator::report(const CodeCheck& check, const std::vector<Suggestion>& suggestions,
+                       const std::optional<RegisterAnswer>& answer)
 {
     const int row = check.row;
     const FirmwareRecord* firmware = row >= 0 ? &m_catalogue.rows[static_cast<std::size_t>(row)] : nullptr;
     if (m_options.json)
-        return reportJson(check, suggestions, firmware);
+        return reportJson(check, suggestions, answer, firmware);
 
     const Verdict verdict = check.verdict;
     switch (verdict) {
@@ -216,12 +234,15 @@ void Validator::report(const CodeCheck& check, const std::vector<Suggestion>& su
     }
 
     // Nine rows of two columns for a decoded code; in a batch every other answer is its verdict's name
-    // on a line of its own, so a reader of stdout keeps track of which code it reads about.
+    // on a line of its own, so a reader of stdout keeps track of which code it reads about. What the
+    // register says of the document follows, before any suggestion.
     std::string out;
     if (verdict == Verdict::Valid || (verdict == Verdict::Implausible && !m_options.batch))
         out = rowLines(documentRows(check.decoder)) + firmwareLines(row);
     else if (m_options.batch)
         out = std::string(verdictName(verdict)) + "\n";
+    if (answer)
+        out += answerLines(*answer);
     m_outputOk = writeOut(out + suggestionLines(suggestions));
 }
 
@@ -240,32 +261,46 @@ int usage(const std::string& message)
     return exit_status::usageError;
 }
 
+// Writes what the register holds back and every answer so far; false when output failed.
+bool flushAll(CommandRegister* checks)
+{
+    // The answers first: the register never holds them back.
+    const bool written = flushOut();
+    if (checks) {
+        checks->flush();
+        flushOut(); // what it said
+    }
+    return written;
+}
+
 // Answers every line of standard input; whenever the next line is not yet at hand, every answer so
-// far has been flushed.
-int validateLines(Validator& validator)
+// far has been flushed, and every check recorded.
+int validateLines(Validator& validator, CommandRegister* checks)
 {
     LineReader reader;
     bool allValid = true;
     bool unreadable = false;
     std::string line;
     for (;;) {
-        if (!reader.lineReady() && !flushOut())
+        if (!reader.lineReady() && !flushAll(checks))
             return exit_status::ioFailure;
         const LineReader::Result result = reader.next(line);
         if (result == LineReader::Result::End)
             break;
         if (result == LineReader::Result::Failed) {
             say(commandName, "cannot read standard input: " + reader.error());
-            flushOut(); // the lines answered so far stay answered
+            flushAll(checks); // the lines answered so far stay answered
             return exit_status::ioFailure;
         }
-        const Verdict verdict = validator.validate(line, reader.charactersCut());
-        allValid = verdict == Verdict::Valid && allValid;
-        unreadable = verdict == Verdict::ImageUnreadable || unreadable;
-        if (!validator.outputOk())
+        const Answered answered = validator.validate(line, reader.charactersCut());
+        allValid = answered.verdict == Verdict::Valid && !answered.cloned && allValid;
+        unreadable = answered.verdict == Verdict::ImageUnreadable || unreadable;
+        if (!validator.outputOk()) {
+            flushAll(checks);
             return exit_status::ioFailure;
+        }
     }
-    if (!flushOut() || unreadable)
+    if (!flushAll(checks) || unreadable || (checks && checks->failed()))
         return exit_status::ioFailure;
     return allValid ? exit_status::done : exit_status::someLineNotValid;
 }
@@ -292,16 +327,26 @@ int validateCommand(const Arguments& args)
             return usage("--expect-cnpj must be 20 characters of \"0123456789ABC./\": '" + *cnpj + "'");
         options.check.expectedCnpj = *cnpj;
     }
+    options.registerLocation = args.value("register");
+    if (options.registerLocation && options.registerLocation->empty())
+        return usage("--register needs a file or odbc:CONNECTION");
     CliPrompts prompts;
     CommandWorkspace opened(args, prompts);
     if (const auto ended = opened.check(commandName, EmptyCatalogue::Ends))
         return *ended;
 
-    Validator validator(opened, prompts, options);
+    std::optional<CommandRegister> checks;
+    if (options.registerLocation)
+        checks.emplace(commandName, *options.registerLocation);
+    CommandRegister* const recorded = checks ? &*checks : nullptr;
+    Validator validator(opened, prompts, options, recorded);
     if (options.batch)
-        return validateLines(validator);
-    const Verdict verdict = validator.validate(code);
-    return validator.outputOk() && flushOut() ? exit_status::of(verdict) : exit_status::ioFailure;
+        return validateLines(validator, recorded);
+    const Answered answered = validator.validate(code);
+    const bool flushed = flushAll(recorded);
+    if (!validator.outputOk() || !flushed || (recorded && recorded->failed()))
+        return exit_status::ioFailure;
+    return answered.cloned ? exit_status::cloned : exit_status::of(answered.verdict);
 }
 
 } // namespace morvanex::cli
