@@ -380,7 +380,7 @@ TEST_F(Lookup, ThreadsSharingKeptImagesGiveTheVerdictsOfOne)
     std::vector<CodeCheck> expected;
     ValidationFlow single(catalogue, ws, prompts); // reads every image afresh
     for (const std::string& code : codes)
-        expected.push_back(single.check(code));
+        expected.push_back(single.check(code, {}));
 
     constexpr std::size_t bound = 3 * 140000; // three of the six images
     KeptImageStore store(bound);
@@ -394,7 +394,7 @@ TEST_F(Lookup, ThreadsSharingKeptImagesGiveTheVerdictsOfOne)
             flow.keepImages(store);
             for (int round = 0; round < 3; ++round)
                 for (std::size_t i = 0; i < codes.size(); ++i)
-                    got[t].push_back(flow.check(codes[(i + 17 * static_cast<std::size_t>(t)) % codes.size()]));
+                    got[t].push_back(flow.check(codes[(i + 17 * static_cast<std::size_t>(t)) % codes.size()], {}));
         });
     for (auto& thread : threads)
         thread.join();
