@@ -3,10 +3,15 @@
 #include "desktop/app_context.h"
 #include "desktop/main_window_view.h"
 #include "footer/whole_code.h"
+#include "register/register_texts.h"
+#include "text/text_encoding.h"
 #include "validation/validation_flow.h"
 
 namespace morvanex {
 namespace {
+
+// The caption of what the desktop says of the register.
+constexpr std::string_view noticeCaption = "Morvanex";
 
 std::size_t index(int n)
 {
@@ -18,7 +23,8 @@ std::size_t index(int n)
 MainWindowModel::MainWindowModel(AppContext& context, MainWindowView& view, SerialChannelFactory channels)
     : m_context(context), m_view(view), m_prompts(view),
       m_selfTests(context.workspace, context.catalogue, m_prompts, [&view] { view.pumpEvents(); },
-                  std::move(channels))
+                  std::move(channels)),
+      m_register(context.registerLocation, context.checker)
 {
 }
 
@@ -107,13 +113,34 @@ std::string MainWindowModel::joinedFields()
 void MainWindowModel::validate()
 {
     m_footerString = joinedFields();
-    const ValidationResult result = validateFooter(m_footerString, m_context.catalogue, m_context.workspace,
-                                                   m_prompts, m_context.appName);
+    ValidationFlow flow(m_context.catalogue, m_context.workspace, m_prompts);
+    ValidationResult result = flow.confirmFooter(m_footerString, m_context.appName);
+    recordCheck(result);
     if (result.confirmed)
-        m_view.showResultRows(resultTable(result.rows));
+        return;
     // Put in the fields for the operator to validate as usual, the CNPJ question included.
-    if (result.suggestedCode)
-        showCode(splitFooterString(*result.suggestedCode));
+    if (const std::optional<std::string> suggested = flow.offerSuggestions(m_footerString))
+        showCode(splitFooterString(*suggested));
+}
+
+void MainWindowModel::recordCheck(ValidationResult& result)
+{
+    DeskRegister::Outcome recorded;
+    if (result.decoded)
+        recorded = m_register.record(*result.decoded, m_footerString,
+                                     m_context.catalogue.rows.at(static_cast<std::size_t>(result.row)),
+                                     result.confirmed ? CheckVerdict::Valid : CheckVerdict::Rejected);
+    if (result.confirmed) {
+        if (recorded.answer)
+            for (ResultRow& row : registerRows(*recorded.answer))
+                result.rows.push_back(std::move(row));
+        m_view.showResultRows(resultTable(result.rows));
+        // Over the rows it speaks of.
+        if (recorded.answer && recorded.answer->status == DocumentStatus::Clone)
+            m_view.showMessage(MessageIcon::Warning, noticeCaption, cp1252(cloneWarning(*recorded.answer)));
+    }
+    if (!recorded.failure.empty())
+        m_view.showMessage(MessageIcon::Warning, noticeCaption, recorded.failure);
 }
 
 void MainWindowModel::showFirmwareList()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/desk_register.h"
 #include "desktop/selftest_runner.h"
 #include "desktop/view_prompts.h"
 #include "footer/footer_layout.h"
@@ -11,11 +12,13 @@ namespace morvanex {
 
 class AppContext;
 class MainWindowView;
+struct ValidationResult;
 
 // What the main window does, whatever draws it: the five code fields and the code last joined or
 // restored, the focus handed on by full fields, a whole code pasted into any field, the validation with
-// its result rows and suggestions, the catalogue dialogs, what "Sair" stores, and the TESTE button's
-// self-tests. Its face implements the view and passes on its controls' events.
+// its result rows, the register's answer and the suggestions, the catalogue dialogs, what "Sair"
+// stores, and the TESTE button's self-tests. Its face implements the view and passes on its controls'
+// events.
 class MainWindowModel
 {
 public:
@@ -28,7 +31,7 @@ public:
 
     // While the window is built, before it first shows: the empty fields with their limits, the result
     // list's columns, the focus in field 1, then the catalogue (whose messages come before the window)
-    // and the code stored at the last "Sair".
+    // and the code stored at the last "Sair". The register is not read yet.
     void start();
 
     // ---- the controls' events
@@ -37,7 +40,9 @@ public:
     // A paste into any field: true when the clipboard held a whole code, now in the five fields with the
     // focus on the validation button; otherwise the field pastes as it would.
     bool pasteWholeCode();
-    // The validation button.
+    // The validation button. A code that decodes is recorded in the register with the operator's
+    // answer: "SIM" as Valid, with the register's rows after the nine and a warning for a clone; "NÃO"
+    // as Rejected.
     void validate();
     // The catalogue button: the image list, then the description of the entry taken with OK.
     void showFirmwareList();
@@ -64,11 +69,14 @@ private:
     // Puts a code's groups in the five fields and hands the focus to the validation button.
     void showCode(const std::array<std::string, groupCount>& groups);
     std::string joinedFields();
+    // Records a decoded check; on confirmation the register's rows join the result's.
+    void recordCheck(ValidationResult& result);
 
     AppContext& m_context;
     MainWindowView& m_view;
     ViewPrompts m_prompts;
     SelftestRunner m_selfTests;
+    DeskRegister m_register;
     std::string m_footerString;
     std::array<std::string, groupCount> m_groups;
     // Set while a transfer writes the fields: their notifications are not the operator's.

@@ -103,10 +103,10 @@ struct Fixture
         return {};
     }
 
-    MainWindow& open(bool show = true)
+    MainWindow& open(bool show = true, const std::filesystem::path& checkRegister = {})
     {
         window.reset();
-        context = std::make_unique<AppContext>(baseName, profile(), workspace.root());
+        context = std::make_unique<AppContext>(baseName, profile(), workspace.root(), checkRegister);
         window = std::make_unique<MainWindow>(*context);
         if (show) {
             window->show();
@@ -589,6 +589,41 @@ void MainWindowTest::applicationRunsTheWindowModally()
     QVERIFY(answerer.done());
     QCOMPARE(restored, QString::fromStdString(fixture->argosCode).split(QLatin1Char(' ')));
     QCOMPARE(fixture->stored(), fixture->argosCode.substr(0, 35)); // the trailing blank is not read back
+    // The default register is where the application keeps it, made by the first check only.
+    QVERIFY(!std::filesystem::exists(registerFilePath()));
+}
+
+void MainWindowTest::registerAnswersReachTheWindow()
+{
+    // The same document with another CNPJ checked first: the genuine one is then a clone, and its
+    // printer has issued for that CNPJ.
+    const std::string otherCnpj = "0098.765.432/0001.10";
+    const std::string clone = TestWorkspace::code(fixture->argos, 1234, "4A0B12", 1206367509, otherCnpj);
+    MainWindow& window = fixture->open(true, fixture->workspace.root() / "registro.txt");
+    ModalAnswerer answerer;
+    answerer.thenClick(QStringLiteral("yesButton"));
+    answerer.thenClick(QStringLiteral("yesButton"));
+    answerer.thenAcknowledge();
+    for (const std::string& code : {clone, fixture->argosCode}) {
+        QApplication::clipboard()->setText(QString::fromStdString(code));
+        QTest::keyClick(window.field(1), Qt::Key_V, Qt::ControlModifier);
+        QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    }
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(answerer.seen().size(), std::size_t(3));
+    const test::SeenModal& warning = answerer.seen()[2];
+    QCOMPARE(warning.title, QStringLiteral("Morvanex"));
+    QCOMPARE(warning.icon, QMessageBox::Warning);
+    QVERIFY2(warning.text.contains(QString::fromStdString("CNPJ " + otherCnpj)), qPrintable(warning.text));
+    QVERIFY(warning.mainWindowVisible);
+
+    const auto rows = resultRows(window);
+    QCOMPARE(rows.size(), 11);
+    QCOMPARE(rows[9].first, QStringLiteral("VERIFICADO"));
+    QVERIFY(rows[9].second.startsWith(QStringLiteral("CLONE: ")));
+    QCOMPARE(rows[10].first, QStringLiteral("IMPRESSORA"));
+    QVERIFY2(rows[10].second.contains(QString::fromStdString(otherCnpj)), qPrintable(rows[10].second));
+    QCOMPARE(answerer.unexpected(), 0);
 }
 
 } // namespace morvanex::qt

@@ -30,6 +30,7 @@ private slots:
     void resultListHasNoHandlers();
     void tabLeavesTheResultList();
     void applicationRunsTheWindowModally();
+    void registerAnswersReachTheWindow();
 };
 
 } // namespace morvanex::qt

@@ -5,6 +5,7 @@
 #include "text/text_encoding.h"
 #include "desktop/app_context.h"
 #include "desktop/wide_text.h"
+#include "footer/footer_encoder.h"
 #include "validation/validation_flow.h"
 #include "win32/main_window.h"
 #include "win32/report_list.h"
@@ -384,6 +385,51 @@ TEST_F(MainWindowTest, CatalogueDialogsListTheImagesAndDescribeTheOneChosen)
         ASSERT_TRUE(d.waitGone(description));
         d.key(VK_ESCAPE);
     });
+}
+
+TEST_F(MainWindowTest, RegisterAnswersReachTheWindow)
+{
+    // The first demo code's document with another CNPJ, checked first: the genuine one is then a clone,
+    // and its printer has issued for that CNPJ.
+    const std::string image = fileText(demoFolder() / "Bin" / "ARGOS210.BIN");
+    const std::string otherCnpj = "0098.765.432/0001.10";
+    const std::string clone = *encodeFooter(
+        std::span(reinterpret_cast<const std::uint8_t*>(image.data()), image.size()), 1234, "4A0B12", 1206367509,
+        otherCnpj);
+    AppContext desk{baseName, profile(), demoFolder(), dir.path() / "registro.txt"};
+    MainWindow registered{desk};
+    std::string warning;
+    bool warningIcon = false;
+    std::vector<std::string> rows;
+    test::runDriven(registered, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        for (const std::string& code : {clone, codes.at(0)}) {
+            enterCode(d, main, code);
+            validate(d, main, -1, VK_RETURN);
+        }
+        const HWND box = d.waitFor(L"Morvanex");
+        ASSERT_TRUE(box);
+        warning = WindowDriver::messageText(box);
+        // The message box's icon, the platform's own warning icon, in whichever static shows one.
+        HICON shown = nullptr;
+        ::EnumChildWindows(box, [](HWND child, LPARAM found) {
+            *reinterpret_cast<HICON*>(found) = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+            return *reinterpret_cast<HICON*>(found) ? FALSE : TRUE;
+        }, reinterpret_cast<LPARAM>(&shown));
+        warningIcon = shown && shown == ::LoadIconA(nullptr, IDI_WARNING);
+        d.key(VK_RETURN);
+        ASSERT_TRUE(d.waitGone(box));
+        std::istringstream list(WindowDriver::listText(::GetDlgItem(main, IDC_RESULT_LIST)));
+        for (std::string row; std::getline(list, row);)
+            rows.push_back(row);
+        d.key(VK_ESCAPE);
+    });
+    EXPECT_NE(warning.find("CNPJ " + otherCnpj), std::string::npos) << warning;
+    EXPECT_TRUE(warningIcon);
+    ASSERT_EQ(rows.size(), 11u);
+    EXPECT_EQ(rows[9].substr(0, 18), "VERIFICADO\tCLONE: ");
+    EXPECT_EQ(rows[10].substr(0, 11), "IMPRESSORA\t");
+    EXPECT_NE(rows[10].find(otherCnpj), std::string::npos) << rows[10];
 }
 
 TEST_F(MainWindowTest, CodeTheOriginalLeftInTheWindowsFolderIsRestoredButNeverWrittenThere)
