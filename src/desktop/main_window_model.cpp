@@ -2,6 +2,7 @@
 
 #include "desktop/app_context.h"
 #include "desktop/main_window_view.h"
+#include "firmware/changeable_firmware.h"
 #include "footer/whole_code.h"
 #include "register/register_texts.h"
 #include "text/text_encoding.h"
@@ -10,7 +11,7 @@
 namespace morvanex {
 namespace {
 
-// The caption of what the desktop says of the register.
+// The caption of what the desktop says of the register and of the workspace's keepers.
 constexpr std::string_view noticeCaption = "Morvanex";
 
 std::size_t index(int n)
@@ -38,6 +39,8 @@ void MainWindowModel::start()
     // Said before any validation, or every code would be answered as not approved.
     if (const std::string message = workspaceMessage(m_context.catalogue, m_context.workspace); !message.empty())
         m_prompts.showError(m_context.appName, message);
+    if (const std::string open = changeableFirmware(m_context.workspace, m_context.catalogue).message; !open.empty())
+        m_view.showMessage(MessageIcon::Warning, noticeCaption, open);
     restoreFooterString();
 }
 

@@ -30,8 +30,9 @@ public:
     MainWindowModel& operator=(const MainWindowModel&) = delete;
 
     // While the window is built, before it first shows: the empty fields with their limits, the result
-    // list's columns, the focus in field 1, then the catalogue (whose messages come before the window)
-    // and the code stored at the last "Sair". The register is not read yet.
+    // list's columns, the focus in field 1, then the catalogue (whose messages come before the window),
+    // a warning when others could change its firmware, and the code stored at the last "Sair". The
+    // register is not read yet.
     void start();
 
     // ---- the controls' events

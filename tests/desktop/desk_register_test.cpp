@@ -1,6 +1,7 @@
 #include "scripted_view.h"
 
 #include "desktop/app_context.h"
+#include "firmware/changeable_firmware.h"
 #include "footer/footer_encoder.h"
 #include "settings/app_names.h"
 #include "settings/settings_store.h"
@@ -217,6 +218,18 @@ TEST_F(DeskRegisterTest, TheSettingsFileMayNameAnotherRegister)
         EXPECT_EQ(AppContext("Validador", profile, dir.path(), registerFile).registerLocation, c.location)
             << (c.setting ? c.setting : "none");
     }
+}
+
+TEST_F(DeskRegisterTest, FirmwareOthersCanChangeIsWarnedOfAtStartUp)
+{
+    fs::permissions(dir.path() / "Bin", fs::perms::others_write, fs::perm_options::add);
+    open(registerFile);
+    ASSERT_EQ(view->messages.size(), 1u);
+    EXPECT_EQ(view->messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(view->messages[0].caption, "Morvanex");
+    EXPECT_EQ(view->messages[0].text, changeableFirmware(context->workspace, context->catalogue).message);
+    EXPECT_NE(utf8(view->messages[0].text).find("Bin"), std::string::npos);
+    EXPECT_EQ(view->focus, 1);
 }
 
 } // namespace
