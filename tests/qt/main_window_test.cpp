@@ -623,6 +623,8 @@ void MainWindowTest::registerAnswersReachTheWindow()
     QVERIFY(rows[9].second.startsWith(QStringLiteral("CLONE: ")));
     QCOMPARE(rows[10].first, QStringLiteral("IMPRESSORA"));
     QVERIFY2(rows[10].second.contains(QString::fromStdString(otherCnpj)), qPrintable(rows[10].second));
+    // All eleven in view at once.
+    QTRY_COMPARE(window.resultList()->verticalScrollBar()->maximum(), 0);
     QCOMPARE(answerer.unexpected(), 0);
 }
 

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <array>
 #include <cctype>
 #include <cstdlib>
@@ -401,6 +403,7 @@ TEST_F(MainWindowTest, RegisterAnswersReachTheWindow)
     std::string warning;
     bool warningIcon = false;
     std::vector<std::string> rows;
+    int rowsInView = 0;
     test::runDriven(registered, [&](const WindowDriver& d) {
         const HWND main = d.waitFor(L"Morvanex 1.05");
         for (const std::string& code : {clone, codes.at(0)}) {
@@ -419,6 +422,7 @@ TEST_F(MainWindowTest, RegisterAnswersReachTheWindow)
         warningIcon = shown && shown == ::LoadIconA(nullptr, IDI_WARNING);
         d.key(VK_RETURN);
         ASSERT_TRUE(d.waitGone(box));
+        rowsInView = static_cast<int>(::SendDlgItemMessageW(main, IDC_RESULT_LIST, LVM_GETCOUNTPERPAGE, 0, 0));
         std::istringstream list(WindowDriver::listText(::GetDlgItem(main, IDC_RESULT_LIST)));
         for (std::string row; std::getline(list, row);)
             rows.push_back(row);
@@ -427,6 +431,7 @@ TEST_F(MainWindowTest, RegisterAnswersReachTheWindow)
     EXPECT_NE(warning.find("CNPJ " + otherCnpj), std::string::npos) << warning;
     EXPECT_TRUE(warningIcon);
     ASSERT_EQ(rows.size(), 11u);
+    EXPECT_GE(rowsInView, 11); // all in view at once
     EXPECT_EQ(rows[9].substr(0, 18), "VERIFICADO\tCLONE: ");
     EXPECT_EQ(rows[10].substr(0, 11), "IMPRESSORA\t");
     EXPECT_NE(rows[10].find(otherCnpj), std::string::npos) << rows[10];
