@@ -47,7 +47,7 @@ void Crc16Slicing(benchmark::State& state)
 {
     runOverImage(state, [](auto d) { return detail::crc16UpdateWith(detail::CrcKernel::Slicing, 0, d); });
 }
-// The 128-bit folding kernel, which the public routine skips where the 512-bit one runs.
+// The 128-bit folding kernel, which the public routine skips where a wider one runs.
 void Crc16Pclmul(benchmark::State& state)
 {
     runOverImage(state, [](auto d) { return detail::crc16UpdateWith(detail::CrcKernel::Pclmul, 0, d); });

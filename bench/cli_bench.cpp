@@ -1,17 +1,21 @@
 // The command-line validator end to end: a separate process reading codes on standard input, as a
-// batch job runs it. Its executable is the one built beside this benchmark, or MORVANEX_BENCH_CLI.
+// batch job runs it. Its executable is the one built beside this benchmark, or MORVANEX_BENCH_CLI;
+// the demo batch also runs the Windows build under Wine when MORVANEX_BENCH_WINDOWS_CLI names it.
 
 #include "synthetic_workspace.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <optional>
+#include <regex>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -61,21 +65,23 @@ struct Run
     double cpuSeconds; // user and system time of the process
 };
 
-// One `validate --dir DIR CODE` (or `-` reading the lines of input), stdout and stderr discarded; nothing
-// when it could not be run or exited otherwise than with expectedStatus.
-std::optional<Run> runCli(const std::filesystem::path& input, int expectedStatus, const std::string& code = "-")
+// Runs argv with input on standard input, stdout and stderr discarded; nothing when it could not be run
+// or exited otherwise than with expectedStatus.
+std::optional<Run> runProcess(const std::vector<std::string>& args, const std::filesystem::path& input,
+                              int expectedStatus)
 {
-    const std::string cli = cliPath();
-    const std::string dir = ::input().workspace.root().string();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const char* argv[] = {cli.c_str(), "validate", "--dir", dir.c_str(), code.c_str(), nullptr};
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, cli.c_str(), &actions, nullptr, const_cast<char**>(argv), environ);
+    const int spawned = posix_spawnp(&pid, argv.front(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         return std::nullopt;
@@ -86,6 +92,13 @@ std::optional<Run> runCli(const std::filesystem::path& input, int expectedStatus
     const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
     const auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
     return Run{wall.count(), seconds(usage.ru_utime) + seconds(usage.ru_stime)};
+}
+
+// One `validate --dir DIR CODE` (or `-` reading the lines of input) of the synthetic workspace.
+std::optional<Run> runCli(const std::filesystem::path& input, int expectedStatus, const std::string& code = "-")
+{
+    return runProcess({cliPath(), "validate", "--dir", ::input().workspace.root().string(), code}, input,
+                      expectedStatus);
 }
 
 // Lines per second of wall time (the iteration time) and of the process's own processor time, which
@@ -135,8 +148,76 @@ void CliValidateOneCode(benchmark::State& state)
     }
 }
 
+// The demo workspace's codes that validate (from its README), demoLines lines of them in turn.
+constexpr int demoLines = 50000;
+
+struct DemoInput
+{
+    std::filesystem::path lines =
+        std::filesystem::temp_directory_path() / ("morvanex-bench-demo-" + std::to_string(::getpid()) + ".txt");
+
+    DemoInput()
+    {
+        std::ifstream readme(std::filesystem::path(MORVANEX_DEMO_DIR) / "README");
+        const std::regex codeLine(R"(^\s+((\S{8} ){4}\S{12})\s*$)");
+        const std::filesystem::path nothing = "/dev/null";
+        std::vector<std::string> valid;
+        for (std::string line; std::getline(readme, line);)
+            if (std::smatch m; std::regex_match(line, m, codeLine) &&
+                                runProcess({cliPath(), "validate", "--dir", MORVANEX_DEMO_DIR, m[1]}, nothing, 0))
+                valid.push_back(m[1]);
+        std::ofstream out(lines);
+        for (int i = 0; !valid.empty() && i < demoLines; ++i)
+            out << valid[static_cast<std::size_t>(i) % valid.size()] << '\n';
+    }
+    ~DemoInput() { std::filesystem::remove(lines); }
+};
+
+const DemoInput& demoInput()
+{
+    static const DemoInput in;
+    return in;
+}
+
+// A batch of the demo's valid codes by the given command line, timed as one process.
+void runDemoBatch(benchmark::State& state, const std::vector<std::string>& command)
+{
+    double cpuSeconds = 0;
+    for (auto _ : state) {
+        const auto run = runProcess(command, demoInput().lines, 0);
+        if (!run) {
+            state.SkipWithError("the batch could not be run or gave an unexpected exit status");
+            break;
+        }
+        state.SetIterationTime(run->wallSeconds);
+        cpuSeconds += run->cpuSeconds;
+    }
+    state.counters["cpu_s"] = state.iterations() ? cpuSeconds / static_cast<double>(state.iterations()) : 0;
+    state.counters["lines"] = demoLines;
+}
+
+void CliDemoBatch(benchmark::State& state)
+{
+    runDemoBatch(state, {cliPath(), "validate", "--dir", MORVANEX_DEMO_DIR, "-"});
+}
+
+// The Windows build under Wine, on the same input; its workspace named as Windows sees it (Z: is /).
+void CliDemoBatchUnderWine(benchmark::State& state)
+{
+    const char* windowsCli = std::getenv("MORVANEX_BENCH_WINDOWS_CLI");
+    if (!windowsCli || !*windowsCli) {
+        state.SkipWithError("MORVANEX_BENCH_WINDOWS_CLI names no morvanex-cli.exe");
+        return;
+    }
+    std::string demo = "Z:" + std::filesystem::absolute(MORVANEX_DEMO_DIR).string();
+    std::replace(demo.begin(), demo.end(), '/', '\\');
+    runDemoBatch(state, {"wine", windowsCli, "validate", "--dir", demo, "-"});
+}
+
 } // namespace
 
 BENCHMARK(CliValidateValidCodes)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(CliValidateMalformedLines)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(CliValidateOneCode)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(CliDemoBatch)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(CliDemoBatchUnderWine)->Unit(benchmark::kMillisecond)->UseManualTime();

@@ -1,7 +1,7 @@
 #include "desktop/selftest_runner.h"
 
 #include "desktop/view_prompts.h"
-#include "selftest/self_test_thread.h"
+#include "selftest/selftest_thread.h"
 
 namespace morvanex {
 

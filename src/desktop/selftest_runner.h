@@ -1,6 +1,6 @@
 #pragma once
 
-#include "selftest/batch_self_test.h"
+#include "selftest/batch_selftest.h"
 
 #include <functional>
 #include <memory>

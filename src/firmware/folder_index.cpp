@@ -17,25 +17,6 @@ bool entryExists(const std::filesystem::path& path)
     return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
-std::string entryBytes(const std::filesystem::path& path)
-{
-#ifdef _WIN32
-    const std::u8string name = path.filename().u8string();
-    return std::string(name.begin(), name.end());
-#else
-    return path.filename().string();
-#endif
-}
-
-std::filesystem::path entryPath(std::string_view bytes)
-{
-#ifdef _WIN32
-    return std::filesystem::path(std::u8string(bytes.begin(), bytes.end()));
-#else
-    return std::filesystem::path(std::string(bytes));
-#endif
-}
-
 std::error_code forEachEntry(const std::filesystem::path& folder,
                              const std::function<void(std::string, const std::filesystem::directory_entry&)>& f)
 {

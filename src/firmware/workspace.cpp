@@ -22,13 +22,13 @@ bool isDrive(std::string_view name)
 // Names that Windows gives to devices in every folder, with or without an extension.
 bool isDeviceName(std::string_view component)
 {
-    constexpr std::string_view threeLetters[] = {"CON", "PRN", "AUX", "NUL"};
+    constexpr std::string_view named[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     std::string_view base = component.substr(0, component.find('.'));
     base = base.substr(0, base.find_last_not_of(' ') + 1);
-    if (base.size() == 3)
-        return std::any_of(std::begin(threeLetters), std::end(threeLetters), [base](std::string_view device) {
+    if (std::any_of(std::begin(named), std::end(named), [base](std::string_view device) {
             return equalsIgnoringCase(base, device, CaseRule::Ascii);
-        });
+        }))
+        return true;
     return base.size() == 4 && base[3] >= '1' && base[3] <= '9' &&
            (startsWithIgnoringCase(base, "COM", CaseRule::Ascii) ||
             startsWithIgnoringCase(base, "LPT", CaseRule::Ascii));
@@ -77,6 +77,8 @@ std::filesystem::path utf8Path(std::string_view name)
 
 } // namespace
 
+Workspace::Workspace(const std::filesystem::path& root) : m_root(openedFolderPath(root).value_or(root)) {}
+
 std::filesystem::path Workspace::descriptorFolder() const
 {
     return findEntry(m_root, descriptorFolderName);
@@ -103,27 +105,56 @@ std::optional<InputFile> Workspace::openImage(std::string_view fileName, std::st
     const auto parts = components(fileName, reason);
     if (!parts)
         return std::nullopt;
+    if (const auto spelled = spelledImagePath(fileName, *parts))
+        if (auto file = InputFile::open(*spelled))
+            return file;
+    return InputFile::open(*imagePath(fileName), reason);
+}
+
+Workspace::ImagePlace Workspace::imagePlace(std::string_view fileName) const
+{
+    ImagePlace place;
+    if (const auto parts = components(fileName)) {
+        place.m_opens = true;
+        place.m_spelled = spelledImagePath(fileName, *parts);
+    }
+    return place;
+}
+
+std::optional<FileIdentity> Workspace::imageIdentity(std::string_view fileName) const
+{
+    return imageIdentity(fileName, imagePlace(fileName));
+}
+
+std::optional<FileIdentity> Workspace::imageIdentity(std::string_view fileName, const ImagePlace& place) const
+{
+    if (!place.m_opens)
+        return std::nullopt;
+    // Where the spelled path names something, resolving would give that same path.
+    if (place.m_spelled)
+        if (auto identity = identityOf(*place.m_spelled))
+            return identity;
+    return identityOf(*imagePath(fileName));
+}
+
+std::optional<std::filesystem::path> Workspace::spelledImagePath(std::string_view fileName,
+                                                                 const std::vector<std::string_view>& parts) const
+{
     // A name of ASCII letters spelled as on disk resolves to its own spelling at every step, and
     // opening it says whether it is there: a few system calls fewer than resolving step by step.
-    if (std::all_of(fileName.begin(), fileName.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        std::filesystem::path spelled = m_root / imageFolderName;
-        for (const std::string_view part : *parts)
-            spelled /= entryPath(part);
-        if (auto file = InputFile::open(spelled))
-            return file;
-    }
-    return InputFile::open(*imagePath(fileName), reason);
+    if (!std::all_of(fileName.begin(), fileName.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::nullopt;
+    std::filesystem::path spelled = m_root / imageFolderName;
+    for (const std::string_view part : parts)
+        spelled /= entryPath(part);
+    return spelled;
 }
 
 std::optional<std::filesystem::path> resolveEntry(const std::filesystem::path& folder, std::string_view name)
 {
-    const std::string utf8Name = utf8(name);
-#ifndef _WIN32
-    // The very bytes, as a copy that kept the Windows-1252 spelling holds them.
-    if (auto raw = folder / entryPath(name); utf8Name != name && entryExists(raw))
+    if (auto raw = byteSpelledEntry(folder, name))
         return raw;
-#endif
+    const std::string utf8Name = utf8(name);
     if (auto spelled = folder / entryPath(utf8Name); entryExists(spelled))
         return spelled;
     if (const auto entry = FolderIndex::shared().find(folder, foldCase(name, CaseRule::Windows1252)))

@@ -16,7 +16,8 @@ namespace morvanex {
 class Workspace
 {
 public:
-    explicit Workspace(std::filesystem::path root) : m_root(std::move(root)) {}
+    // root as the platform resolves it (openedFolderPath), or as it is when it is no folder.
+    explicit Workspace(const std::filesystem::path& root);
 
     const std::filesystem::path& root() const { return m_root; }
     std::filesystem::path descriptorFolder() const;
@@ -30,10 +31,37 @@ public:
     std::optional<std::filesystem::path> imagePath(std::string_view fileName) const;
     // The file imagePath gives, opened as it is now; nothing when it cannot be, reason saying why.
     std::optional<InputFile> openImage(std::string_view fileName, std::string* reason = nullptr) const;
+    // What imageIdentity works out from a name alone, for a caller that looks at one image often.
+    class ImagePlace
+    {
+    private:
+        friend class Workspace;
+        bool m_opens = false; // a name an open accepts
+        std::optional<std::filesystem::path> m_spelled;
+    };
+    ImagePlace imagePlace(std::string_view fileName) const;
+    // The identity of the file openImage would try to open, looked at without opening it; nothing when
+    // it cannot be examined. With the place worked out for the same name.
+    std::optional<FileIdentity> imageIdentity(std::string_view fileName) const;
+    std::optional<FileIdentity> imageIdentity(std::string_view fileName, const ImagePlace& place) const;
 
 private:
+    // The path of a name of ASCII characters as written, every component spelled as on disk: what is
+    // tried before resolving the name step by step. Nothing for other names.
+    std::optional<std::filesystem::path> spelledImagePath(std::string_view fileName,
+                                                          const std::vector<std::string_view>& parts) const;
+
     std::filesystem::path m_root;
 };
+
+// The folder the platform opens for path, as it names it: on Windows by the folder's own name (so
+// trailing blanks and dots of the last part are gone), elsewhere path itself. Nothing when it opens no
+// folder there.
+std::optional<std::filesystem::path> openedFolderPath(const std::filesystem::path& path);
+// The entry of folder spelled with the very bytes of name, where they differ from its UTF-8 spelling,
+// as a Linux copy that kept the Windows-1252 spelling holds it; nothing where names are Unicode
+// (Windows) or no such entry is there.
+std::optional<std::filesystem::path> byteSpelledEntry(const std::filesystem::path& folder, std::string_view name);
 
 // The entry of folder called name (Windows-1252): an entry spelled with exactly these bytes or
 // their UTF-8 form first, otherwise the first in byte order that matches ignoring the letter case

@@ -4,9 +4,7 @@
 #include "firmware/workspace.h"
 #include "footer/checksum.h"
 
-#include <atomic>
-#include <system_error>
-#include <thread>
+#include <map>
 
 namespace morvanex {
 namespace {
@@ -22,88 +20,123 @@ std::size_t slot(ImageChecksum which)
 
 } // namespace
 
+WorkspaceImageChecksums::ReadBuffer::ReadBuffer() : m_bytes(std::make_unique_for_overwrite<std::uint8_t[]>(chunkSize))
+{
+}
+
+std::span<std::uint8_t> WorkspaceImageChecksums::ReadBuffer::bytes() const
+{
+    return {m_bytes.get(), chunkSize};
+}
+
 std::optional<std::uint16_t> WorkspaceImageChecksums::checksum(std::string_view fileName, ImageChecksum which,
                                                               std::string& reason)
 {
     auto file = m_workspace.openImage(fileName, &reason);
     if (!file)
         return std::nullopt;
-    auto known = m_known.find(fileName);
-    const bool same =
-        known != m_known.end() && known->second.settled && known->second.identity == file->identity();
-    if (same && known->second.values[slot(which)])
-        return known->second.values[slot(which)];
+    {
+        std::unique_lock lock(m_mutex);
+        Slot& known = idleSlot(lock, fileName);
+        if (known.known && known.known->settled && known.known->identity == file->identity() &&
+            known.known->values[slot(which)])
+            return known.known->values[slot(which)];
+        known.busy = true;
+    }
     // Both checksums of a line come from one read while the file stays the same.
     Wanted wanted{};
     wanted[slot(which)] = true;
     wanted[slot(ImageChecksum::Display)] = true;
-    if (!m_chunk)
-        m_chunk = makeChunk();
-    auto computed = compute(*file, wanted, m_chunk.get(), &reason);
+    const auto computed = reading(fileName, [&] {
+        if (!m_buffer)
+            m_buffer = std::make_unique<ReadBuffer>();
+        return compute(*file, wanted, m_buffer->bytes(), &reason);
+    });
     if (!computed)
         return std::nullopt;
-    if (!same)
-        known =
-            m_known.insert_or_assign(std::string(fileName), Known{computed->identity, computed->settled, {}})
-                .first;
-    for (std::size_t i = 0; i < wanted.size(); ++i) {
-        if (wanted[i])
-            known->second.values[i] = computed->values[i];
-    }
     return computed->values[slot(which)];
 }
 
-void WorkspaceImageChecksums::computeAhead(std::span<const std::pair<std::string, ImageChecksum>> requests,
-                                           unsigned threads)
+void WorkspaceImageChecksums::computeAhead(const std::filesystem::path& descriptor, const ReadBuffer& buffer)
 {
-    std::map<std::string_view, Wanted> byName;
-    for (const auto& [name, which] : requests)
+    std::map<std::string, Wanted, std::less<>> byName;
+    for (const auto& [name, which] : imageChecksumRequests(descriptor))
         byName[name][slot(which)] = true;
-    const std::vector<std::pair<std::string_view, Wanted>> work(byName.begin(), byName.end());
-    std::vector<std::optional<Known>> results(work.size());
-    std::atomic<std::size_t> next{0};
-    auto run = [&] {
-        const Chunk chunk = makeChunk();
-        for (std::size_t i; (i = next++) < work.size();)
-            results[i] = open(work[i].first, work[i].second, chunk.get());
-    };
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < threads; ++t) {
-        try {
-            pool.emplace_back(run);
-        } catch (const std::system_error&) {
-            break; // the system gives no more threads: those started, and this one, do the rest
+    for (auto& [name, wanted] : byName) {
+        {
+            std::unique_lock lock(m_mutex);
+            Slot& known = idleSlot(lock, name);
+            // What another thread found, or a procedure, stands until a procedure sees the file change.
+            bool missing = false;
+            for (std::size_t i = 0; i < wanted.size(); ++i) {
+                wanted[i] = wanted[i] && !(known.known && known.known->values[i]);
+                missing = missing || wanted[i];
+            }
+            if (!missing)
+                continue;
+            known.busy = true;
+        }
+        reading(name, [&]() -> std::optional<Known> {
+            auto file = m_workspace.openImage(name);
+            return file ? compute(*file, wanted, buffer.bytes()) : std::nullopt;
+        });
+    }
+}
+
+WorkspaceImageChecksums::Slot& WorkspaceImageChecksums::idleSlot(std::unique_lock<std::mutex>& lock,
+                                                                 std::string_view fileName)
+{
+    auto it = m_slots.find(fileName);
+    if (it == m_slots.end())
+        it = m_slots.emplace(std::string(fileName), Slot{}).first;
+    Slot& known = it->second;
+    m_idle.wait(lock, [&known] { return !known.busy; });
+    return known;
+}
+
+template <typename Read>
+std::optional<WorkspaceImageChecksums::Known> WorkspaceImageChecksums::reading(std::string_view fileName, Read read)
+{
+    std::optional<Known> computed;
+    try {
+        computed = read();
+    } catch (...) {
+        settle(fileName, std::nullopt); // so that nobody waits for it
+        throw;
+    }
+    settle(fileName, computed);
+    return computed;
+}
+
+void WorkspaceImageChecksums::settle(std::string_view fileName, const std::optional<Known>& computed)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        Slot& known = m_slots.find(fileName)->second;
+        known.busy = false;
+        if (computed) {
+            if (known.known && known.known->settled && computed->settled &&
+                known.known->identity == computed->identity) {
+                for (std::size_t i = 0; i < computed->values.size(); ++i)
+                    if (computed->values[i])
+                        known.known->values[i] = computed->values[i];
+            } else {
+                known.known = computed;
+            }
         }
     }
-    run();
-    for (auto& thread : pool)
-        thread.join();
-    for (std::size_t i = 0; i < work.size(); ++i) {
-        if (results[i])
-            m_known.insert_or_assign(std::string(work[i].first), std::move(*results[i]));
-    }
-}
-
-WorkspaceImageChecksums::Chunk WorkspaceImageChecksums::makeChunk()
-{
-    return std::make_unique_for_overwrite<std::uint8_t[]>(chunkSize);
+    m_idle.notify_all();
 }
 
 std::optional<WorkspaceImageChecksums::Known>
-WorkspaceImageChecksums::open(std::string_view fileName, const Wanted& wanted, std::uint8_t* chunk) const
-{
-    auto file = m_workspace.openImage(fileName);
-    return file ? compute(*file, wanted, chunk) : std::nullopt;
-}
-
-std::optional<WorkspaceImageChecksums::Known>
-WorkspaceImageChecksums::compute(InputFile& file, const Wanted& wanted, std::uint8_t* chunk, std::string* reason)
+WorkspaceImageChecksums::compute(InputFile& file, const Wanted& wanted, std::span<std::uint8_t> buffer,
+                                 std::string* reason)
 {
     std::uint16_t plain = 0;
     std::uint16_t swapped = 0;
     std::uint16_t sum = 0;
     for (;;) {
-        const auto got = file.read({chunk, chunkSize});
+        const auto got = file.read(buffer);
         if (!got) {
             if (reason)
                 *reason = "read error: " + InputFile::lastError();
@@ -111,12 +144,19 @@ WorkspaceImageChecksums::compute(InputFile& file, const Wanted& wanted, std::uin
         }
         if (*got == 0)
             break;
-        const std::span<std::uint8_t> piece(chunk, *got);
-        if (wanted[slot(ImageChecksum::Footer)])
+        const std::span<std::uint8_t> piece = buffer.first(*got);
+        const bool footer = wanted[slot(ImageChecksum::Footer)];
+        const bool swappedFooter = wanted[slot(ImageChecksum::SwappedFooter)];
+        if (wanted[slot(ImageChecksum::Display)] && footer != swappedFooter) {
+            // A line's two procedures: both checksums from one pass over the piece.
+            crc16AndByteSum16Update(footer ? plain : swapped, sum, piece, swappedFooter);
+            continue;
+        }
+        if (footer)
             plain = crc16Update(plain, piece);
         if (wanted[slot(ImageChecksum::Display)])
             sum = byteSum16Update(sum, piece);
-        if (wanted[slot(ImageChecksum::SwappedFooter)]) {
+        if (swappedFooter) {
             swapBytePairs(piece);
             swapped = crc16Update(swapped, piece);
         }

@@ -4,12 +4,13 @@
 #include "text/input_file.h"
 
 #include <array>
+#include <condition_variable>
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace morvanex {
 
@@ -18,41 +19,65 @@ class Workspace;
 // Image checksums for a catalogue load from the workspace's image folder. Every procedure opens
 // its image afresh; a value computed earlier (ahead of time, or by the previous procedure of the
 // same line) is used only while the file's identity is unchanged, otherwise the file is read again.
+// checksum is for the one thread that runs the procedures; computeAhead may run on any number of
+// others at the same time.
 class WorkspaceImageChecksums : public ImageChecksumSource
 {
 public:
+    // A buffer an image is read through, a piece at a time: one per thread.
+    class ReadBuffer
+    {
+    public:
+        ReadBuffer();
+        std::span<std::uint8_t> bytes() const;
+
+    private:
+        std::unique_ptr<std::uint8_t[]> m_bytes;
+    };
+
     explicit WorkspaceImageChecksums(const Workspace& workspace) : m_workspace(workspace) {}
 
     std::optional<std::uint16_t> checksum(std::string_view fileName, ImageChecksum which,
                                           std::string& reason) override;
 
-    // Computes the asked-for checksums of many images on up to `threads` threads (fewer when the
-    // system refuses one, down to the calling thread alone). Images that cannot be opened now are
-    // left for their procedures to try.
-    void computeAhead(std::span<const std::pair<std::string, ImageChecksum>> requests, unsigned threads);
+    // Computes the checksums the procedures of the descriptor at path will ask for, from one read of
+    // each image, unless they are known or being computed already. Images that cannot be opened now
+    // are left for their procedures to try.
+    void computeAhead(const std::filesystem::path& descriptor, const ReadBuffer& buffer);
 
 private:
+    using Wanted = std::array<bool, 3>; // by ImageChecksum
     struct Known
     {
         FileIdentity identity;
         bool settled = false; // values from a file that had not settled are not used again
         std::array<std::optional<std::uint16_t>, 3> values; // by ImageChecksum
     };
-    using Wanted = std::array<bool, 3>;
+    struct Slot
+    {
+        std::optional<Known> known;
+        bool busy = false; // a thread is reading the image
+    };
 
-    // A buffer the image is read through, a piece at a time.
-    using Chunk = std::unique_ptr<std::uint8_t[]>;
-    static Chunk makeChunk();
-
+    // The slot of fileName once no thread reads its image; created when there is none.
+    Slot& idleSlot(std::unique_lock<std::mutex>& lock, std::string_view fileName);
+    // Runs read for the slot of fileName, which the caller has made busy, and settles it whatever
+    // happens.
+    template <typename Read>
+    std::optional<Known> reading(std::string_view fileName, Read read);
+    // Ends a read the slot was busy with: its values join what is known of the same file, or replace
+    // what was known of another.
+    void settle(std::string_view fileName, const std::optional<Known>& computed);
     // Reads the open image once for every wanted checksum; nothing on a read error, reason (when
     // given) saying why.
-    static std::optional<Known> compute(InputFile& file, const Wanted& wanted, std::uint8_t* chunk,
+    static std::optional<Known> compute(InputFile& file, const Wanted& wanted, std::span<std::uint8_t> buffer,
                                         std::string* reason = nullptr);
-    std::optional<Known> open(std::string_view fileName, const Wanted& wanted, std::uint8_t* chunk) const;
 
     const Workspace& m_workspace;
-    std::map<std::string, Known, std::less<>> m_known; // by file name as the descriptor gives it
-    Chunk m_chunk;                                     // for the procedures' own reads
+    std::mutex m_mutex;
+    std::condition_variable m_idle;
+    std::map<std::string, Slot, std::less<>> m_slots; // by file name as the descriptor gives it
+    std::unique_ptr<ReadBuffer> m_buffer;               // for the procedures' own reads
 };
 
 } // namespace morvanex

@@ -11,22 +11,38 @@ constexpr std::string_view punctuationSymbols = "+!#$%&@><=";
 constexpr std::string_view documentAlphabet = "0123456789ABC./";
 static_assert(36 + punctuationSymbols.size() == footerAlphabetSize);
 
+// Every byte's digit value plus one; 0 for a byte outside the alphabet.
+constexpr std::array<std::uint8_t, 256> digitValuesPlusOne = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (unsigned c = 0; c < 10; ++c)
+        table['0' + c] = static_cast<std::uint8_t>(c + 1);
+    for (unsigned c = 0; c < 26; ++c)
+        table['A' + c] = static_cast<std::uint8_t>(10 + c + 1);
+    for (std::size_t i = 0; i < punctuationSymbols.size(); ++i)
+        table[static_cast<unsigned char>(punctuationSymbols[i])] = static_cast<std::uint8_t>(36 + i + 1);
+    return table;
+}();
+
+// Bit p set for each separator position p.
+constexpr std::uint64_t separatorBits = [] {
+    std::uint64_t bits = 0;
+    for (const std::size_t p : separatorPositions)
+        bits |= std::uint64_t{1} << p;
+    return bits;
+}();
+static_assert(footerLength <= 64);
+
 } // namespace
 
 bool isSeparatorPosition(std::size_t position)
 {
-    return std::find(separatorPositions.begin(), separatorPositions.end(), position) != separatorPositions.end();
+    return position < footerLength && (separatorBits >> position & 1) != 0;
 }
 
 std::optional<std::uint8_t> footerDigitValue(unsigned char c)
 {
-    if (c >= '0' && c <= '9')
-        return static_cast<std::uint8_t>(c - '0');
-    if (c >= 'A' && c <= 'Z')
-        return static_cast<std::uint8_t>(c - 'A' + 10);
-    const auto at = punctuationSymbols.find(static_cast<char>(c));
-    if (c != 0 && at != std::string_view::npos)
-        return static_cast<std::uint8_t>(36 + at);
+    if (const std::uint8_t v = digitValuesPlusOne[c])
+        return static_cast<std::uint8_t>(v - 1);
     return std::nullopt;
 }
 
@@ -67,10 +83,10 @@ bool alphabetToDigits(std::span<std::uint8_t> buffer)
     for (std::size_t i = 0; i < buffer.size(); ++i) {
         if (isSeparatorPosition(i))
             continue;
-        const auto value = footerDigitValue(buffer[i]);
-        if (!value)
+        const std::uint8_t v = digitValuesPlusOne[buffer[i]];
+        if (!v)
             return false;
-        buffer[i] = *value;
+        buffer[i] = static_cast<std::uint8_t>(v - 1);
     }
     return true;
 }

@@ -1,7 +1,8 @@
 #include "footer/calendar_time.h"
 
 #include <array>
-#include <cstdio>
+#include <charconv>
+#include <iterator>
 
 namespace morvanex {
 namespace {
@@ -59,9 +60,25 @@ CalendarTime secondsToCalendar(std::uint32_t t)
 
 std::string formatDateTime(const CalendarTime& t)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", t.day, t.month, t.year, t.hour, t.minute,
-                  t.second);
+    // "%02d/%02d/%04d %02d:%02d:%02d" without the formatting machinery: a batch makes one per code.
+    std::string text;
+    text.reserve(19);
+    auto put = [&text](unsigned value, std::size_t width, char after) {
+        char digits[8];
+        const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+        const auto length = static_cast<std::size_t>(end - digits);
+        if (length < width)
+            text.append(width - length, '0');
+        text.append(digits, length);
+        if (after)
+            text += after;
+    };
+    put(t.day, 2, '/');
+    put(t.month, 2, '/');
+    put(t.year, 4, ' ');
+    put(t.hour, 2, ':');
+    put(t.minute, 2, ':');
+    put(t.second, 2, 0);
     return text;
 }
 

@@ -93,19 +93,23 @@ std::uint16_t portableByteSum16(std::uint16_t previous, std::span<const std::uin
 
 using detail::ByteSumKernel;
 using detail::CrcKernel;
+using detail::ImagePassKernel;
 
 // Below this the tables and the word loop are as quick as any vector set-up.
 constexpr std::size_t shortInput = 128;
 
 struct Kernels
 {
-    std::array<CrcKernel, 3> crc{};
+    std::array<CrcKernel, 4> crc{};
     std::size_t crcCount = 0;
     std::array<ByteSumKernel, 3> byteSum{};
     std::size_t byteSumCount = 0;
+    std::array<ImagePassKernel, 2> imagePass{};
+    std::size_t imagePassCount = 0;
 
     CrcKernel bestCrc() const { return crc[crcCount - 1]; }
     ByteSumKernel bestByteSum() const { return byteSum[byteSumCount - 1]; }
+    ImagePassKernel bestImagePass() const { return imagePass[imagePassCount - 1]; }
 };
 
 // Asked of the CPU once; the static is initialised thread-safely and read-only afterwards.
@@ -115,9 +119,14 @@ const Kernels& kernels()
         Kernels k;
         k.crc[k.crcCount++] = CrcKernel::Slicing;
         k.byteSum[k.byteSumCount++] = ByteSumKernel::Portable;
+        k.imagePass[k.imagePassCount++] = ImagePassKernel::Separate;
 #ifdef MORVANEX_X86_KERNELS
         if (simd::cpuHasPclmul())
             k.crc[k.crcCount++] = CrcKernel::Pclmul;
+        if (simd::cpuHasVpclmul256()) {
+            k.crc[k.crcCount++] = CrcKernel::Vpclmul256;
+            k.imagePass[k.imagePassCount++] = ImagePassKernel::Vpclmul256;
+        }
         if (simd::cpuHasVpclmul())
             k.crc[k.crcCount++] = CrcKernel::Vpclmul;
         k.byteSum[k.byteSumCount++] = ByteSumKernel::Sse2; // part of every x86-64
@@ -155,6 +164,10 @@ T crcRun(CrcKernel kernel, T reg, std::span<const std::uint8_t> data,
         if (data.size() >= simd::foldMinimum)
             return folded(simd::foldPclmul);
         break;
+    case CrcKernel::Vpclmul256:
+        if (data.size() >= simd::foldMinimum)
+            return folded(simd::foldVpclmul256);
+        break;
     case CrcKernel::Slicing:
         break;
     }
@@ -181,7 +194,56 @@ std::uint16_t byteSum16Run(ByteSumKernel kernel, std::uint16_t previous, std::sp
     return portableByteSum16(previous, data);
 }
 
+// A pass for each checksum: the sum of the bytes as they are, then the CRC-16 of a copy with its pairs
+// swapped, a stretch at a time, or of the bytes themselves.
+void separatePasses(std::uint16_t& crc, std::uint16_t& sum, std::span<const std::uint8_t> data, bool swapPairs)
+{
+    sum = byteSum16Update(sum, data);
+    if (!swapPairs) {
+        crc = crc16Update(crc, data);
+        return;
+    }
+    std::array<std::uint8_t, 4096> swapped; // even, so pairs never straddle two stretches
+    for (std::size_t at = 0; at < data.size(); at += swapped.size()) {
+        const auto stretch = data.subspan(at, std::min(swapped.size(), data.size() - at));
+        std::size_t i = 0;
+        for (; i + 1 < stretch.size(); i += 2) {
+            swapped[i] = stretch[i + 1];
+            swapped[i + 1] = stretch[i];
+        }
+        if (i < stretch.size())
+            swapped[i] = stretch[i];
+        crc = crc16Update(crc, std::span(swapped).first(stretch.size()));
+    }
+}
+
+void imagePassRun(ImagePassKernel kernel, std::uint16_t& crc, std::uint16_t& sum, std::span<const std::uint8_t> data,
+                  bool swapPairs)
+{
+#ifdef MORVANEX_X86_KERNELS
+    if (kernel == ImagePassKernel::Vpclmul256 && data.size() >= simd::foldMinimum) {
+        simd::FoldedBlock block;
+        std::uint64_t total = sum;
+        const std::size_t consumed =
+            simd::foldVpclmul256Summed(simd::FoldedCrc::Crc16, crc, data, swapPairs, block, total);
+        crc = slicedUpdate<std::uint16_t>(0, block, crc16Tables);
+        sum = static_cast<std::uint16_t>(total);
+        // Whole 16-byte blocks were consumed, so the pairs of the rest are where they were.
+        return separatePasses(crc, sum, data.subspan(consumed), swapPairs);
+    }
+#else
+    (void)kernel;
+#endif
+    separatePasses(crc, sum, data, swapPairs);
+}
+
 } // namespace
+
+void crc16AndByteSum16Update(std::uint16_t& crc, std::uint16_t& sum, std::span<const std::uint8_t> data,
+                             bool swapPairs)
+{
+    imagePassRun(kernels().bestImagePass(), crc, sum, data, swapPairs);
+}
 
 std::uint16_t ChecksumCalculator::crc16(std::span<const std::uint8_t> data) const
 {
@@ -233,6 +295,12 @@ std::span<const ByteSumKernel> supportedByteSumKernels()
     return std::span(k.byteSum).first(k.byteSumCount);
 }
 
+std::span<const ImagePassKernel> supportedImagePassKernels()
+{
+    const Kernels& k = kernels();
+    return std::span(k.imagePass).first(k.imagePassCount);
+}
+
 std::string_view kernelName(CrcKernel kernel)
 {
     switch (kernel) {
@@ -240,6 +308,8 @@ std::string_view kernelName(CrcKernel kernel)
         return "slicing-by-16";
     case CrcKernel::Pclmul:
         return "pclmul";
+    case CrcKernel::Vpclmul256:
+        return "vpclmul-256";
     case CrcKernel::Vpclmul:
         return "vpclmul-512";
     }
@@ -255,6 +325,17 @@ std::string_view kernelName(ByteSumKernel kernel)
         return "sse2";
     case ByteSumKernel::Avx2:
         return "avx2";
+    }
+    return "?";
+}
+
+std::string_view kernelName(ImagePassKernel kernel)
+{
+    switch (kernel) {
+    case ImagePassKernel::Separate:
+        return "separate passes";
+    case ImagePassKernel::Vpclmul256:
+        return "vpclmul-256 summed";
     }
     return "?";
 }
@@ -287,6 +368,15 @@ std::uint16_t byteSum16UpdateWith(ByteSumKernel kernel, std::uint16_t previous,
     if (std::find(supported.begin(), supported.end(), kernel) == supported.end())
         kernel = ByteSumKernel::Portable;
     return byteSum16Run(kernel, previous, data);
+}
+
+void crc16AndByteSum16UpdateWith(ImagePassKernel kernel, std::uint16_t& crc, std::uint16_t& sum,
+                                 std::span<const std::uint8_t> data, bool swapPairs)
+{
+    const auto supported = supportedImagePassKernels();
+    if (std::find(supported.begin(), supported.end(), kernel) == supported.end())
+        kernel = ImagePassKernel::Separate;
+    imagePassRun(kernel, crc, sum, data, swapPairs);
 }
 
 } // namespace detail

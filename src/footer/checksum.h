@@ -25,6 +25,12 @@ std::uint16_t crc16Update(std::uint16_t previous, std::span<const std::uint8_t> 
 std::uint16_t byteSum16Update(std::uint16_t previous, std::span<const std::uint8_t> data);
 std::uint32_t crc32UpdateLong(std::uint32_t previous, std::span<const std::uint8_t> data);
 
+// The two checksums of a catalogue image from one pass where the CPU allows: the CRC-16 of data with
+// the bytes of every pair swapped when swapPairs is set (an odd last byte stays in place), and the byte
+// sum of data as it is. Pieces fed one after the other must be of even length but the last.
+void crc16AndByteSum16Update(std::uint16_t& crc, std::uint16_t& sum, std::span<const std::uint8_t> data,
+                             bool swapPairs);
+
 // The byte-at-a-time table loops; the fast paths must agree with them bit for bit.
 namespace reference {
 std::uint16_t crc16Update(std::uint16_t previous, std::span<const std::uint8_t> data);

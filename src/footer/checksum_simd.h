@@ -20,7 +20,8 @@ enum class FoldedCrc { Crc16, Crc32 };
 // Sixteen bytes whose CRC from register 0 equals that of all the bytes folded into them.
 using FoldedBlock = std::array<std::uint8_t, 16>;
 
-// Shortest inputs each fold kernel takes: eight 16-byte lanes, resp. four 64-byte lanes.
+// Shortest inputs each fold kernel takes: eight 16-byte lanes (four 32-byte ones for the 256-bit
+// kernel), resp. four 64-byte lanes.
 inline constexpr std::size_t foldMinimum = 128;
 inline constexpr std::size_t wideFoldMinimum = 256;
 
@@ -29,6 +30,12 @@ inline constexpr std::size_t wideFoldMinimum = 256;
 // 16 that leaves fewer than 16. The caller finishes folded, from register 0, and the rest with the table.
 std::size_t foldPclmul(FoldedCrc crc, std::uint32_t reg, std::span<const std::uint8_t> data,
                        FoldedBlock& folded);
+std::size_t foldVpclmul256(FoldedCrc crc, std::uint32_t reg, std::span<const std::uint8_t> data,
+                           FoldedBlock& folded);
+// foldVpclmul256 over data with the bytes of every pair swapped when swapPairs is set, adding up the
+// bytes of the blocks consumed, as they are, into sum.
+std::size_t foldVpclmul256Summed(FoldedCrc crc, std::uint32_t reg, std::span<const std::uint8_t> data,
+                                 bool swapPairs, FoldedBlock& folded, std::uint64_t& sum);
 std::size_t foldVpclmul(FoldedCrc crc, std::uint32_t reg, std::span<const std::uint8_t> data,
                         FoldedBlock& folded);
 
@@ -36,6 +43,7 @@ std::uint16_t byteSum16Sse2(std::uint16_t previous, std::span<const std::uint8_t
 std::uint16_t byteSum16Avx2(std::uint16_t previous, std::span<const std::uint8_t> data);
 
 bool cpuHasPclmul();
+bool cpuHasVpclmul256(); // 256-bit carry-less multiplication, with the AVX state enabled by the OS
 bool cpuHasVpclmul(); // 512-bit carry-less multiplication, with the AVX-512 state enabled by the OS
 bool cpuHasAvx2();
 

@@ -12,13 +12,6 @@ namespace {
 
 constexpr std::string_view portPrefix = "COM";
 constexpr std::string_view overrideVariablePrefix = "MORVANEX_COM";
-#ifdef _WIN32
-constexpr std::string_view devicePathPrefix = "\\\\.\\COM";
-constexpr unsigned devicePathFirstNumber = 1;
-#else
-constexpr std::string_view devicePathPrefix = "/dev/ttyS";
-constexpr unsigned devicePathFirstNumber = 0;
-#endif
 
 // The port number of "COMn" or "COMn:", n >= 1; nothing for any other name.
 std::optional<unsigned> portNumber(std::string_view name)
@@ -55,7 +48,7 @@ std::string resolveDeviceName(std::string_view name)
     if (const char* value = std::getenv(variable.c_str()); value != nullptr && *value != '\0')
         return value;
 
-    return std::string(devicePathPrefix) + std::to_string(*number - 1 + devicePathFirstNumber);
+    return portDevicePath(*number);
 }
 
 } // namespace morvanex

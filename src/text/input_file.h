@@ -31,7 +31,8 @@ bool isSettled(const FileIdentity& identity);
 // Why an image of this many bytes could not be held.
 std::string notEnoughMemory(std::uint64_t bytes);
 
-// The identity of what path names, links followed; nothing when it cannot be examined.
+// The identity of what path names, links followed, without opening it; nothing when it cannot be
+// examined. Windows tells a file's volume and number only once it is open: there they are 0.
 std::optional<FileIdentity> identityOf(const std::filesystem::path& path);
 
 // An ordinary file opened for reading. Devices, FIFOs and folders are refused, without blocking.

@@ -2,6 +2,16 @@
 
 namespace morvanex {
 
+void LineStream::drop(std::string_view bytes)
+{
+    for (const char c : bytes) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) // not a UTF-8 continuation byte
+            ++m_droppedCharacters;
+        if (c != ' ' && c != '\t')
+            m_droppedUpToNonBlank = m_droppedCharacters;
+    }
+}
+
 void LineStream::append(std::string_view bytes)
 {
     if (m_afterCr && !bytes.empty()) {
@@ -11,6 +21,7 @@ void LineStream::append(std::string_view bytes)
     }
     if (m_dropping) {
         const auto end = findLineEnd(bytes, 0, m_rule);
+        drop(bytes.substr(0, end));
         if (end == std::string_view::npos)
             return;
         bytes.remove_prefix(end);
@@ -31,6 +42,7 @@ std::optional<std::string> LineStream::next()
     const std::size_t at = findLineEnd(pending, m_scanned - m_start, m_rule);
     if (at == std::string_view::npos && !(m_closed && !pending.empty())) {
         if (pending.size() > m_maxLineLength) {
+            drop(pending.substr(m_maxLineLength));
             m_pending.resize(m_start + m_maxLineLength);
             m_dropping = true;
         }
@@ -41,6 +53,10 @@ std::optional<std::string> LineStream::next()
     if (!m_closed && line.ending == "\r" && line.content.size() + 1 == pending.size())
         m_afterCr = true;
     std::string content(line.content.substr(0, m_maxLineLength));
+    if (line.content.size() > m_maxLineLength)
+        drop(line.content.substr(m_maxLineLength));
+    m_lastDropped = m_droppedUpToNonBlank;
+    m_droppedCharacters = m_droppedUpToNonBlank = 0;
     m_start += line.content.size() + line.ending.size();
     m_scanned = m_start;
     return content;

@@ -6,11 +6,17 @@
 #include "footer/plausibility.h"
 #include "footer/prepared_image.h"
 #include "text/text_encoding.h"
-#include "validation/firmware_lookup.h"
+#include "validation/row_images.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <functional>
+#include <map>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
+#include <utility>
 
 namespace morvanex {
 namespace {
@@ -22,8 +28,10 @@ constexpr unsigned maxKeyDigit = 15;
 // A CNPJ's own digits, without the padding and separators of its printed form.
 constexpr std::size_t cnpjNumberDigits = 14;
 
-// Characters a thermal print or a hurried hand makes hard to tell apart, and shapes that are near.
-constexpr std::string_view lookAlikes[] = {"0ODQ", "1IL!", "2Z", "5S$", "6G", "8B&", "UV"};
+// Characters a thermal print or a hurried hand makes hard to tell apart, and shapes that are near;
+// every two characters of one entry. A character may stand in several entries.
+constexpr std::string_view lookAlikes[] = {"0ODQ", "1IL!", "2Z", "5S$", "6G", "8B&",
+                                           "UV",   "9S",   "8S", "JI",  "IT"};
 constexpr std::string_view nearShapes[] = {"CG", "EF", "MN", "KX", "PR", "38", "7T", "4A", "VY", "7Z"};
 // Two neighbours swapped: a slip of the hand about as likely as a near shape.
 constexpr int swapConfusion = 1;
@@ -54,6 +62,13 @@ bool together(std::span<const std::string_view> groups, char a, char b)
     });
 }
 
+// The four characters a checksum text starts with, as one number.
+std::uint32_t packed(std::span<const std::uint8_t, checksumDigits> text)
+{
+    return std::uint32_t{text[0]} << 24 | std::uint32_t{text[1]} << 16 | std::uint32_t{text[2]} << 8 |
+           text[3];
+}
+
 // The unmasked checksum digits as the four characters the catalogue rows are matched on, and as
 // the CRC-16 they name. Only for a code whose checksum digits are in range.
 std::array<std::uint8_t, checksumDigits> checksumText(const CodeDigits& d, std::uint16_t& crc)
@@ -79,17 +94,29 @@ std::string footerOf(const CodeDigits& d)
     return footerFromDigits(values);
 }
 
+// The search in three steps: the candidates one edit away, each with the rows it may decode with
+// under the rules; then image by image, every candidate that may decode with it; then the ranking.
 class Search
 {
 public:
-    Search(const FirmwareCatalogue& catalogue, const RowImage& rowImage)
-        : m_catalogue(catalogue), m_rowImage(rowImage)
+    Search(const FirmwareCatalogue& catalogue, RowImages& images, const SuggestionRules& rules,
+           std::stop_token stop)
+        : m_catalogue(catalogue), m_images(images), m_rules(rules), m_stop(std::move(stop)),
+          m_slotOfRow(catalogue.rows.size(), unknownSlot)
     {
+        for (int row = 0; row < catalogue.count(); ++row) {
+            const std::string& text = catalogue.rows[static_cast<std::size_t>(row)].footerChecksum;
+            if (text.size() >= checksumDigits)
+                m_rowsByChecksum[packed(std::span<const std::uint8_t, checksumDigits>(
+                                     reinterpret_cast<const std::uint8_t*>(text.data()), checksumDigits))]
+                    .push_back(row);
+        }
     }
 
-    // Adds the candidate when it decodes Valid and plausible with any row its checksum names.
-    void tryCandidate(const CodeDigits& digits, std::string_view typedCode,
-                      std::vector<std::size_t> positions)
+    bool stopped() const { return m_stop.stop_requested(); }
+
+    // Keeps the candidate when it may decode Valid and plausible with a row the rules let it name.
+    void add(const CodeDigits& digits, std::vector<std::size_t> positions)
     {
         // Everything that needs no key first: nearly every candidate ends here.
         if (!maskedFieldsPlausible(digits))
@@ -98,78 +125,283 @@ public:
             if (digits[p] > maxGenuineDigit(FooterField::Cnpj) + maxKeyDigit)
                 return;
         std::uint16_t crc = 0;
-        const std::vector<int> rows = matchingRows(m_catalogue, checksumText(digits, crc));
-        std::string code;
-        bool valid = false;
-        bool checkDigits = false;
-        for (const int row : rows) {
-            const PreparedImageRef& image = imageOf(row);
-            if (!image || image->crc16() != crc)
-                continue;
-            if (code.empty())
-                code = footerOf(digits);
-            TriedRow source(image, row);
-            FooterDecoder decoder(&source);
-            if (decoder.decode(code) != ValidationStatus::Valid || !implausibleFields(decoder).empty())
-                continue;
-            valid = true;
-            const std::string_view cnpj(reinterpret_cast<const char*>(decoder.cnpj.data()), cnpjDigits);
-            if (cnpjCheckDigitsHold(cnpj)) {
-                checkDigits = true;
-                break;
-            }
-        }
-        if (!valid)
+        const auto [it, fresh] = m_groups.try_emplace(packed(checksumText(digits, crc)));
+        if (fresh)
+            it->second.choices = choicesFor(it->first);
+        if (it->second.choices.empty())
             return;
-        Suggestion s;
-        for (const std::size_t p : positions) {
-            s.typed += typedCode[p];
-            s.suggested += code[p];
-        }
-        s.code = std::move(code);
-        s.positions = std::move(positions);
-        s.cnpjCheckDigits = checkDigits;
-        m_found.push_back(std::move(s));
+        it->second.candidates.push_back(m_candidates.size());
+        m_candidates.push_back({digits, std::move(positions), crc, false, false, -1});
     }
 
-    std::vector<Suggestion> ranked()
+    // Decodes every candidate with the images it may decode with, one image at a time: those held
+    // already first, so that a batch prepares only what its bound does not hold, then by size, so
+    // that copies of one image follow one another and the second decodes as the first did.
+    void decodeAll()
     {
+        std::vector<std::vector<std::pair<const Group*, int>>> uses(m_slots.size()); // by slot: group, row
+        for (const auto& [key, group] : m_groups)
+            for (const Choice& choice : group.choices)
+                uses[static_cast<std::size_t>(choice.slot)].emplace_back(&group, choice.row);
+        std::vector<std::size_t> order;
+        for (std::size_t slot = 0; slot < m_slots.size(); ++slot)
+            if (!uses[slot].empty())
+                order.push_back(slot);
+        const auto held = [this](std::size_t slot) {
+            return m_images.holds(m_slots[slot].identity, m_slots[slot].swapped);
+        };
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            if (held(a) != held(b))
+                return held(a);
+            return m_slots[a].identity.size < m_slots[b].identity.size;
+        });
+        PreparedImageRef previous;
+        std::vector<Outcome> previousOutcomes;
+        for (const std::size_t slot : order) {
+            std::vector<Try> pending;
+            for (const auto& [group, row] : uses[slot])
+                for (const std::size_t c : group->candidates) {
+                    const Candidate& candidate = m_candidates[c];
+                    // Already decoded with check digits that hold, on a lower row: nothing to gain.
+                    if (!(candidate.checkDigits && candidate.row < row))
+                        pending.push_back({c, row});
+                }
+            if (pending.empty() || stopped())
+                continue;
+            PreparedImageRef image = m_images.image(rowRecord(m_slots[slot].firstRow), m_stop);
+            if (!image)
+                continue;
+            std::vector<Outcome> outcomes(m_candidates.size(), Outcome::Untried);
+            std::vector<Try> decoding = pending;
+            // The same bytes as the image before: what decoded with that decodes alike with this.
+            if (previous && image->decodesAs(*previous))
+                std::erase_if(decoding, [&](const Try& t) {
+                    outcomes[t.candidate] = previousOutcomes[t.candidate];
+                    return outcomes[t.candidate] != Outcome::Untried;
+                });
+            decode(decoding, *image, outcomes);
+            if (stopped())
+                return;
+            for (const Try& t : pending)
+                record(m_candidates[t.candidate], t.row, outcomes[t.candidate]);
+            previous = std::move(image);
+            previousOutcomes = std::move(outcomes);
+        }
+    }
+
+    std::vector<Suggestion> ranked(std::string_view typedCode)
+    {
+        std::vector<Suggestion> found;
+        for (Candidate& c : m_candidates) {
+            if (!c.valid)
+                continue;
+            Suggestion s;
+            s.code = footerOf(c.digits);
+            for (const std::size_t p : c.positions) {
+                s.typed += typedCode[p];
+                s.suggested += s.code[p];
+            }
+            s.positions = std::move(c.positions);
+            s.cnpjCheckDigits = c.checkDigits;
+            s.row = c.row;
+            found.push_back(std::move(s));
+        }
         const auto likeness = [](const Suggestion& s) {
             return s.positions.size() > 1 ? swapConfusion : confusion(s.typed[0], s.suggested[0]);
         };
-        std::stable_sort(m_found.begin(), m_found.end(), [&](const Suggestion& a, const Suggestion& b) {
+        std::stable_sort(found.begin(), found.end(), [&](const Suggestion& a, const Suggestion& b) {
             if (a.cnpjCheckDigits != b.cnpjCheckDigits)
                 return a.cnpjCheckDigits;
             if (likeness(a) != likeness(b))
                 return likeness(a) > likeness(b);
             return a.positions.front() < b.positions.front();
         });
-        if (m_found.size() > maxSuggestions)
-            m_found.resize(maxSuggestions);
-        return std::move(m_found);
+        if (found.size() > maxSuggestions)
+            found.resize(maxSuggestions);
+        return found;
     }
 
 private:
-    const PreparedImageRef& imageOf(int row)
+    // Key blocks of decoding that outweigh starting a thread many times over.
+    static constexpr std::size_t blocksWorthAThread = 4096;
+    static constexpr int unknownSlot = -2;
+    static constexpr int noSlot = -1; // the row's image cannot be opened
+
+    enum class Outcome { Untried, Invalid, Valid, CheckDigits };
+    // A candidate to decode with the image, and the row it then names.
+    struct Try
     {
-        const auto [it, fresh] = m_images.try_emplace(row);
-        if (fresh)
-            it->second = m_rowImage(row);
-        return it->second;
+        std::size_t candidate;
+        int row;
+    };
+    struct Candidate
+    {
+        CodeDigits digits;
+        std::vector<std::size_t> positions;
+        std::uint16_t crc; // the CRC-16 its checksum digits name
+        bool valid;
+        bool checkDigits;
+        int row; // the row it decodes with, once valid
+    };
+    // An image a candidate may decode with, and the row it then names.
+    struct Choice
+    {
+        int slot;
+        int row;
+    };
+    // The candidates of one checksum text and the images they may decode with.
+    struct Group
+    {
+        std::vector<Choice> choices;
+        std::vector<std::size_t> candidates;
+    };
+    // One image file in one byte order, however many rows name it.
+    struct Slot
+    {
+        FileIdentity identity;
+        bool swapped;
+        int firstRow;
+    };
+    struct SlotKeyHash
+    {
+        std::size_t operator()(const std::pair<std::uint64_t, std::uint64_t>& key) const
+        {
+            return std::hash<std::uint64_t>()(key.second * 2) ^ (std::hash<std::uint64_t>()(key.first) << 1);
+        }
+    };
+
+    const FirmwareRecord& rowRecord(int row) const { return m_catalogue.rows[static_cast<std::size_t>(row)]; }
+
+    // The rows a code of this checksum text decodes with under the rules, as their images, each image
+    // once, at the first of its rows.
+    std::vector<Choice> choicesFor(std::uint32_t checksum)
+    {
+        const auto rows = m_rowsByChecksum.find(checksum);
+        if (rows == m_rowsByChecksum.end())
+            return {};
+        std::vector<Choice> choices;
+        const auto choose = [&](int row) {
+            const int slot = slotOf(row);
+            if (slot != noSlot && std::none_of(choices.begin(), choices.end(),
+                                               [slot](const Choice& c) { return c.slot == slot; }))
+                choices.push_back({slot, row});
+        };
+        if (rows->second.size() == 1)
+            choose(rows->second.front());
+        else if (m_rules.everyRow)
+            for (const int row : rows->second) {
+                if (stopped())
+                    return {};
+                choose(row);
+            }
+        else if (std::find(rows->second.begin(), rows->second.end(), m_rules.row) != rows->second.end())
+            choose(m_rules.row);
+        return choices;
+    }
+
+    // The image the row names: rows spelling one name alike are opened once, and rows whose files
+    // prove one share it.
+    int slotOf(int row)
+    {
+        int& slot = m_slotOfRow[static_cast<std::size_t>(row)];
+        if (slot != unknownSlot)
+            return slot;
+        const FirmwareRecord& record = rowRecord(row);
+        const bool swapped = record.byteSwapped != 0;
+        const auto [named, fresh] = m_slotOfName.try_emplace({record.fileName, swapped}, noSlot);
+        if (fresh) {
+            if (const auto identity = m_images.identify(record)) {
+                auto& sameFile = m_slotsOfFile[{identity->device, identity->inode}];
+                const auto same = std::find_if(sameFile.begin(), sameFile.end(), [&](int s) {
+                    return m_slots[static_cast<std::size_t>(s)].identity == *identity &&
+                           m_slots[static_cast<std::size_t>(s)].swapped == swapped;
+                });
+                if (same != sameFile.end()) {
+                    named->second = *same;
+                } else {
+                    named->second = static_cast<int>(m_slots.size());
+                    sameFile.push_back(named->second);
+                    m_slots.push_back({*identity, swapped, row});
+                }
+            }
+        }
+        return slot = named->second;
+    }
+
+    // The candidates are independent and each decode writes its own outcome: a large image's are
+    // spread over the processor's cores, each taking the next candidate left.
+    void decode(const std::vector<Try>& pending, const PreparedImage& image, std::vector<Outcome>& outcomes)
+    {
+        std::atomic<std::size_t> next{0};
+        const auto work = [&] {
+            for (std::size_t i = next++; i < pending.size() && !stopped(); i = next++)
+                outcomes[pending[i].candidate] =
+                    tryWith(m_candidates[pending[i].candidate], pending[i].row, image);
+        };
+        std::vector<std::thread> helpers;
+        const std::size_t blocks = pending.size() * (image.length() / blockSpan + 1);
+        const unsigned cores = std::thread::hardware_concurrency();
+        for (unsigned t = 1; t < cores && blocks >= blocksWorthAThread * (t + 1); ++t) {
+            try {
+                helpers.emplace_back(work);
+            } catch (const std::system_error&) {
+                break; // this thread does the rest
+            }
+        }
+        work();
+        for (std::thread& helper : helpers)
+            helper.join();
+    }
+
+    Outcome tryWith(const Candidate& c, int row, const PreparedImage& image) const
+    {
+        if (image.crc16() != c.crc)
+            return Outcome::Invalid;
+        // A copy the decoder may hold as its own; the image lives on with the caller.
+        TriedRow source(std::shared_ptr<const PreparedImage>(std::shared_ptr<const PreparedImage>(), &image),
+                        row);
+        FooterDecoder decoder(&source);
+        if (decoder.decode(footerOf(c.digits)) != ValidationStatus::Valid ||
+            !implausibleFields(decoder).empty())
+            return Outcome::Invalid;
+        const std::string_view cnpj(reinterpret_cast<const char*>(decoder.cnpj.data()), cnpjDigits);
+        if (m_rules.expectedCnpj && cnpj != *m_rules.expectedCnpj)
+            return Outcome::Invalid;
+        return cnpjCheckDigitsHold(cnpj) ? Outcome::CheckDigits : Outcome::Valid;
+    }
+
+    // Keeps the better decode: check digits that hold, then the lower row.
+    static void record(Candidate& c, int row, Outcome outcome)
+    {
+        if (outcome == Outcome::Invalid)
+            return;
+        const bool checkDigits = outcome == Outcome::CheckDigits;
+        if (!c.valid || checkDigits > c.checkDigits || (checkDigits == c.checkDigits && row < c.row)) {
+            c.valid = true;
+            c.checkDigits = checkDigits;
+            c.row = row;
+        }
     }
 
     const FirmwareCatalogue& m_catalogue;
-    const RowImage& m_rowImage;
-    std::unordered_map<int, PreparedImageRef> m_images;
-    std::vector<Suggestion> m_found;
+    RowImages& m_images;
+    const SuggestionRules& m_rules;
+    std::stop_token m_stop;
+    std::unordered_map<std::uint32_t, std::vector<int>> m_rowsByChecksum;
+    std::unordered_map<std::uint32_t, Group> m_groups; // by checksum text
+    std::vector<Candidate> m_candidates;
+    std::vector<Slot> m_slots;
+    std::vector<int> m_slotOfRow;
+    std::map<std::pair<std::string, bool>, int> m_slotOfName;
+    std::unordered_map<std::pair<std::uint64_t, std::uint64_t>, std::vector<int>, SlotKeyHash> m_slotsOfFile;
 };
 
 } // namespace
 
 std::vector<Suggestion> findSuggestions(std::string_view code, const FirmwareCatalogue& catalogue,
-                                        const RowImage& rowImage)
+                                        RowImages& images, const SuggestionRules& rules, std::stop_token stop)
 {
-    if (code.size() != footerLength)
+    if (code.size() != footerLength || stop.stop_requested())
         return {};
     CodeDigits typed{};
     std::vector<std::size_t> outside;
@@ -185,8 +417,8 @@ std::vector<Suggestion> findSuggestions(std::string_view code, const FirmwareCat
     if (outside.size() > 1)
         return {};
 
-    Search search(catalogue, rowImage);
-    for (std::size_t p = 0; p < footerLength; ++p) {
+    Search search(catalogue, images, rules, stop);
+    for (std::size_t p = 0; p < footerLength && !search.stopped(); ++p) {
         if (isSeparatorPosition(p) || (!outside.empty() && p != outside.front()))
             continue;
         CodeDigits candidate = typed;
@@ -194,19 +426,24 @@ std::vector<Suggestion> findSuggestions(std::string_view code, const FirmwareCat
             if (v == typed[p])
                 continue;
             candidate[p] = v;
-            search.tryCandidate(candidate, code, {p});
+            search.add(candidate, {p});
         }
     }
     if (outside.empty()) {
-        for (std::size_t p = 0; p + 1 < footerLength; ++p) {
-            if (isSeparatorPosition(p) || isSeparatorPosition(p + 1) || typed[p] == typed[p + 1])
+        for (std::size_t p = 0; p + 1 < footerLength && !search.stopped(); ++p) {
+            // The next code character: across a separator, the first of the next group.
+            const std::size_t q = isSeparatorPosition(p + 1) ? p + 2 : p + 1;
+            if (isSeparatorPosition(p) || q >= footerLength || typed[p] == typed[q])
                 continue;
             CodeDigits candidate = typed;
-            std::swap(candidate[p], candidate[p + 1]);
-            search.tryCandidate(candidate, code, {p, p + 1});
+            std::swap(candidate[p], candidate[q]);
+            search.add(candidate, {p, q});
         }
     }
-    return search.ranked();
+    search.decodeAll();
+    if (search.stopped())
+        return {};
+    return search.ranked(code);
 }
 
 bool cnpjCheckDigitsHold(std::string_view cnpj)

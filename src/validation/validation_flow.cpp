@@ -1,9 +1,11 @@
 #include "validation/validation_flow.h"
 
 #include "firmware/firmware_catalogue.h"
+#include "firmware/open_workspace.h"
 #include "firmware/workspace.h"
 #include "validation/firmware_lookup.h"
 #include "validation/operator_prompts.h"
+#include "validation/row_images.h"
 #include "text/text_encoding.h"
 #include "footer/calendar_time.h"
 
@@ -28,12 +30,6 @@ constexpr std::string_view unreadableImageText =
 constexpr std::string_view unreadableImagesText =
     "\n\nAtenção: os arquivos %s de firmwares homologados não puderam ser lidos.\n"
     "Verifique os arquivos antes de concluir que o documento não é autêntico.";
-constexpr std::string_view noFirmwareText =
-    "Nenhum firmware homologado foi encontrado em %s.\n"
-    "Coloque os descritores (*.txt) na pasta TXT e as imagens na pasta Bin dessa pasta; "
-    "sem eles, nenhum documento pode ser validado.";
-constexpr std::string_view unreadableFolderText =
-    "A pasta %s não pôde ser lida.\nSem ela, nenhum documento pode ser validado.";
 constexpr std::string_view rejectedCnpjText =
     "A string do rodapé não foi gerada com o firmware homologado.\nVerifique a string e tente validar novamente.";
 
@@ -139,15 +135,7 @@ std::string unreadableImagesNote(const std::vector<ImageReadFailure>& images)
 
 std::string workspaceMessage(const FirmwareCatalogue& catalogue, const Workspace& workspace)
 {
-    const auto spelled = [](const std::filesystem::path& path) {
-        const std::u8string name = path.u8string();
-        return cp1252(std::string_view(reinterpret_cast<const char*>(name.data()), name.size()));
-    };
-    if (!catalogue.folderProblem.empty())
-        return cp1252Message(unreadableFolderText, spelled(catalogue.unreadableFolder));
-    if (catalogue.rows.empty())
-        return cp1252Message(noFirmwareText, spelled(workspace.root()));
-    return {};
+    return statusOf(catalogue, workspace).operatorMessage();
 }
 
 std::string rejectedCnpjMessage()
@@ -157,7 +145,8 @@ std::string rejectedCnpjMessage()
 }
 
 ValidationFlow::ValidationFlow(FirmwareCatalogue& catalogue, const Workspace& workspace, OperatorPrompts& prompts)
-    : m_catalogue(catalogue), m_prompts(prompts), m_lookup(catalogue, workspace, prompts)
+    : m_catalogue(catalogue), m_workspace(workspace), m_prompts(prompts),
+      m_lookup(catalogue, workspace, prompts)
 {
 }
 
@@ -166,24 +155,76 @@ void ValidationFlow::keepImages(std::size_t byteBound)
     m_kept.emplace(m_lookup, byteBound);
 }
 
-CodeCheck ValidationFlow::check(std::string_view code)
+void ValidationFlow::keepImages(KeptImageStore& shared)
+{
+    m_kept.emplace(m_lookup, shared);
+}
+
+std::string_view verdictName(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Valid:
+    case Verdict::InvalidString:
+    case Verdict::FirmwareNotFound:
+    case Verdict::ChecksumMismatch:
+        break;
+    case Verdict::Ambiguous:
+        return "Ambiguous";
+    case Verdict::CnpjMismatch:
+        return "CnpjMismatch";
+    case Verdict::Implausible:
+        return "Implausible";
+    case Verdict::ImageUnreadable:
+        return "ImageUnreadable";
+    }
+    return statusName(static_cast<ValidationStatus>(verdict));
+}
+
+CodeCheck overlongCode(std::string_view kept, std::size_t charactersCut)
+{
+    CodeCheck result;
+    result.reason = "a FooterCode has " + std::to_string(footerLength) + " characters, this has " +
+                    std::to_string(characterCount(kept) + charactersCut);
+    return result;
+}
+
+CodeCheck ValidationFlow::decode(std::string_view code)
 {
     m_catalogue.selectedIndex = -1;
-    CodeCheck result;
-    result.decoder = m_kept ? FooterDecoder(&*m_kept) : FooterDecoder(&m_lookup);
     // The decoder reads the first 48 characters only: what follows them would pass unseen.
     const std::size_t length = code.find_last_not_of(" \t") + 1;
-    if (length > footerLength) {
-        result.status = ValidationStatus::InvalidString;
-        result.reason = "a FooterCode has " + std::to_string(footerLength) + " characters, this has " +
-                        std::to_string(characterCount(code.substr(0, length)));
-        return result;
-    }
+    if (length > footerLength)
+        return overlongCode(code.substr(0, length), 0);
+    CodeCheck result;
+    result.decoder = m_kept ? FooterDecoder(&*m_kept) : FooterDecoder(&m_lookup);
     result.status = result.decoder.decode(code);
+    result.verdict = static_cast<Verdict>(result.status);
     result.row = result.decoder.chosenRow();
     result.imageFailure = m_lookup.lastFailure();
     if (result.status == ValidationStatus::FirmwareNotFound && m_catalogue.hasUnreadableRows())
         result.unreadableImages = unreadableImagesFor(result.decoder);
+    return result;
+}
+
+CodeCheck ValidationFlow::check(std::string_view code, const CheckOptions& options)
+{
+    m_lookup.answerChoicesWith(options.row);
+    CodeCheck result = decode(code);
+    if (result.status == ValidationStatus::FirmwareNotFound) {
+        if (m_lookup.lastCandidates().size() > 1 && result.row < 0) {
+            result.verdict = Verdict::Ambiguous;
+            result.candidates = m_lookup.lastCandidates();
+        } else if (!result.unreadableImages.empty()) {
+            result.verdict = Verdict::ImageUnreadable;
+        }
+    } else if (result.status == ValidationStatus::Valid) {
+        // A code no printer makes is not a document whose CNPJ differs: this comes first.
+        result.implausibleFields = implausibleFields(result.decoder);
+        if (!result.implausibleFields.empty())
+            result.verdict = Verdict::Implausible;
+        else if (options.expectedCnpj && FooterDecoder::text(result.decoder.cnpj) != *options.expectedCnpj)
+            result.verdict = Verdict::CnpjMismatch;
+    }
     return result;
 }
 
@@ -199,13 +240,24 @@ std::vector<ImageReadFailure> ValidationFlow::unreadableImagesFor(const FooterDe
     return images;
 }
 
-std::vector<Suggestion> ValidationFlow::suggest(std::string_view code)
+std::vector<Suggestion> ValidationFlow::suggest(std::string_view code, std::stop_token stop)
 {
-    std::optional<KeptImages> own;
-    KeptImages& images = m_kept ? *m_kept : own.emplace(m_lookup);
-    return findSuggestions(code, m_catalogue, [this, &images](int row) {
-        return images.imageOf(m_catalogue.rows[static_cast<std::size_t>(row)]);
-    });
+    return suggest(code, SuggestionRules{}, std::move(stop));
+}
+
+std::vector<Suggestion> ValidationFlow::suggest(std::string_view code, const CheckOptions& options,
+                                                std::stop_token stop)
+{
+    return suggest(code, SuggestionRules{false, options.row, options.expectedCnpj}, std::move(stop));
+}
+
+std::vector<Suggestion> ValidationFlow::suggest(std::string_view code, const SuggestionRules& rules,
+                                                std::stop_token stop)
+{
+    if (m_kept)
+        return findSuggestions(code, m_catalogue, *m_kept, rules, std::move(stop));
+    FreshImages images(m_workspace);
+    return findSuggestions(code, m_catalogue, images, rules, std::move(stop));
 }
 
 std::optional<std::string> ValidationFlow::offerSuggestions(std::string_view code)
@@ -229,7 +281,8 @@ ValidationResult ValidationFlow::validateFooter(std::string_view footerString, s
 
 ValidationResult ValidationFlow::confirmFooter(std::string_view footerString, std::string_view appName)
 {
-    const CodeCheck check = this->check(footerString);
+    m_lookup.answerChoicesWith(std::nullopt); // the operator chooses
+    const CodeCheck check = decode(footerString);
     ValidationResult result;
     result.status = check.status;
     result.row = check.row;

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "footer/footer_decoder.h"
+#include "footer/plausibility.h"
 #include "validation/firmware_lookup.h"
 #include "validation/kept_images.h"
 #include "validation/suggestions.h"
 
 #include <array>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +52,8 @@ std::string unreadableImagesNote(const std::vector<ImageReadFailure>& images);
 // The message when the operator does not confirm the CNPJ.
 std::string rejectedCnpjMessage();
 // What the operator is told at start-up when the workspace gives no catalogue to validate against: a
-// folder that cannot be read, or no descriptor in it (Windows-1252); empty when there are rows.
+// folder that cannot be read, or no descriptor in it (Windows-1252); empty when there are rows. For the
+// desktop faces until they open their workspace with openWorkspace, whose status says the same.
 std::string workspaceMessage(const FirmwareCatalogue& catalogue, const Workspace& workspace);
 
 // What a check is asked with beyond the code, by a caller that answers for the operator.
@@ -60,13 +63,35 @@ struct CheckOptions
     std::optional<std::string> expectedCnpj; // the CNPJ printed on the document; another is CnpjMismatch
 };
 
+// What a check concludes of a code, for a caller that answers for the operator. The first four are
+// the decode's own statuses.
+enum class Verdict {
+    Valid,
+    InvalidString,
+    FirmwareNotFound,
+    ChecksumMismatch,
+    Ambiguous,      // several rows carry the code's checksum and none was given
+    CnpjMismatch,   // the decoded CNPJ is not the expected one
+    Implausible,    // the code decodes, but a field digit lies outside what a genuine printer makes
+    ImageUnreadable // no readable row carries the checksum while some image could not be read: no verdict
+};
+
+// "Valid", "InvalidString", ..., "ImageUnreadable".
+std::string_view verdictName(Verdict verdict);
+
 // A code checked against the catalogue: the decoder's fields as the decode left them, and the row
 // the lookup settled on.
 struct CodeCheck
 {
     FooterDecoder decoder;
     ValidationStatus status = ValidationStatus::InvalidString;
+    // Set by check with options; the desktop's validation leaves it to the operator.
+    Verdict verdict = Verdict::InvalidString;
     int row = -1; // -1 when no row was settled on
+    // For Ambiguous: the rows that carry the code's checksum, in catalogue order.
+    std::vector<int> candidates;
+    // For Implausible: the fields out of range, in code order.
+    std::vector<FooterField> implausibleFields;
     // The settled row's image is named but could not be opened, read or held in memory.
     std::optional<ImageReadFailure> imageFailure;
     // For FirmwareNotFound when no readable row carries the code's checksum: the rows whose image
@@ -75,6 +100,10 @@ struct CodeCheck
     // Why an InvalidString is one, where more can be said than that it is malformed; English.
     std::string reason;
 };
+
+// A code too long to be kept whole: kept is its start, and charactersCut counts the characters that
+// followed it up to the last one that is not a blank. InvalidString, the reason counting them all.
+CodeCheck overlongCode(std::string_view kept, std::size_t charactersCut);
 
 struct ValidationResult
 {
@@ -103,11 +132,27 @@ public:
     // From now on images are kept prepared between codes, as a batch wants; by default each code reads
     // its image afresh and nothing is kept.
     void keepImages(std::size_t byteBound = keptImageBound);
+    // The same in a store that flows on other threads share, so that they keep one copy of an image.
+    void keepImages(KeptImageStore& shared);
 
-    CodeCheck check(std::string_view code);
-    // The codes one edit away that decode Valid and plausible, ranked (findSuggestions). Uses the
-    // images kept for a batch, otherwise prepares the images of this search for it alone.
-    std::vector<Suggestion> suggest(std::string_view code);
+    // A check for a caller that answers for the operator: several matching rows take options.row when
+    // it is one of them (else Ambiguous), a decoded code is judged plausible and its CNPJ compared with
+    // options.expectedCnpj; the verdict says what came of it. Nothing is asked of the operator.
+    CodeCheck check(std::string_view code, const CheckOptions& options);
+    // The codes one edit away that decode Valid and plausible, ranked (findSuggestions), every row of
+    // their checksum tried, as for the desktop's operator, who chooses among them; nothing once stop
+    // is requested. Uses the images kept for a batch, otherwise prepares the images of this search for
+    // it alone, one at a time. Without kept images it reads the catalogue's rows and the workspace and
+    // nothing else (not selectedIndex, not the prompts, not the lookup of check): it may run on a
+    // worker thread while this flow checks and validates on another, as long as the flow, the
+    // catalogue and the workspace outlive it and keepImages is not called meanwhile. With kept images
+    // it uses them, and runs only on the thread that checks.
+    std::vector<Suggestion> suggest(std::string_view code, std::stop_token stop = {});
+    // The same for a caller that answers for the operator: only codes that check Valid under options,
+    // a checksum of several rows counting only with options.row among them, the CNPJ deciphered being
+    // options.expectedCnpj when given.
+    std::vector<Suggestion> suggest(std::string_view code, const CheckOptions& options,
+                                    std::stop_token stop = {});
     // The desktop's validation: a failed decode as its message, otherwise the CNPJ question and, on
     // confirmation, the result rows. After any failure message, the operator may take a suggested
     // code. Messages are captioned appName.
@@ -120,9 +165,15 @@ public:
     const FirmwareCatalogue& catalogue() const { return m_catalogue; }
 
 private:
+    // The decode and lookup that every check shares; the choice among several rows as the lookup
+    // is told to make it.
+    CodeCheck decode(std::string_view code);
     std::vector<ImageReadFailure> unreadableImagesFor(const FooterDecoder& decoder) const;
+    std::vector<Suggestion> suggest(std::string_view code, const SuggestionRules& rules,
+                                    std::stop_token stop);
 
     FirmwareCatalogue& m_catalogue;
+    const Workspace& m_workspace;
     OperatorPrompts& m_prompts;
     FirmwareLookup m_lookup;
     std::optional<KeptImages> m_kept;

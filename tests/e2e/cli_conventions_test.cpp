@@ -1,6 +1,8 @@
 #include "process.h"
 #include "support/temp_dir.h"
 
+#include "command_table.h"
+
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -10,7 +12,6 @@ namespace morvanex::test {
 namespace {
 
 constexpr int usageError = 64;
-const std::vector<std::string> commands = {"catalogue", "validate", "encode", "selftest", "printer-sim"};
 
 // The "--name" options of a help text's options section, each with whether a value follows it.
 std::vector<std::pair<std::string, bool>> helpOptions(const std::string& help)
@@ -23,17 +24,45 @@ std::vector<std::pair<std::string, bool>> helpOptions(const std::string& help)
     return options;
 }
 
+// The statuses of a help text's exit status section.
+std::vector<int> helpStatuses(const std::string& help)
+{
+    std::vector<int> statuses;
+    const std::string section = help.substr(help.find("\nexit status:\n"));
+    const std::regex line("\n  ([0-9]+) +[^ ]");
+    for (std::sregex_iterator it(section.begin(), section.end(), line), end; it != end; ++it)
+        statuses.push_back(std::stoi((*it)[1]));
+    return statuses;
+}
+
+// What the program prints for each command is what the one table holds: every option (a required one
+// bare in the synopsis), every exit status, and nothing else; the parser takes each option, and the
+// manual page names it.
 TEST(CliConventions, EveryCommandDocumentsTheOptionsItTakes)
 {
     std::ifstream manSource(MORVANEX_MAN_PAGE);
     const std::string man{std::istreambuf_iterator<char>(manSource), std::istreambuf_iterator<char>()};
-    for (const std::string& command : commands) {
+    for (const cli::Command& entry : cli::commandTable()) {
+        const std::string command(entry.name);
         const auto help = runCli({command, "--help"});
         EXPECT_EQ(help.exitCode, 0) << command;
-        EXPECT_EQ(help.out.rfind("usage: morvanex-cli " + command + " ", 0), 0u) << help.out;
-        EXPECT_NE(help.out.find("\nexit status:\n  0 "), std::string::npos) << help.out;
+        const std::string usage = help.out.substr(0, help.out.find('\n'));
+        EXPECT_EQ(usage.rfind("usage: morvanex-cli " + command + " ", 0), 0u) << help.out;
+        std::vector<std::pair<std::string, bool>> tableOptions;
+        for (const cli::Option& option : entry.options) {
+            tableOptions.emplace_back(option.name, !option.value.empty());
+            const std::string spelled = "--" + std::string(option.name) +
+                                        (option.value.empty() ? "" : " " + std::string(option.value));
+            EXPECT_NE(usage.find(option.required ? " " + spelled : "[" + spelled + "]"), std::string::npos)
+                << usage;
+        }
         const auto options = helpOptions(help.out);
-        EXPECT_FALSE(options.empty()) << command;
+        EXPECT_EQ(options, tableOptions) << help.out;
+        std::vector<int> tableStatuses;
+        for (const cli::ExitStatusHelp& status : entry.exitStatuses)
+            tableStatuses.push_back(status.status);
+        EXPECT_EQ(helpStatuses(help.out), tableStatuses) << help.out;
+        EXPECT_EQ(tableStatuses.front(), 0) << command;
         for (const auto& [name, valued] : options) {
             // Accepted, since the parser gets past it to the unknown option after it.
             std::vector<std::string> args{command, "--" + name};
@@ -55,8 +84,8 @@ TEST(CliConventions, HelpAndVersion)
 {
     const auto help = runCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const std::string& command : commands)
-        EXPECT_NE(help.out.find("\n  " + command + " "), std::string::npos) << command;
+    for (const cli::Command& command : cli::commandTable())
+        EXPECT_NE(help.out.find("\n  " + std::string(command.name) + " "), std::string::npos) << command.name;
     const auto version = runCli({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "morvanex-cli 1.0.0.5\n");

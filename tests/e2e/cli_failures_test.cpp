@@ -50,6 +50,12 @@ TEST_F(CliFailures, InputOutputAndSetUpFailuresAreNoVerdict)
     std::filesystem::resize_file(dir.write("huge.bin", ""), std::uintmax_t{5} << 30); // sparse
     const std::string typo = workspace + "/nope", empty = workspace + "/empty";
     const std::string plain = "exec \"$@\"", full = "exec \"$@\" >/dev/full";
+    // Its status, not head's: a reader that stops after one line leaves the rest unwritable.
+    const std::string status = (dir.path() / "status").string();
+    const std::string intoHead = "{ \"$@\"; echo $? >'" + status + "'; } | head -1 >/dev/null; exit $(cat '" + status + "')";
+    std::string manyCodes;
+    for (int i = 0; i < 3000; ++i)
+        manyCodes += code + "\n";
     const auto encode = [this](const std::string& image) {
         return std::vector<std::string>{"encode", "--image", image, "--coo", "1", "--serial", "42020B",
                                         "--time", "0",       "--cnpj", cnpj};
@@ -66,6 +72,7 @@ TEST_F(CliFailures, InputOutputAndSetUpFailuresAreNoVerdict)
         {plain + " <'" + workspace + "'", {"validate", "--dir", workspace, "-"}, 74, "read standard input"},
         {full, {"validate", "--dir", workspace, code}, 74, "write standard output"},
         {full, {"validate", "--dir", workspace, "-"}, 74, "write standard output", code + "\n" + code + "\n"},
+        {intoHead, {"validate", "--dir", workspace, "-"}, 74, "write standard output", manyCodes},
         {full, {"catalogue", "--dir", workspace}, 74, "write standard output"},
         {full, encode((dir.path() / "Bin/a.bin").string()), 74, "write standard output"},
         {plain, {"validate", "--dir", typo, code}, 66, "no such folder"},

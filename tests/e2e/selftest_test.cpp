@@ -3,7 +3,7 @@
 #include "process.h"
 #include "selftest/footer_request.h"
 #include "selftest/printer_frame.h"
-#include "selftest/self_test_random.h"
+#include "selftest/selftest_random.h"
 #include "support/temp_dir.h"
 
 #include <atomic>

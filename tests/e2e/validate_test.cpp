@@ -167,10 +167,16 @@ TEST_F(CliWorkspace, StrayText)
     EXPECT_EQ(json.out, R"({"status":"InvalidString","reason":"a FooterCode has 48 characters, this has 50"})" "\n");
     EXPECT_EQ(validate({c + " \t "}).exitCode, 0);
 
-    const auto batch = validate({"--json", "-"}, "\xEF\xBB\xBF" + c + "\r\n" + c + "X  \r\n" + c + "  \n");
+    // A line is judged whole, however far past what is kept its text goes.
+    const std::string blanks(5000, ' ');
+    const auto batch = validate({"--json", "-"}, "\xEF\xBB\xBF" + c + "\r\n" + c + "X  \r\n" + c + "  \n" + c +
+                                                     blanks + "X" + blanks + "\n" + c + blanks + "\t\n");
     EXPECT_EQ(batch.exitCode, 10);
     EXPECT_EQ(statusesOf(batch.out), (std::vector<std::string>{R"({"status":"Valid")", R"({"status":"InvalidString")",
+                                                               R"({"status":"Valid")", R"({"status":"InvalidString")",
                                                                R"({"status":"Valid")"}));
+    EXPECT_NE(batch.out.find(R"("reason":"a FooterCode has 48 characters, this has 5049"})"), std::string::npos)
+        << batch.out;
 }
 
 TEST_F(CliWorkspace, ExpectedCnpj)

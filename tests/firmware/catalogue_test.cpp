@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
 namespace morvanex::test {
 namespace {
 
@@ -191,6 +194,64 @@ TEST_F(Catalogue, LineEndsAndOddBytes)
     load();
     EXPECT_EQ(row(0).model, "A\rMARCA: B");
     EXPECT_EQ(row(0).version, std::string("\x81\x8D\xE9\0x\r", 6));
+}
+
+// The images are read on several threads while the rows are filled in order: rows and messages are
+// those of one row after the other, wherever the images that cannot be read stand. Some rows share an
+// image, one of them as a byte-swapped model; one has two image lines.
+TEST_F(Catalogue, ImagesReadAheadKeepRowsAndMessagesInOrder)
+{
+    constexpr int rowCount = 24;
+    const std::vector<std::vector<int>> unreadable{{}, {0}, {rowCount - 1}, {11, 12}, {1, 4, 7, 10, 13, 16, 19, 22}};
+    auto imageIndex = [](int row) { return row == 9 || row == 15 ? 3 : row; };
+    auto imageOf = [&](int row) { return "img" + std::to_string(imageIndex(row)) + ".bin"; };
+    for (const auto& missing : unreadable) {
+        TempDir d;
+        ScriptedPrompts shown;
+        std::vector<std::string> expectedMessages;
+        std::vector<std::pair<std::string, std::string>> expectedChecksums; // footer, display
+        for (int row = 0; row < rowCount; ++row) {
+            const bool swapped = row % 5 == 0;
+            const bool gone = std::count(missing.begin(), missing.end(), row) != 0;
+            std::string descriptor = "MODELO: " + std::string(swapped ? "XR-55-LQ" : "M") + "\n";
+            if (row == 20)
+                descriptor += "ARQUIVO: never.bin\n"; // the last image line counts; this one's messages first
+            descriptor += "ARQUIVO: " + imageOf(row) + "\n";
+            d.write("TXT/d" + std::to_string(100 + row) + ".txt", descriptor);
+            if (row == 20)
+                expectedMessages.insert(expectedMessages.end(), 2, message("never.bin"));
+            if (gone) {
+                // A folder where the image should be, for one in two; no file at all for the others.
+                if (row % 2)
+                    std::filesystem::create_directories(d.path() / "Bin" / imageOf(row));
+                expectedMessages.insert(expectedMessages.end(), 2, message(imageOf(row)));
+                expectedChecksums.emplace_back("0000", "0000");
+                continue;
+            }
+            const int image = imageIndex(row);
+            auto bytes = randomBytes(std::size_t{1000} << (image % 9), static_cast<unsigned>(image));
+            d.write("Bin/" + imageOf(row), bytes);
+            char sum[5], crc[5];
+            std::snprintf(sum, sizeof sum, "%04X", ChecksumCalculator().byteSum16(bytes));
+            if (swapped)
+                swapBytePairs(bytes);
+            std::snprintf(crc, sizeof crc, "%04X", ChecksumCalculator().crc16(bytes));
+            expectedChecksums.emplace_back(crc, sum);
+        }
+        FirmwareCatalogue c;
+        loadCatalogue(c, Workspace(d.path()), shown);
+        SCOPED_TRACE(testing::PrintToString(missing));
+        ASSERT_EQ(c.count(), rowCount);
+        for (int row = 0; row < rowCount; ++row) {
+            EXPECT_EQ(c.rows[row].fileName, imageOf(row));
+            EXPECT_EQ(c.rows[row].footerChecksum, expectedChecksums[row].first) << row;
+            EXPECT_EQ(c.rows[row].displayChecksum, expectedChecksums[row].second) << row;
+        }
+        std::vector<std::string> messages;
+        for (const auto& m : shown.messages)
+            messages.push_back(m.text);
+        EXPECT_EQ(messages, expectedMessages);
+    }
 }
 
 // What the catalogue computes ahead from one read of a descriptor is what its procedures then ask for.

@@ -3,6 +3,7 @@
 
 #include "support/temp_dir.h"
 #include "firmware/firmware_catalogue.h"
+#include "firmware/open_workspace.h"
 #include "firmware/workspace.h"
 #include "footer/checksum.h"
 
@@ -13,6 +14,12 @@
 
 namespace morvanex::test {
 namespace {
+
+#ifdef _WIN32
+constexpr bool onWindows = true;
+#else
+constexpr bool onWindows = false;
+#endif
 
 std::string hex4(unsigned value)
 {
@@ -129,6 +136,61 @@ TEST(ImageNames, AsWindowsReadsThem)
             << c.name;
         EXPECT_EQ(row.imageProblem.empty(), c.problem.empty()) << c.name << ": " << row.imageProblem;
         EXPECT_NE(row.imageProblem.find(c.problem), std::string::npos) << c.name << ": " << row.imageProblem;
+    }
+}
+
+// Names as Windows reads them, on both systems: the console's CONIN$ and CONOUT$ are devices like CON,
+// and a workspace folder named with trailing blanks or dots is the folder the platform opens for it
+// (on Windows the one without them, elsewhere none), or no folder at all.
+TEST(WindowsNames, ConsoleDevicesAndWorkspaceFolders)
+{
+    TempDir dir;
+    dir.write("Bin/CONINX", "x");
+    const struct
+    {
+        std::string name;
+        std::string device; // the device the row's reason names; empty: no device
+    } images[] = {
+        {"CONIN$", "CONIN$"},
+        {"conout$.bin", "conout$.bin"},
+        {"Sub\\CONOUT$ .log", "CONOUT$ .log"},
+        {"CONINX", ""}, // read: "x"
+        {"CONOUT$X", ""}, // missing
+    };
+    for (std::size_t i = 0; i < std::size(images); ++i)
+        dir.write("TXT/" + std::to_string(10 + i) + ".txt", "ARQUIVO: " + images[i].name + "\n");
+    ScriptedPrompts prompts;
+    FirmwareCatalogue catalogue;
+    ASSERT_EQ(openWorkspace(Workspace(dir.path()), catalogue, prompts).problem, WorkspaceProblem::None);
+    ASSERT_EQ(catalogue.rows.size(), std::size(images));
+    for (std::size_t i = 0; i < std::size(images); ++i) {
+        const std::string& problem = catalogue.rows[i].imageProblem;
+        const std::string device =
+            images[i].device.empty() ? "Windows device" : "Windows device '" + images[i].device + "'";
+        EXPECT_EQ(problem.find(device) != std::string::npos, !images[i].device.empty()) << images[i].name << ": " << problem;
+    }
+    EXPECT_EQ(catalogue.rows[3].displayChecksum, "0078");
+
+    const struct
+    {
+        std::string suffix; // after the workspace folder's name
+        WorkspaceProblem elsewhere;
+        WorkspaceProblem windows;
+    } folders[] = {
+        {"", WorkspaceProblem::None, WorkspaceProblem::None},
+        {" ", WorkspaceProblem::NoSuchFolder, WorkspaceProblem::None},
+        {".", WorkspaceProblem::NoSuchFolder, WorkspaceProblem::None},
+        {". .", WorkspaceProblem::NoSuchFolder, WorkspaceProblem::None},
+        {" /", WorkspaceProblem::NoSuchFolder, WorkspaceProblem::NoSuchFolder},
+        {"/TXT/10.txt", WorkspaceProblem::NoSuchFolder, WorkspaceProblem::NoSuchFolder},
+        {"/nope ", WorkspaceProblem::NoSuchFolder, WorkspaceProblem::NoSuchFolder},
+    };
+    for (const auto& folder : folders) {
+        FirmwareCatalogue opened;
+        const WorkspaceStatus status = openWorkspace(Workspace(dir.path().string() + folder.suffix), opened, prompts);
+        EXPECT_EQ(status.problem, onWindows ? folder.windows : folder.elsewhere) << "'" << folder.suffix << "'";
+        EXPECT_EQ(opened.rows.size(), status.problem == WorkspaceProblem::None ? std::size(images) : 0u)
+            << "'" << folder.suffix << "'";
     }
 }
 

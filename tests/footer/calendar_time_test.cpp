@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
+#include <vector>
+
 namespace morvanex {
 namespace {
 
@@ -51,6 +55,25 @@ TEST(CalendarTime, FieldsOfAnOrdinaryMoment)
     EXPECT_EQ(t.month, 3);
     EXPECT_EQ(t.year, 2008);
     EXPECT_EQ(t.weekday, 1); // a Monday
+}
+
+// The text is made without printf: it must read as the printf format does, for any field values.
+TEST(CalendarTime, TextAgreesWithTheFormat)
+{
+    const CalendarTime cases[] = {
+        {}, {9, 5, 14, 24, 1, 3, 2008}, {59, 59, 23, 31, 6, 12, 9999}, {255, 255, 255, 255, 0, 255, 65535},
+        {1, 10, 100, 0, 0, 9, 10}, {0, 0, 0, 1, 0, 1, 10000},
+    };
+    std::mt19937 gen(7);
+    std::vector<CalendarTime> all(std::begin(cases), std::end(cases));
+    for (int i = 0; i < 200; ++i)
+        all.push_back(secondsToCalendar(static_cast<std::uint32_t>(gen())));
+    for (const CalendarTime& t : all) {
+        char expected[40];
+        std::snprintf(expected, sizeof expected, "%02d/%02d/%04d %02d:%02d:%02d", t.day, t.month, t.year, t.hour,
+                      t.minute, t.second);
+        EXPECT_EQ(formatDateTime(t), expected);
+    }
 }
 
 } // namespace

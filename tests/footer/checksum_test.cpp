@@ -241,6 +241,40 @@ TEST_F(ChecksumKernels, ChainAcrossPiecesOfRandomSizes)
     });
 }
 
+// The catalogue's one pass for both image checksums, each way it is done, against the reference loops
+// over a copy with its pairs swapped: every length to 300 in one piece, then pieces of random even
+// lengths (the last one odd) from an odd offset.
+TEST_F(ChecksumKernels, OnePassForBothImageChecksums)
+{
+    const auto data = randomBytes(200002, 29);
+    const auto expected = [](std::span<const std::uint8_t> bytes, bool swapPairs) {
+        std::vector<std::uint8_t> held(bytes.begin(), bytes.end());
+        for (std::size_t i = 0; swapPairs && i + 1 < held.size(); i += 2)
+            std::swap(held[i], held[i + 1]);
+        return std::pair(reference::crc16Update(0, held), reference::byteSum16Update(0, bytes));
+    };
+    std::mt19937 gen(30);
+    for (const detail::ImagePassKernel kernel : detail::supportedImagePassKernels()) {
+        SCOPED_TRACE(std::string(detail::kernelName(kernel)));
+        for (const bool swapPairs : {false, true}) {
+            for (std::size_t length = 0; length <= 300; ++length) {
+                const auto piece = std::span<const std::uint8_t>(data).subspan(1, length);
+                std::uint16_t crc = 0, sum = 0;
+                detail::crc16AndByteSum16UpdateWith(kernel, crc, sum, piece, swapPairs);
+                ASSERT_EQ(std::pair(crc, sum), expected(piece, swapPairs)) << length << " " << swapPairs;
+            }
+            const auto all = std::span<const std::uint8_t>(data).subspan(1);
+            std::uint16_t crc = 0, sum = 0;
+            for (std::size_t at = 0; at < all.size();) {
+                const std::size_t size = std::min<std::size_t>(gen() % 40000 & ~std::size_t{1}, all.size() - at);
+                detail::crc16AndByteSum16UpdateWith(kernel, crc, sum, all.subspan(at, size), swapPairs);
+                at += size;
+            }
+            EXPECT_EQ(std::pair(crc, sum), expected(all, swapPairs)) << swapPairs;
+        }
+    }
+}
+
 TEST_F(ChecksumKernels, RegisterPassesBetweenDifferentKernels)
 {
     // A stream may be cut so that one piece is short (table) and the next long (folded): the register

@@ -1,8 +1,9 @@
-#include "support/temp_dir.h"
 #include "footer/checksum.h"
 #include "footer/key_derivation.h"
 #include "footer/prepared_image.h"
+#include "support/temp_dir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <vector>
@@ -184,6 +185,95 @@ TEST(KeyDerivation, PreparedStreamsHoldEvery64thByteThenZeros)
                 }
             }
         }
+}
+
+// Prepared piece by piece as a file is read, in memory that held another image, for a length announced
+// right or wrong (a file that grew or shrank while read): the same as prepared whole.
+TEST(KeyDerivation, AnImagePreparedPieceByPieceIsTheSame)
+{
+    const auto bytes = randomBytes(4 * 65536, 11);
+    const struct
+    {
+        const char* what;
+        std::size_t (*announced)(std::size_t length);
+        std::size_t piece;
+    } feeds[] = {
+        {"whole", [](std::size_t n) { return n; }, SIZE_MAX},
+        {"in pieces across groups", [](std::size_t n) { return n; }, 1000},
+        {"in small odd pieces", [](std::size_t n) { return n; }, 37},
+        {"announced shorter", [](std::size_t n) { return n / 3; }, 4096},
+        {"announced empty", [](std::size_t) { return std::size_t{0}; }, 65536},
+        {"announced longer", [](std::size_t n) { return 2 * n + 65536; }, 65536},
+    };
+    ImagePreparer preparer; // one for all, each image's memory given back for the next
+    for (const std::size_t length : {std::size_t{3 * 65536 + 999}, std::size_t{0}, std::size_t{1},
+                                     std::size_t{1025}, std::size_t{65537}, std::size_t{2 * 65536}})
+        for (const auto& feed : feeds) {
+            const auto image = std::span<const std::uint8_t>(bytes).first(length);
+            const auto whole = PreparedImage::prepare(image);
+            // The memory to be filled held samples where this image has none.
+            const auto blocks =
+                std::span<const std::uint8_t>(bytes).first((length + blockSpan - 1) / blockSpan * blockSpan);
+            ASSERT_TRUE(preparer.begin(blocks.size()) && preparer.add(blocks));
+            preparer.recycle(std::move(*preparer.finish()));
+
+            ASSERT_TRUE(preparer.begin(feed.announced(length)));
+            for (std::size_t at = 0; at < length; at += feed.piece)
+                ASSERT_TRUE(preparer.add(image.subspan(at, std::min(feed.piece, length - at))));
+            auto prepared = preparer.finish();
+            ASSERT_TRUE(prepared && whole);
+            EXPECT_EQ(prepared->length(), length) << feed.what;
+            EXPECT_EQ(prepared->crc16(), whole->crc16()) << feed.what << ", length " << length;
+            for (std::size_t offset = 0; offset < sampleStride; ++offset)
+                ASSERT_TRUE(std::ranges::equal(prepared->stream(offset), whole->stream(offset)))
+                    << feed.what << ", length " << length << ", offset " << offset;
+            preparer.recycle(std::move(*prepared));
+        }
+}
+
+TEST(KeyDerivation, ImagesDecodeAlikeWithTheSameCrcAndSamples)
+{
+    const auto bytes = randomBytes(2 * 65536 + 100, 12);
+    const auto prepared = [](std::vector<std::uint8_t> image) { return *PreparedImage::prepare(image); };
+    const auto changed = [&bytes](std::size_t at) {
+        auto copy = bytes;
+        copy[at] ^= 1;
+        return copy;
+    };
+    // Its last two bytes made what brings the CRC-16 to 0, so that only the samples tell.
+    const auto crcZero = [](std::vector<std::uint8_t> b) {
+        const std::uint16_t crc = ChecksumCalculator().crc16(std::span(b).first(b.size() - 2));
+        b[b.size() - 2] = static_cast<std::uint8_t>(crc & 0xFF);
+        b[b.size() - 1] = static_cast<std::uint8_t>(crc >> 8);
+        return b;
+    };
+    const auto image = prepared(bytes);
+    const std::pair<const char*, bool> cases[] = {
+        {"a copy", image.decodesAs(prepared(bytes))},
+        {"zeros of two lengths within one block",
+         prepared(std::vector<std::uint8_t>(65537))
+             .decodesAs(prepared(std::vector<std::uint8_t>(2 * 65536)))},
+    };
+    for (const auto& [what, alike] : cases)
+        EXPECT_TRUE(alike) << what;
+    const std::pair<const char*, PreparedImage> unlike[] = {
+        {"the first byte changed", prepared(changed(0))},
+        {"a byte of the last block changed", prepared(changed(bytes.size() - 1))},
+        {"one block more of zeros", prepared([&] {
+             auto b = bytes;
+             b.resize(3 * 65536 + 1);
+             return b;
+         }())},
+        {"zeros", prepared(std::vector<std::uint8_t>(bytes.size()))},
+    };
+    const PreparedImage sameCrc = prepared(crcZero(bytes));
+    const PreparedImage otherSameCrc = prepared(crcZero(changed(0)));
+    ASSERT_EQ(sameCrc.crc16(), otherSameCrc.crc16());
+    EXPECT_FALSE(sameCrc.decodesAs(otherSameCrc)) << "other bytes of the same CRC-16 and length";
+    for (const auto& [what, other] : unlike) {
+        EXPECT_FALSE(image.decodesAs(other)) << what;
+        EXPECT_FALSE(other.decodesAs(image)) << what;
+    }
 }
 
 TEST(KeyDerivation, PreparedImageGivesThePlainKeyAtEveryLengthAndOffset)

@@ -3,7 +3,7 @@
 #include "support/temp_dir.h"
 #include "selftest/cycle_log.h"
 #include "selftest/footer_request.h"
-#include "selftest/self_test_random.h"
+#include "selftest/selftest_random.h"
 
 #include <array>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "selftest/footer_request.h"
 #include "selftest/printer_frame.h"
 #include "selftest/printer_frame_parser.h"
-#include "selftest/self_test_random.h"
+#include "selftest/selftest_random.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "selftest/footer_request.h"
 #include "selftest/printer_frame.h"
-#include "selftest/self_test_random.h"
+#include "selftest/selftest_random.h"
 
 #include <gtest/gtest.h>
 #include <string>

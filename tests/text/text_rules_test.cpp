@@ -149,5 +149,29 @@ TEST(LineRules, LongLinesAreCutAndTheNextLineIsWhole)
     }
 }
 
+// What a cut line dropped is counted up to its last non-blank, however it arrives; a UTF-8 sequence is
+// one character, and the rest of one cut in two belongs to the character kept.
+TEST(LineRules, ACutLineCountsWhatItDroppedUpToItsLastNonBlank)
+{
+    const std::string text = "ABCDE \xC3\xA9 \t\nAB  \t \nXYZ\xC3\xA9 \t\r\nABCDEFGHIJ\nABCD";
+    const std::vector<std::pair<std::string, std::size_t>> expected{
+        {"ABCD", 3}, {"AB  ", 0}, {"XYZ\xC3", 0}, {"ABCD", 6}, {"ABCD", 0}};
+    for (const std::size_t piece : {1, 2, 5, 100}) {
+        LineStream stream(LineEnds::Any, 4);
+        std::vector<std::pair<std::string, std::size_t>> got;
+        const auto drain = [&] {
+            while (auto line = stream.next())
+                got.emplace_back(*line, stream.droppedUpToNonBlank());
+        };
+        for (std::size_t at = 0; at < text.size(); at += piece) {
+            stream.append(std::string_view(text).substr(at, piece));
+            drain();
+        }
+        stream.close();
+        drain();
+        EXPECT_EQ(got, expected) << "pieces of " << piece;
+    }
+}
+
 } // namespace
 } // namespace morvanex

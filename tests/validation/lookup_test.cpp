@@ -13,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <random>
 #include <thread>
 
 namespace morvanex::test {
@@ -117,6 +119,55 @@ TEST_F(Lookup, AnUnreadableImageIsNamedWithTheNotFoundAnswer)
     dir.write("Bin/fw.bin", randomBytes(100001, 8));
     EXPECT_EQ(validate(mismatch).status, ValidationStatus::ChecksumMismatch);
     EXPECT_TRUE(validate(mismatch).unreadableImages.empty());
+}
+
+// Checked for a caller that answers for the operator: the verdict, and nothing asked of anyone.
+TEST_F(Lookup, CheckWithOptionsGivesTheVerdict)
+{
+    addFirmware("a.txt", "fw.bin", "X-1", image);
+    const auto shared = randomBytes(3000, 5);
+    addFirmware("b.txt", "shared.bin", "S-1", shared);
+    addFirmware("c.txt", "shared.bin", "S-2", shared);
+    dir.write("TXT/d.txt", "ARQUIVO: gone.bin\n");
+    load();
+    const std::string plain = codeFor(image), both = codeFor(shared), other = "0012.345.678/0001.96";
+    // Groups 4 and 5 overwritten past the checksum's mask digits: it decodes, but to fields out of range.
+    std::string forged = plain;
+    for (std::size_t p = 31; p < footerLength; ++p)
+        forged[p] = p == 35 ? ' ' : '=';
+    const struct
+    {
+        std::string code;
+        CheckOptions options;
+        Verdict verdict;
+        int row;
+        std::vector<int> candidates;
+    } cases[] = {
+        {plain, {}, Verdict::Valid, 0, {}},
+        {plain, {-1, cnpj}, Verdict::Valid, 0, {}},
+        {plain, {-1, other}, Verdict::CnpjMismatch, 0, {}},
+        {plain + "X", {}, Verdict::InvalidString, -1, {}},
+        {both, {}, Verdict::Ambiguous, -1, {1, 2}},
+        {both, {0, {}}, Verdict::Ambiguous, -1, {1, 2}}, // not one of them
+        {both, {2, {}}, Verdict::Valid, 2, {}},
+        {forged, {-1, other}, Verdict::Implausible, 0, {}}, // ahead of the CNPJ
+        {codeFor(randomBytes(500, 2)), {}, Verdict::ImageUnreadable, -1, {}},
+    };
+    const Workspace workspace(dir.path());
+    ValidationFlow flow(catalogue, workspace, prompts);
+    for (const auto& c : cases) {
+        const CodeCheck check = flow.check(c.code, c.options);
+        EXPECT_EQ(verdictName(check.verdict), verdictName(c.verdict)) << c.code;
+        EXPECT_EQ(check.row, c.row) << c.code;
+        EXPECT_EQ(check.candidates, c.candidates) << c.code;
+        EXPECT_EQ(check.implausibleFields.empty(), c.verdict != Verdict::Implausible) << c.code;
+        EXPECT_EQ(check.unreadableImages.size(), c.verdict == Verdict::ImageUnreadable ? 1u : 0u) << c.code;
+    }
+    EXPECT_TRUE(prompts.choices.empty());
+    EXPECT_TRUE(prompts.confirmations.empty());
+    // The desktop's validation on the same flow asks the operator again.
+    flow.validateFooter(both, "Morvanex");
+    EXPECT_EQ(prompts.choices, (std::vector<std::vector<int>>{{1, 2}}));
 }
 
 TEST_F(Lookup, ImageChangedSinceTheCatalogueLoadIsAMismatch)
@@ -305,6 +356,61 @@ TEST_F(Lookup, BatchVerdictsEqualSingleValidations)
     std::filesystem::create_directory(dir.path() / "Bin/f4.bin");
     dir.write("Bin/gone.bin", "");
     expectSame("changed");
+}
+
+// Threads that validate side by side over one store of kept images give every code the verdict a
+// single validation gives, while images are read once for all, shared, and dropped for room.
+TEST_F(Lookup, ThreadsSharingKeptImagesGiveTheVerdictsOfOne)
+{
+    std::vector<std::string> codes{"not a code", codeFor(randomBytes(500, 2))}; // malformed, unknown firmware
+    for (int i = 0; i < 6; ++i) {
+        const auto bytes = randomBytes(100001 + 3 * static_cast<std::size_t>(i), static_cast<unsigned>(40 + i));
+        const std::string file = "f" + std::to_string(i) + ".bin";
+        addFirmware("d" + std::to_string(i) + ".txt", file, i % 3 ? "X" : "XR-55-LQ", bytes);
+        settle(dir.path() / "Bin" / file);
+        auto held = bytes;
+        if (i % 3 == 0)
+            swapBytePairs(held);
+        for (std::uint32_t n = 0; n < 10; ++n)
+            codes.push_back(*encodeFooter(held, n * 7 + static_cast<std::uint32_t>(i), "42020B", 0x482318BE, cnpj));
+    }
+    load();
+    std::shuffle(codes.begin(), codes.end(), std::mt19937(9));
+    const Workspace ws(dir.path());
+    std::vector<CodeCheck> expected;
+    ValidationFlow single(catalogue, ws, prompts); // reads every image afresh
+    for (const std::string& code : codes)
+        expected.push_back(single.check(code, {}));
+
+    constexpr std::size_t bound = 3 * 140000; // three of the six images
+    KeptImageStore store(bound);
+    constexpr int threadCount = 4;
+    std::vector<std::vector<CodeCheck>> got(threadCount);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < threadCount; ++t)
+        threads.emplace_back([&, t] {
+            ScriptedPrompts answers;
+            ValidationFlow flow(catalogue, ws, answers);
+            flow.keepImages(store);
+            for (int round = 0; round < 3; ++round)
+                for (std::size_t i = 0; i < codes.size(); ++i)
+                    got[t].push_back(flow.check(codes[(i + 17 * static_cast<std::size_t>(t)) % codes.size()], {}));
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_GT(store.bytes(), 0u);
+    EXPECT_LE(store.bytes(), bound);
+    for (int t = 0; t < threadCount; ++t)
+        for (std::size_t k = 0; k < got[t].size(); ++k) {
+            const std::size_t i = (k + 17 * static_cast<std::size_t>(t)) % codes.size();
+            const FooterDecoder& a = got[t][k].decoder;
+            const FooterDecoder& b = expected[i].decoder;
+            ASSERT_EQ(got[t][k].status, expected[i].status) << codes[i];
+            EXPECT_EQ(got[t][k].row, expected[i].row);
+            EXPECT_TRUE(a.coo == b.coo && a.serial == b.serial && a.timestamp == b.timestamp &&
+                        a.checksum == b.checksum && a.keyDigits == b.keyDigits && a.cnpj == b.cnpj)
+                << codes[i];
+        }
 }
 
 TEST_F(Lookup, FailuresNameTheFileAndTheReason)

@@ -1,9 +1,8 @@
 #include "arguments.h"
 
+#include "command_table.h"
+
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace morvanex::cli {
 
@@ -15,9 +14,15 @@ std::optional<std::string> Arguments::value(const std::string& name) const
     return it->second;
 }
 
-std::optional<Arguments> parseArguments(const std::vector<std::string>& args, const ArgumentRules& rules,
+std::optional<Arguments> parseArguments(const std::vector<std::string>& args, const Command& command,
                                         std::string& error)
 {
+    const auto optionNamed = [&command](std::string_view name) -> const Option* {
+        for (const Option& option : command.options)
+            if (option.name == name)
+                return &option;
+        return nullptr;
+    };
     Arguments parsed;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -30,28 +35,33 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, co
             parsed.positional.push_back(arg);
             continue;
         }
-        if (arg[1] != '-') {
+        const auto eq = arg.find('=');
+        const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+        const Option* option = arg[1] == '-' ? optionNamed(name) : nullptr;
+        if (!option || (option->value.empty() && eq != std::string::npos)) {
             error = "unknown option " + arg;
             return std::nullopt;
         }
-        const auto eq = arg.find('=');
-        const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-        if (rules.flags.count(name) && eq == std::string::npos) {
+        if (option->value.empty()) {
             parsed.flags.insert(name);
-        } else if (rules.valued.count(name)) {
-            if (eq != std::string::npos) {
-                parsed.values[name] = arg.substr(eq + 1);
-            } else if (i + 1 < args.size()) {
-                parsed.values[name] = args[++i];
-            } else {
-                error = "option --" + name + " needs a value";
-                return std::nullopt;
-            }
+        } else if (eq != std::string::npos) {
+            parsed.values[name] = arg.substr(eq + 1);
+        } else if (i + 1 < args.size()) {
+            parsed.values[name] = args[++i];
         } else {
-            error = "unknown option " + arg;
+            error = "option --" + name + " needs a value";
             return std::nullopt;
         }
     }
+    if (command.operands.empty() && !parsed.positional.empty()) {
+        error = "unexpected argument '" + parsed.positional.front() + "'";
+        return std::nullopt;
+    }
+    for (const Option& option : command.options)
+        if (option.required && !parsed.has(std::string(option.name))) {
+            error = "missing --" + std::string(option.name);
+            return std::nullopt;
+        }
     return parsed;
 }
 
@@ -83,45 +93,9 @@ std::optional<unsigned long long> parseNumber(const std::string& text, unsigned 
     return value;
 }
 
-} // namespace morvanex::cli
-
-namespace morvanex::cli {
-
 std::filesystem::path workspaceDir(const Arguments& args)
 {
     return args.value("dir").value_or(".");
-}
-
-namespace {
-
-bool outputFailed = false;
-
-bool outputFailure()
-{
-    if (!outputFailed)
-        std::fprintf(stderr, "morvanex-cli: cannot write standard output: %s\n", std::strerror(errno));
-    outputFailed = true;
-    return false;
-}
-
-} // namespace
-
-bool writeOut(std::string_view text)
-{
-    if (outputFailed)
-        return false;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
-        return outputFailure();
-    return true;
-}
-
-bool flushOut()
-{
-    if (outputFailed)
-        return false;
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return outputFailure();
-    return true;
 }
 
 } // namespace morvanex::cli

@@ -1,43 +1,44 @@
 #include "arguments.h"
 #include "cli_prompts.h"
+#include "command_workspace.h"
 #include "commands.h"
+#include "exit_status.h"
 #include "firmware_json.h"
+#include "standard_streams.h"
 #include "text_escape.h"
-#include "workspace_checks.h"
 
 #include "text/text_encoding.h"
-#include "firmware/firmware_catalogue.h"
-#include "firmware/workspace.h"
-
-#include <cstdio>
-#include <filesystem>
 
 namespace morvanex::cli {
+namespace {
 
-int catalogueCommand(const std::vector<std::string>& args)
+constexpr std::string_view commandName = "catalogue";
+
+// Names the rows whose image could not be read while the catalogue loaded.
+void warnOfUnreadableRows(const FirmwareCatalogue& catalogue)
 {
-    std::string error;
-    const auto parsed = parseArguments(args, {{"dir"}, {"json"}}, error);
-    if (!parsed || !parsed->positional.empty()) {
-        std::fprintf(stderr, "morvanex-cli catalogue: %s\n",
-                     parsed ? ("unexpected argument '" + parsed->positional.front() + "'").c_str() : error.c_str());
-        return usageError;
+    for (int i = 0; i < catalogue.count(); ++i) {
+        const FirmwareRecord& row = catalogue.rows[static_cast<std::size_t>(i)];
+        if (!row.imageProblem.empty())
+            say(commandName, "warning: row " + std::to_string(i) + ": cannot read image '" + utf8(row.fileName) +
+                                 "': " + row.imageProblem);
     }
-    const auto dir = existingWorkspaceDir(*parsed, "catalogue");
-    if (!dir)
-        return noInput;
-    const Workspace workspace(*dir);
+}
+
+} // namespace
+
+int catalogueCommand(const Arguments& args)
+{
     CliPrompts prompts;
-    FirmwareCatalogue catalogue;
-    loadCatalogue(catalogue, workspace, prompts);
-    if (!foldersReadable(catalogue, "catalogue"))
-        return ioFailure;
-    warnOfUnreadableRows(catalogue, "catalogue");
-    if (catalogue.rows.empty())
-        std::fprintf(stderr, "morvanex-cli catalogue: warning: %s\n", emptyCatalogueMessage(*dir).c_str());
+    CommandWorkspace opened(args, prompts);
+    const FirmwareCatalogue& catalogue = opened.catalogue();
+    // An empty catalogue is still a catalogue to list.
+    if (const auto ended = opened.check(commandName, EmptyCatalogue::WarnedOf))
+        return *ended;
+    warnOfUnreadableRows(catalogue);
 
     std::string out;
-    if (parsed->has("json")) {
+    if (args.has("json")) {
         out = "[";
         for (int i = 0; i < catalogue.count(); ++i)
             out += (i ? ",\n " : "") + firmwareJson(catalogue.rows[static_cast<std::size_t>(i)], i);
@@ -53,7 +54,7 @@ int catalogueCommand(const std::vector<std::string>& args)
             out += "\t" + std::to_string(r.byteSwapped) + "\n";
         }
     }
-    return writeOut(out) && flushOut() ? 0 : ioFailure;
+    return writeOut(out) && flushOut() ? exit_status::done : exit_status::ioFailure;
 }
 
 } // namespace morvanex::cli

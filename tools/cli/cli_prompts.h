@@ -2,30 +2,18 @@
 
 #include "validation/operator_prompts.h"
 
-#include <vector>
-
 namespace morvanex::cli {
 
-// Messages go to stderr as UTF-8; the chooser answers with a row given up front, if it is a candidate.
+// Messages go to standard error as UTF-8. Nobody answers at a command line: a choice among several
+// images is given up front (CheckOptions), so the chooser takes none, and the command line lists
+// suggestions itself (--suggest).
 class CliPrompts : public OperatorPrompts
 {
 public:
-    explicit CliPrompts(int requestedRow = -1) : m_requestedRow(requestedRow) {}
-
     void showError(std::string_view caption, std::string_view message) override;
-    int chooseFirmware(const FirmwareCatalogue& catalogue, std::span<const int> candidates) override;
+    int chooseFirmware(const FirmwareCatalogue&, std::span<const int>) override { return -1; }
     bool confirmCnpj(std::string_view) override { return true; }
-    // The command line lists suggestions itself (--suggest) and never takes one.
     int chooseSuggestion(std::span<const Suggestion>) override { return -1; }
-
-    // The candidates of the last choice asked for; empty when none was asked since reset.
-    const std::vector<int>& offered() const { return m_offered; }
-    void reset() { m_offered.clear(); }
-
-private:
-    int m_requestedRow;
-    std::vector<int> m_offered;
 };
-
 
 } // namespace morvanex::cli

@@ -1,16 +1,15 @@
 #pragma once
 
-#include <string>
-#include <string_view>
-#include <vector>
-
 namespace morvanex::cli {
 
-// Each command takes the arguments after its name and returns the process's exit status.
-int encodeCommand(const std::vector<std::string>& args);
-int catalogueCommand(const std::vector<std::string>& args);
-int validateCommand(const std::vector<std::string>& args);
-int printerSimCommand(const std::vector<std::string>& args);
-int selfTestCommand(const std::vector<std::string>& args);
+struct Arguments;
+
+// Each command takes its arguments, parsed against its options in the command table, and returns the
+// process's exit status.
+int encodeCommand(const Arguments& args);
+int catalogueCommand(const Arguments& args);
+int validateCommand(const Arguments& args);
+int printerSimCommand(const Arguments& args);
+int selfTestCommand(const Arguments& args);
 
 } // namespace morvanex::cli

@@ -9,4 +9,7 @@ namespace morvanex::cli {
 const std::atomic<bool>& stopRequested();
 void installStopSignals();
 
+// What the platform's handler does: sets the flag, and nothing else.
+void requestStop();
+
 } // namespace morvanex::cli

@@ -1,61 +1,26 @@
 #include "arguments.h"
 #include "cli_prompts.h"
+#include "command_workspace.h"
 #include "commands.h"
+#include "exit_status.h"
 #include "firmware_json.h"
 #include "json_writer.h"
 #include "line_reader.h"
+#include "standard_streams.h"
 #include "text_escape.h"
-#include "workspace_checks.h"
 
-#include "firmware/firmware_catalogue.h"
-#include "firmware/workspace.h"
 #include "footer/calendar_time.h"
 #include "footer/footer_encoder.h"
-#include "footer/plausibility.h"
 #include "text/text_encoding.h"
 #include "validation/validation_flow.h"
-
-#include <algorithm>
-#include <array>
-#include <cstdio>
-#include <filesystem>
 
 namespace morvanex::cli {
 
 namespace {
 
-// Exit statuses of one code; Ambiguous, CnpjMismatch, Implausible and ImageUnreadable are the CLI's
-// own outcomes.
-enum class Outcome {
-    Valid = 0,
-    InvalidString = 1,
-    FirmwareNotFound = 2,
-    ChecksumMismatch = 3,
-    Ambiguous = 4,
-    CnpjMismatch = 5,
-    Implausible = 6,
-    // Not found while an approved image could not be read: no verdict on the document.
-    ImageUnreadable = ioFailure,
-};
-constexpr int batchFailure = 10;
+constexpr std::string_view commandName = "validate";
 // First field of a suggestion's line.
 constexpr std::string_view suggestionLabel = "SUGESTÃO";
-
-std::string outcomeName(Outcome o)
-{
-    switch (o) {
-    case Outcome::Ambiguous:
-        return "Ambiguous";
-    case Outcome::CnpjMismatch:
-        return "CnpjMismatch";
-    case Outcome::Implausible:
-        return "Implausible";
-    case Outcome::ImageUnreadable:
-        return "ImageUnreadable";
-    default:
-        return std::string(statusName(static_cast<ValidationStatus>(o)));
-    }
-}
 
 // Result rows as text, one "label<TAB>value" line each, in UTF-8 with control characters escaped.
 std::string rowLines(const std::vector<ResultRow>& rows)
@@ -68,8 +33,7 @@ std::string rowLines(const std::vector<ResultRow>& rows)
 
 void sayUnreadable(const ImageReadFailure& image)
 {
-    std::fprintf(stderr, "morvanex-cli validate: cannot read image '%s': %s\n", utf8(image.fileName).c_str(),
-                 image.reason.c_str());
+    say(commandName, "cannot read image '" + utf8(image.fileName) + "': " + image.reason);
 }
 
 // One "SUGESTÃO<TAB>code<TAB>change" line per suggestion.
@@ -82,8 +46,8 @@ std::string suggestionLines(const std::vector<Suggestion>& suggestions)
     return lines;
 }
 
-// Positions counted from 1, as in the text lines.
-std::string suggestionsJson(const std::vector<Suggestion>& suggestions)
+// Positions counted from 1, as in the text lines; the row and the image file each decodes with.
+std::string suggestionsJson(const std::vector<Suggestion>& suggestions, const FirmwareCatalogue& catalogue)
 {
     std::string list = "[";
     for (const Suggestion& s : suggestions) {
@@ -95,7 +59,9 @@ std::string suggestionsJson(const std::vector<Suggestion>& suggestions)
             .addRaw("positions", positions + "]")
             .add("typed", utf8(s.typed))
             .add("suggested", s.suggested)
-            .addBool("cnpjCheckDigits", s.cnpjCheckDigits);
+            .addBool("cnpjCheckDigits", s.cnpjCheckDigits)
+            .addNumber("row", s.row)
+            .add("fileName", utf8(catalogue.rows.at(static_cast<std::size_t>(s.row)).fileName));
         list += (list.size() > 1 ? "," : "") + o.str();
     }
     return list + "]";
@@ -106,186 +72,157 @@ struct Options
     bool json = false;
     bool batch = false; // codes from standard input: in text form every failure also names itself on stdout
     bool suggest = false; // a code that is not Valid also lists the valid codes one edit away
-    int row = -1;
-    std::optional<std::string> expectedCnpj;
+    CheckOptions check;
 };
 
 class Validator
 {
 public:
-    Validator(const Workspace& workspace, const Options& options)
-        : m_options(options), m_prompts(options.row), m_flow(m_catalogue, workspace, m_prompts)
+    Validator(CommandWorkspace& opened, CliPrompts& prompts, const Options& options)
+        : m_options(options), m_prompts(prompts), m_catalogue(opened.catalogue()),
+          m_flow(opened.catalogue(), opened.workspace(), prompts)
     {
-        loadCatalogue(m_catalogue, workspace, m_prompts);
         // A batch keeps its images prepared; one code reads its image afresh, as the desktop does.
         if (options.batch)
             m_flow.keepImages();
     }
 
-    bool catalogueEmpty() const { return m_catalogue.rows.empty(); }
-    const FirmwareCatalogue& catalogue() const { return m_catalogue; }
-    // Decodes and answers one code; false in outputOk once standard output has failed.
-    Outcome validate(std::string_view code);
+    // Decodes and answers one code, of which charactersCut more up to its last non-blank were not
+    // kept; false in outputOk once standard output has failed.
+    Verdict validate(std::string_view code, std::size_t charactersCut = 0);
     bool outputOk() const { return m_outputOk; }
 
 private:
-    struct Verdict
-    {
-        Outcome outcome;
-        std::string codeChecksum;             // the code's own checksum text
-        std::vector<FooterField> implausible; // for Implausible
-        std::string reason;                   // for InvalidString, when there is more to say
-        std::vector<ImageReadFailure> unreadable; // for ImageUnreadable
-        std::vector<Suggestion> suggestions;  // with --suggest, for any outcome but Valid
-    };
-    void report(const Verdict& verdict, const FooterDecoder& decoder);
+    void report(const CodeCheck& check, const std::vector<Suggestion>& suggestions);
     // The lines of a catalogue row's five result rows, made once per row.
     const std::string& firmwareLines(int row);
-    void reportJson(const Verdict& verdict, const FooterDecoder& decoder, const FirmwareRecord* firmware);
+    void reportJson(const CodeCheck& check, const std::vector<Suggestion>& suggestions,
+                    const FirmwareRecord* firmware);
 
     Options m_options;
-    CliPrompts m_prompts;
-    FirmwareCatalogue m_catalogue;
+    CliPrompts& m_prompts;
+    const FirmwareCatalogue& m_catalogue;
     ValidationFlow m_flow;
     std::vector<std::string> m_firmwareLines; // by catalogue row, empty until first needed
     bool m_outputOk = true;
 };
 
-Outcome Validator::validate(std::string_view code)
+Verdict Validator::validate(std::string_view code, std::size_t charactersCut)
 {
-    m_prompts.reset();
-    const CodeCheck check = m_flow.check(code);
-    const FooterDecoder& decoder = check.decoder;
-    const ValidationStatus status = check.status;
-
-    // The code's own checksum text, reported for the outcomes that leave the fields as digit values.
-    const auto checksum = decoder.checksumText();
-    Verdict verdict{static_cast<Outcome>(status), std::string(checksum.begin(), checksum.end()), {}, check.reason,
-                    check.unreadableImages, {}};
-    if (status == ValidationStatus::FirmwareNotFound && !m_prompts.offered().empty() && check.row < 0)
-        verdict.outcome = Outcome::Ambiguous;
-    else if (status == ValidationStatus::FirmwareNotFound && !check.unreadableImages.empty())
-        verdict.outcome = Outcome::ImageUnreadable;
-    if (status == ValidationStatus::Valid) {
-        // A code no printer makes is not a document whose CNPJ differs: this comes first.
-        verdict.implausible = implausibleFields(decoder);
-        if (!verdict.implausible.empty())
-            verdict.outcome = Outcome::Implausible;
-        else if (m_options.expectedCnpj && FooterDecoder::text(decoder.cnpj) != *m_options.expectedCnpj)
-            verdict.outcome = Outcome::CnpjMismatch;
-    }
+    const CodeCheck check = charactersCut ? overlongCode(code, charactersCut) : m_flow.check(code, m_options.check);
     // A set-up fault beside the verdict: the row's image is there in name but cannot be had.
-    if (const auto& failure = check.imageFailure; failure && verdict.outcome == Outcome::FirmwareNotFound)
-        sayUnreadable(*failure);
-    if (verdict.outcome == Outcome::ImageUnreadable)
-        for (const ImageReadFailure& image : verdict.unreadable)
+    if (check.imageFailure && check.verdict == Verdict::FirmwareNotFound)
+        sayUnreadable(*check.imageFailure);
+    if (check.verdict == Verdict::ImageUnreadable)
+        for (const ImageReadFailure& image : check.unreadableImages)
             sayUnreadable(image);
-    if (m_options.suggest && verdict.outcome != Outcome::Valid)
-        verdict.suggestions = m_flow.suggest(code);
-    report(verdict, decoder);
-    return verdict.outcome;
+    std::vector<Suggestion> suggestions;
+    if (m_options.suggest && check.verdict != Verdict::Valid)
+        suggestions = m_flow.suggest(code, m_options.check);
+    report(check, suggestions);
+    return check.verdict;
 }
 
-void Validator::reportJson(const Verdict& verdict, const FooterDecoder& decoder,
+// A JSON array of the items, each as json makes it.
+template <typename T, typename F>
+std::string jsonList(const std::vector<T>& items, const F& json)
+{
+    std::string list = "[";
+    for (const T& item : items)
+        list += (list.size() > 1 ? "," : "") + json(item);
+    return list + "]";
+}
+
+void Validator::reportJson(const CodeCheck& check, const std::vector<Suggestion>& suggestions,
                            const FirmwareRecord* firmware)
 {
-    const Outcome outcome = verdict.outcome;
+    const Verdict verdict = check.verdict;
+    const FooterDecoder& decoder = check.decoder;
     JsonObject o;
-    o.add("status", outcomeName(outcome));
-    if (outcome == Outcome::Valid || outcome == Outcome::CnpjMismatch || outcome == Outcome::Implausible) {
+    o.add("status", verdictName(verdict));
+    if (verdict == Verdict::Valid || verdict == Verdict::CnpjMismatch || verdict == Verdict::Implausible) {
         o.add("coo", utf8(FooterDecoder::text(decoder.coo)))
             .add("cnpj", utf8(FooterDecoder::text(decoder.cnpj)))
             .add("serial", utf8(FooterDecoder::text(decoder.serial)))
             .add("timestamp", utf8(FooterDecoder::text(decoder.timestamp)))
             .add("checksum", utf8(FooterDecoder::text(decoder.checksum)))
             .add("dateTime", formatDateTime(secondsToCalendar(decoder.dateValue())));
-    } else if (outcome != Outcome::InvalidString) {
-        o.add("checksum", utf8(verdict.codeChecksum));
+    } else if (verdict != Verdict::InvalidString) {
+        // The code's own checksum text: the outcome left the fields as digit values.
+        const auto checksum = decoder.checksumText();
+        o.add("checksum", utf8(std::string(checksum.begin(), checksum.end())));
     }
     if (firmware)
-        o.addRaw("firmware", firmwareJson(*firmware, decoder.chosenRow()));
-    if (outcome == Outcome::Ambiguous) {
-        std::string list = "[";
-        for (std::size_t i = 0; i < m_prompts.offered().size(); ++i)
-            list += (i ? "," : "") + std::to_string(m_prompts.offered()[i]);
-        o.addRaw("candidates", list + "]");
-    }
-    if (outcome == Outcome::Implausible) {
-        std::string list = "[";
-        for (std::size_t i = 0; i < verdict.implausible.size(); ++i)
-            list += (i ? "," : "") + jsonString(footerFieldName(verdict.implausible[i]));
-        o.addRaw("implausibleFields", list + "]");
-    }
-    if (outcome == Outcome::ImageUnreadable) {
-        std::string list = "[";
-        for (std::size_t i = 0; i < verdict.unreadable.size(); ++i)
-            list += (i ? "," : "") + JsonObject()
-                                         .add("fileName", utf8(verdict.unreadable[i].fileName))
-                                         .add("reason", verdict.unreadable[i].reason)
-                                         .str();
-        o.addRaw("unreadableImages", list + "]");
-    }
-    if (!verdict.reason.empty())
-        o.add("reason", verdict.reason);
-    if (m_options.suggest && outcome != Outcome::Valid)
-        o.addRaw("suggestions", suggestionsJson(verdict.suggestions));
+        o.addRaw("firmware", firmwareJson(*firmware, check.row));
+    if (verdict == Verdict::Ambiguous)
+        o.addRaw("candidates", jsonList(check.candidates, [](int row) { return std::to_string(row); }));
+    if (verdict == Verdict::Implausible)
+        o.addRaw("implausibleFields", jsonList(check.implausibleFields, [](FooterField field) {
+                     return jsonString(footerFieldName(field));
+                 }));
+    if (verdict == Verdict::ImageUnreadable)
+        o.addRaw("unreadableImages", jsonList(check.unreadableImages, [](const ImageReadFailure& image) {
+                     return JsonObject().add("fileName", utf8(image.fileName)).add("reason", image.reason).str();
+                 }));
+    if (!check.reason.empty())
+        o.add("reason", check.reason);
+    if (m_options.suggest && verdict != Verdict::Valid)
+        o.addRaw("suggestions", suggestionsJson(suggestions, m_catalogue));
     m_outputOk = writeOut(o.str() + "\n");
 }
 
-void Validator::report(const Verdict& verdict, const FooterDecoder& decoder)
+void Validator::report(const CodeCheck& check, const std::vector<Suggestion>& suggestions)
 {
-    const int row = decoder.chosenRow();
+    const int row = check.row;
     const FirmwareRecord* firmware = row >= 0 ? &m_catalogue.rows[static_cast<std::size_t>(row)] : nullptr;
     if (m_options.json)
-        return reportJson(verdict, decoder, firmware);
+        return reportJson(check, suggestions, firmware);
 
-    const Outcome outcome = verdict.outcome;
-    switch (outcome) {
-    case Outcome::Valid:
+    const Verdict verdict = check.verdict;
+    switch (verdict) {
+    case Verdict::Valid:
         break;
-    case Outcome::Implausible: {
+    case Verdict::Implausible: {
         std::string fields;
-        for (const FooterField field : verdict.implausible)
+        for (const FooterField field : check.implausibleFields)
             fields += std::string(fields.empty() ? "" : ", ") + std::string(footerFieldName(field)) + " (0-" +
                       std::to_string(maxGenuineDigit(field)) + ")";
-        std::fprintf(
-            stderr,
-            "morvanex-cli validate: no genuine printer makes this code: digits outside their range in %s\n",
-            fields.c_str());
+        say(commandName, "no genuine printer makes this code: digits outside their range in " + fields);
         break;
     }
-    case Outcome::Ambiguous: {
+    case Verdict::Ambiguous: {
         std::string list;
-        for (const int candidate : m_prompts.offered())
+        for (const int candidate : check.candidates)
             list += " " + std::to_string(candidate);
-        std::fprintf(stderr,
-                     "several firmware images match checksum %s: catalogue rows%s; choose one with --row N\n",
-                     verdict.codeChecksum.c_str(), list.c_str());
+        const auto checksum = check.decoder.checksumText();
+        writeErr("several firmware images match checksum " + std::string(checksum.begin(), checksum.end()) +
+                 ": catalogue rows" + list + "; choose one with --row N\n");
         break;
     }
-    case Outcome::CnpjMismatch:
+    case Verdict::CnpjMismatch:
         m_prompts.showError({}, rejectedCnpjMessage());
         break;
-    case Outcome::ImageUnreadable:
+    case Verdict::ImageUnreadable:
         break; // the images that could not be read are named above
-    case Outcome::InvalidString:
+    case Verdict::InvalidString:
         m_prompts.showError({}, failureMessage(ValidationStatus::InvalidString));
-        if (!verdict.reason.empty())
-            std::fprintf(stderr, "morvanex-cli validate: %s\n", verdict.reason.c_str());
+        if (!check.reason.empty())
+            say(commandName, check.reason);
         break;
-    default:
-        m_prompts.showError({}, failureMessage(static_cast<ValidationStatus>(outcome)));
+    case Verdict::FirmwareNotFound:
+    case Verdict::ChecksumMismatch:
+        m_prompts.showError({}, failureMessage(check.status));
+        break;
     }
 
-    // Nine rows of two columns for a decoded code; in a batch every other answer is its outcome's name
+    // Nine rows of two columns for a decoded code; in a batch every other answer is its verdict's name
     // on a line of its own, so a reader of stdout keeps track of which code it reads about.
     std::string out;
-    if (outcome == Outcome::Valid || (outcome == Outcome::Implausible && !m_options.batch)) {
-        out = rowLines(documentRows(decoder)) + firmwareLines(row);
-    } else if (m_options.batch) {
-        out = outcomeName(outcome) + "\n";
-    }
-    m_outputOk = writeOut(out + suggestionLines(verdict.suggestions));
+    if (verdict == Verdict::Valid || (verdict == Verdict::Implausible && !m_options.batch))
+        out = rowLines(documentRows(check.decoder)) + firmwareLines(row);
+    else if (m_options.batch)
+        out = std::string(verdictName(verdict)) + "\n";
+    m_outputOk = writeOut(out + suggestionLines(suggestions));
 }
 
 const std::string& Validator::firmwareLines(int row)
@@ -299,8 +236,8 @@ const std::string& Validator::firmwareLines(int row)
 
 int usage(const std::string& message)
 {
-    std::fprintf(stderr, "morvanex-cli validate: %s\n", message.c_str());
-    return usageError;
+    say(commandName, message);
+    return exit_status::usageError;
 }
 
 // Answers every line of standard input; whenever the next line is not yet at hand, every answer so
@@ -313,69 +250,58 @@ int validateLines(Validator& validator)
     std::string line;
     for (;;) {
         if (!reader.lineReady() && !flushOut())
-            return ioFailure;
+            return exit_status::ioFailure;
         const LineReader::Result result = reader.next(line);
         if (result == LineReader::Result::End)
             break;
         if (result == LineReader::Result::Failed) {
-            std::fprintf(stderr, "morvanex-cli validate: cannot read standard input: %s\n",
-                         reader.error().c_str());
+            say(commandName, "cannot read standard input: " + reader.error());
             flushOut(); // the lines answered so far stay answered
-            return ioFailure;
+            return exit_status::ioFailure;
         }
-        const Outcome outcome = validator.validate(line);
-        allValid = outcome == Outcome::Valid && allValid;
-        unreadable = outcome == Outcome::ImageUnreadable || unreadable;
+        const Verdict verdict = validator.validate(line, reader.charactersCut());
+        allValid = verdict == Verdict::Valid && allValid;
+        unreadable = verdict == Verdict::ImageUnreadable || unreadable;
         if (!validator.outputOk())
-            return ioFailure;
+            return exit_status::ioFailure;
     }
     if (!flushOut() || unreadable)
-        return ioFailure;
-    return allValid ? 0 : batchFailure;
+        return exit_status::ioFailure;
+    return allValid ? exit_status::done : exit_status::someLineNotValid;
 }
 
 } // namespace
 
-int validateCommand(const std::vector<std::string>& args)
+int validateCommand(const Arguments& args)
 {
-    std::string error;
-    const auto parsed = parseArguments(args, {{"dir", "row", "expect-cnpj"}, {"json", "suggest"}}, error);
-    if (!parsed)
-        return usage(error);
-    if (parsed->positional.size() != 1)
+    if (args.positional.size() != 1)
         return usage("give one footer code, or - to read codes from standard input");
-    const std::string code = parsed->positional.front();
+    const std::string code = args.positional.front();
     Options options;
-    options.json = parsed->has("json");
+    options.json = args.has("json");
     options.batch = code == "-";
-    options.suggest = parsed->has("suggest");
-    if (const auto row = parsed->value("row")) {
+    options.suggest = args.has("suggest");
+    if (const auto row = args.value("row")) {
         const auto n = parseNumber(*row, INT32_MAX);
         if (!n)
             return usage("--row must be a catalogue index: '" + *row + "'");
-        options.row = static_cast<int>(*n);
+        options.check.row = static_cast<int>(*n);
     }
-    if (const auto cnpj = parsed->value("expect-cnpj")) {
+    if (const auto cnpj = args.value("expect-cnpj")) {
         if (cnpj->size() != cnpjDigits || !isDocumentText(*cnpj))
             return usage("--expect-cnpj must be 20 characters of \"0123456789ABC./\": '" + *cnpj + "'");
-        options.expectedCnpj = *cnpj;
+        options.check.expectedCnpj = *cnpj;
     }
-    const auto dir = existingWorkspaceDir(*parsed, "validate");
-    if (!dir)
-        return noInput;
-    const Workspace workspace(*dir);
-    Validator validator(workspace, options);
-    if (!foldersReadable(validator.catalogue(), "validate"))
-        return ioFailure;
-    if (validator.catalogueEmpty()) {
-        std::fprintf(stderr, "morvanex-cli validate: %s\n", emptyCatalogueMessage(*dir).c_str());
-        return noInput;
-    }
+    CliPrompts prompts;
+    CommandWorkspace opened(args, prompts);
+    if (const auto ended = opened.check(commandName, EmptyCatalogue::Ends))
+        return *ended;
 
+    Validator validator(opened, prompts, options);
     if (options.batch)
         return validateLines(validator);
-    const Outcome outcome = validator.validate(code);
-    return validator.outputOk() && flushOut() ? static_cast<int>(outcome) : ioFailure;
+    const Verdict verdict = validator.validate(code);
+    return validator.outputOk() && flushOut() ? exit_status::of(verdict) : exit_status::ioFailure;
 }
 
 } // namespace morvanex::cli

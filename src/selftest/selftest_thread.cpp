@@ -1,4 +1,4 @@
-#include "selftest/self_test_thread.h"
+#include "selftest/selftest_thread.h"
 
 #include "firmware/workspace.h"
 

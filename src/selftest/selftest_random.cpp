@@ -1,4 +1,4 @@
-#include "selftest/self_test_random.h"
+#include "selftest/selftest_random.h"
 
 namespace morvanex {
 

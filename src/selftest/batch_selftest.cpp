@@ -1,9 +1,9 @@
-#include "selftest/batch_self_test.h"
+#include "selftest/batch_selftest.h"
 
 #include "firmware/firmware_catalogue.h"
 #include "validation/firmware_lookup.h"
 #include "selftest/printer_frame.h"
-#include "selftest/self_test_random.h"
+#include "selftest/selftest_random.h"
 #include "selftest/serial_port.h"
 #include "selftest/test_log.h"
 
