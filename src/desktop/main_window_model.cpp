@@ -25,7 +25,10 @@ MainWindowModel::MainWindowModel(AppContext& context, MainWindowView& view, Seri
     : m_context(context), m_view(view), m_prompts(view),
       m_selfTests(context.workspace, context.catalogue, m_prompts, [&view] { view.pumpEvents(); },
                   std::move(channels)),
-      m_register(context.registerLocation, context.checker)
+      m_register(context.registerLocation, context.checker),
+      m_flow(context.catalogue, context.workspace, m_prompts),
+      // The catalogue's rows and the workspace only: it may run beside the flow's checks.
+      m_search(view, [this](std::string_view code, std::stop_token stop) { return m_flow.suggest(code, stop); })
 {
 }
 
@@ -67,8 +70,10 @@ bool MainWindowModel::exchangeFields(bool toMembers)
 
 void MainWindowModel::fieldChanged(int n)
 {
-    if (!m_transferring)
-        advanceWhenFull(n);
+    if (m_transferring)
+        return;
+    m_search.cancel();
+    advanceWhenFull(n);
 }
 
 void MainWindowModel::advanceWhenFull(int n)
@@ -87,6 +92,7 @@ bool MainWindowModel::pasteWholeCode()
     const auto groups = wholeFooterCode(m_view.clipboardText());
     if (!groups)
         return false;
+    m_search.cancel();
     showCode(*groups);
     return true;
 }
@@ -115,15 +121,17 @@ std::string MainWindowModel::joinedFields()
 
 void MainWindowModel::validate()
 {
+    m_search.cancel();
     m_footerString = joinedFields();
-    ValidationFlow flow(m_context.catalogue, m_context.workspace, m_prompts);
-    ValidationResult result = flow.confirmFooter(m_footerString, m_context.appName);
+    ValidationResult result = m_flow.confirmFooter(m_footerString, m_context.appName);
     recordCheck(result);
     if (result.confirmed)
         return;
-    // Put in the fields for the operator to validate as usual, the CNPJ question included.
-    if (const std::optional<std::string> suggested = flow.offerSuggestions(m_footerString))
-        showCode(splitFooterString(*suggested));
+    m_search.start(m_footerString, [this](std::vector<Suggestion> suggestions) {
+        // Put in the fields for the operator to validate as usual, the CNPJ question included.
+        if (const std::optional<std::string> suggested = m_flow.offerSuggestions(suggestions))
+            showCode(splitFooterString(*suggested));
+    });
 }
 
 void MainWindowModel::recordCheck(ValidationResult& result)
@@ -148,6 +156,7 @@ void MainWindowModel::recordCheck(ValidationResult& result)
 
 void MainWindowModel::showFirmwareList()
 {
+    m_search.cancel();
     const std::vector<std::string> entries = imageFileEntries(m_context.workspace);
     const RowChoice choice = m_view.chooseImageFile(entries);
     if (!choice.accepted)
@@ -160,6 +169,7 @@ void MainWindowModel::showFirmwareList()
 
 void MainWindowModel::saveAndExit()
 {
+    m_search.cancel();
     m_footerString = joinedFields();
     // A write that fails is not reported; the window closes all the same.
     m_context.setting.write(m_footerString);

@@ -262,7 +262,11 @@ std::vector<Suggestion> ValidationFlow::suggest(std::string_view code, const Sug
 
 std::optional<std::string> ValidationFlow::offerSuggestions(std::string_view code)
 {
-    const std::vector<Suggestion> suggestions = suggest(code);
+    return offerSuggestions(suggest(code));
+}
+
+std::optional<std::string> ValidationFlow::offerSuggestions(std::span<const Suggestion> suggestions)
+{
     if (suggestions.empty())
         return std::nullopt;
     const int chosen = m_prompts.chooseSuggestion(suggestions);

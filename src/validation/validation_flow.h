@@ -8,6 +8,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -158,9 +159,10 @@ public:
     // code. Messages are captioned appName.
     ValidationResult validateFooter(std::string_view footerString, std::string_view appName);
     // Its two steps: all but the suggestions; then, after a failure, the codes one edit away offered
-    // to the operator, and the one taken.
+    // to the operator, and the one taken. A caller that searched for them itself offers what it found.
     ValidationResult confirmFooter(std::string_view footerString, std::string_view appName);
     std::optional<std::string> offerSuggestions(std::string_view code);
+    std::optional<std::string> offerSuggestions(std::span<const Suggestion> suggestions);
 
     const FirmwareCatalogue& catalogue() const { return m_catalogue; }
 

@@ -22,8 +22,11 @@
 #include <QTableWidget>
 #include <QTest>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <numeric>
+#include <thread>
 
 namespace morvanex::qt {
 namespace {
@@ -431,7 +434,9 @@ void MainWindowTest::mistypedCodeIsRescued()
         listed = w->findChild<QTableWidget*>(QStringLiteral("suggestionList"))->item(0, 0)->text();
         QTest::keyClick(w, Qt::Key_Return);
     });
+    // The suggestions come from a search on a worker, once it ends.
     QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(!window.model().searching());
     QCOMPARE(fieldTexts(window), typed.split(QLatin1Char(' ')));
     window.field(1)->setFocus();
     QTest::mouseClick(window.validateButton(), Qt::LeftButton);
@@ -625,6 +630,55 @@ void MainWindowTest::registerAnswersReachTheWindow()
     QVERIFY2(rows[10].second.contains(QString::fromStdString(otherCnpj)), qPrintable(rows[10].second));
     // All eleven in view at once.
     QTRY_COMPARE(window.resultList()->verticalScrollBar()->maximum(), 0);
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+void MainWindowTest::aSearchForSuggestionsLeavesTheWindowPainting()
+{
+    MainWindow& window = fixture->open();
+    // A search as long as a hostile workspace's, here until it is stopped.
+    std::atomic<bool> stopped{false};
+    window.model().searchSuggestionsWith([&](std::string_view, std::stop_token stop) {
+        while (!stop.stop_requested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stopped = true;
+        return std::vector<Suggestion>{};
+    });
+    test::typeIntoFocus(window, withoutBlanks(fixture->argosCode).left(43));
+    ModalAnswerer answerer;
+    answerer.thenAcknowledge();
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    QVERIFY(window.model().searching());
+
+    PaintCounter counter(window);
+    window.update();
+    QTRY_VERIFY(counter.paints > 0);
+    QVERIFY(window.model().searching());
+
+    // Escape reaches the model, which stops the search; the window stays, and a second Escape closes it.
+    QTest::keyClick(window.focusWidget(), Qt::Key_Escape);
+    QVERIFY(stopped);
+    QVERIFY(!window.model().searching());
+    QVERIFY(window.isVisible());
+    QTest::keyClick(window.focusWidget(), Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
     QCOMPARE(answerer.unexpected(), 0);
 }
 

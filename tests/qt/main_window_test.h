@@ -31,6 +31,7 @@ private slots:
     void tabLeavesTheResultList();
     void applicationRunsTheWindowModally();
     void registerAnswersReachTheWindow();
+    void aSearchForSuggestionsLeavesTheWindowPainting();
 };
 
 } // namespace morvanex::qt

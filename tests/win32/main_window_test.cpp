@@ -15,7 +15,10 @@
 #include <commctrl.h>
 
 #include <array>
+#include <atomic>
 #include <cctype>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -435,6 +438,36 @@ TEST_F(MainWindowTest, RegisterAnswersReachTheWindow)
     EXPECT_EQ(rows[9].substr(0, 18), "VERIFICADO\tCLONE: ");
     EXPECT_EQ(rows[10].substr(0, 11), "IMPRESSORA\t");
     EXPECT_NE(rows[10].find(otherCnpj), std::string::npos) << rows[10];
+}
+
+TEST_F(MainWindowTest, ASearchForSuggestionsLeavesTheWindowPaintingAndEscapeCancelsIt)
+{
+    // A search as long as a hostile workspace's, here until it is stopped.
+    std::atomic<bool> stopped{false};
+    window.model().searchSuggestionsWith([&](std::string_view, std::stop_token stop) {
+        while (!stop.stop_requested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stopped = true;
+        return std::vector<Suggestion>{};
+    });
+    MainWindowModel& model = window.model();
+    test::runDriven(window, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        enterCode(d, main, codes.at(3)); // malformed
+        validate(d, main, -1, 0);
+        EXPECT_EQ(answerMessage(d, baseName).second, utf8(failureMessage(ValidationStatus::InvalidString)));
+        ASSERT_TRUE(WindowDriver::eventually([&] { return model.searching(); }));
+        // Painted again: the window's thread validates what it was asked to repaint.
+        ::InvalidateRect(main, nullptr, TRUE);
+        EXPECT_TRUE(WindowDriver::eventually([&] { return !::GetUpdateRect(main, nullptr, FALSE); }));
+        EXPECT_TRUE(model.searching());
+        // Escape reaches the model, which stops the search; the window stays until a second one.
+        d.key(VK_ESCAPE);
+        EXPECT_TRUE(WindowDriver::eventually([&] { return stopped && !model.searching(); }));
+        EXPECT_TRUE(::IsWindowVisible(main));
+        d.key(VK_ESCAPE);
+        EXPECT_TRUE(d.waitGone(main));
+    });
 }
 
 TEST_F(MainWindowTest, CodeTheOriginalLeftInTheWindowsFolderIsRestoredButNeverWrittenThere)
