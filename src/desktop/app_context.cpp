@@ -1,5 +1,6 @@
 #include "desktop/app_context.h"
 
+#include "desktop/register_setting.h"
 #include "settings/app_names.h"
 
 #include <system_error>
@@ -17,13 +18,17 @@ std::filesystem::path workingDirectory()
 } // namespace
 
 AppContext::AppContext(std::string_view programPath)
-    : AppContext(baseNameOf(programPath), profileFilePath(baseNameOf(programPath)), workingDirectory())
+    : AppContext(baseNameOf(programPath), profileFilePath(baseNameOf(programPath)), workingDirectory(),
+                 registerFilePath())
 {
 }
 
-AppContext::AppContext(std::string name, std::filesystem::path profileFile, std::filesystem::path workspaceRoot)
+AppContext::AppContext(std::string name, std::filesystem::path profileFile, std::filesystem::path workspaceRoot,
+                       const std::filesystem::path& defaultRegister)
     : baseName(std::move(name)), appName(appNameOf(baseName)),
-      setting(std::move(profileFile), profileFileName(baseName)), workspace(std::move(workspaceRoot))
+      setting(std::move(profileFile), profileFileName(baseName)),
+      registerLocation(morvanex::registerLocation(setting.file(), defaultRegister)),
+      workspace(std::move(workspaceRoot))
 {
 }
 

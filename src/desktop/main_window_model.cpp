@@ -2,11 +2,17 @@
 
 #include "desktop/app_context.h"
 #include "desktop/main_window_view.h"
+#include "firmware/changeable_firmware.h"
 #include "footer/whole_code.h"
+#include "register/register_texts.h"
+#include "text/text_encoding.h"
 #include "validation/validation_flow.h"
 
 namespace morvanex {
 namespace {
+
+// The caption of what the desktop says of the register and of the workspace's keepers.
+constexpr std::string_view noticeCaption = "Morvanex";
 
 std::size_t index(int n)
 {
@@ -18,7 +24,11 @@ std::size_t index(int n)
 MainWindowModel::MainWindowModel(AppContext& context, MainWindowView& view, SerialChannelFactory channels)
     : m_context(context), m_view(view), m_prompts(view),
       m_selfTests(context.workspace, context.catalogue, m_prompts, [&view] { view.pumpEvents(); },
-                  std::move(channels))
+                  std::move(channels)),
+      m_register(context.registerLocation, context.checker),
+      m_flow(context.catalogue, context.workspace, m_prompts),
+      // The catalogue's rows and the workspace only: it may run beside the flow's checks.
+      m_search(view, [this](std::string_view code, std::stop_token stop) { return m_flow.suggest(code, stop); })
 {
 }
 
@@ -32,6 +42,8 @@ void MainWindowModel::start()
     // Said before any validation, or every code would be answered as not approved.
     if (const std::string message = workspaceMessage(m_context.catalogue, m_context.workspace); !message.empty())
         m_prompts.showError(m_context.appName, message);
+    if (const std::string open = changeableFirmware(m_context.workspace, m_context.catalogue).message; !open.empty())
+        m_view.showMessage(MessageIcon::Warning, noticeCaption, open);
     restoreFooterString();
 }
 
@@ -58,8 +70,10 @@ bool MainWindowModel::exchangeFields(bool toMembers)
 
 void MainWindowModel::fieldChanged(int n)
 {
-    if (!m_transferring)
-        advanceWhenFull(n);
+    if (m_transferring)
+        return;
+    m_search.cancel();
+    advanceWhenFull(n);
 }
 
 void MainWindowModel::advanceWhenFull(int n)
@@ -78,6 +92,7 @@ bool MainWindowModel::pasteWholeCode()
     const auto groups = wholeFooterCode(m_view.clipboardText());
     if (!groups)
         return false;
+    m_search.cancel();
     showCode(*groups);
     return true;
 }
@@ -106,18 +121,42 @@ std::string MainWindowModel::joinedFields()
 
 void MainWindowModel::validate()
 {
+    m_search.cancel();
     m_footerString = joinedFields();
-    const ValidationResult result = validateFooter(m_footerString, m_context.catalogue, m_context.workspace,
-                                                   m_prompts, m_context.appName);
+    ValidationResult result = m_flow.confirmFooter(m_footerString, m_context.appName);
+    recordCheck(result);
     if (result.confirmed)
+        return;
+    m_search.start(m_footerString, [this](std::vector<Suggestion> suggestions) {
+        // Put in the fields for the operator to validate as usual, the CNPJ question included.
+        if (const std::optional<std::string> suggested = m_flow.offerSuggestions(suggestions))
+            showCode(splitFooterString(*suggested));
+    });
+}
+
+void MainWindowModel::recordCheck(ValidationResult& result)
+{
+    DeskRegister::Outcome recorded;
+    if (result.decoded)
+        recorded = m_register.record(*result.decoded, m_footerString,
+                                     m_context.catalogue.rows.at(static_cast<std::size_t>(result.row)),
+                                     result.confirmed ? CheckVerdict::Valid : CheckVerdict::Rejected);
+    if (result.confirmed) {
+        if (recorded.answer)
+            for (ResultRow& row : registerRows(*recorded.answer))
+                result.rows.push_back(std::move(row));
         m_view.showResultRows(resultTable(result.rows));
-    // Put in the fields for the operator to validate as usual, the CNPJ question included.
-    if (result.suggestedCode)
-        showCode(splitFooterString(*result.suggestedCode));
+        // Over the rows it speaks of.
+        if (recorded.answer && recorded.answer->status == DocumentStatus::Clone)
+            m_view.showMessage(MessageIcon::Warning, noticeCaption, cp1252(cloneWarning(*recorded.answer)));
+    }
+    if (!recorded.failure.empty())
+        m_view.showMessage(MessageIcon::Warning, noticeCaption, recorded.failure);
 }
 
 void MainWindowModel::showFirmwareList()
 {
+    m_search.cancel();
     const std::vector<std::string> entries = imageFileEntries(m_context.workspace);
     const RowChoice choice = m_view.chooseImageFile(entries);
     if (!choice.accepted)
@@ -130,6 +169,7 @@ void MainWindowModel::showFirmwareList()
 
 void MainWindowModel::saveAndExit()
 {
+    m_search.cancel();
     m_footerString = joinedFields();
     // A write that fails is not reported; the window closes all the same.
     m_context.setting.write(m_footerString);

@@ -74,6 +74,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    m_model.cancelSearch();
     m_model.stopSelfTests();
 }
 
@@ -147,6 +148,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cancel) && m_model.cancelSearch())
+        return;
+    QDialog::keyPressEvent(event);
 }
 
 void MainWindow::pasteInto(int n)

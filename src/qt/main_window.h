@@ -63,6 +63,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape goes to the model first: it cancels a search for suggestions, else closes the window.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void setUpFields();

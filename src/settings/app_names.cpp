@@ -8,6 +8,8 @@ namespace {
 constexpr std::string_view kPathSeparators = "\\/:";
 constexpr std::string_view kProfileExtension = ".INI";
 constexpr std::string_view kConfigSubfolder = ".config";
+constexpr std::string_view kDataSubfolder = ".local/share";
+constexpr std::string_view kRegisterFolder = "morvanex";
 
 bool isUsableFolder(std::optional<std::string_view> value)
 {
@@ -55,6 +57,16 @@ std::filesystem::path profileFilePath(std::string_view baseName,
     if (isUsableFolder(home))
         return profileFilePath(baseName, std::filesystem::path(*home) / kConfigSubfolder);
     return std::filesystem::path(profileFileName(baseName));
+}
+
+std::filesystem::path registerFilePath(std::optional<std::string_view> xdgDataHome,
+                                       std::optional<std::string_view> home)
+{
+    if (isUsableFolder(xdgDataHome))
+        return std::filesystem::path(*xdgDataHome) / kRegisterFolder / registerFileName;
+    if (isUsableFolder(home))
+        return std::filesystem::path(*home) / kDataSubfolder / kRegisterFolder / registerFileName;
+    return std::filesystem::path(registerFileName);
 }
 
 } // namespace morvanex

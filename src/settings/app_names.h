@@ -22,6 +22,9 @@ std::string appNameOf(std::string_view baseName);
 // Section and key of the one setting.
 inline constexpr std::string_view settingsSection = "Morvanex";
 inline constexpr std::string_view footerStringKey = "FooterString";
+// The key, in the same section, that points the desktop's register of checked documents elsewhere: a
+// file's path or "odbc:CONNECTION". Only read; nothing writes it but an administrator.
+inline constexpr std::string_view registerKey = "Registro";
 
 // The settings file inside a folder the caller chooses.
 std::filesystem::path profileFilePath(std::string_view baseName, const std::filesystem::path& folder);
@@ -37,5 +40,17 @@ std::filesystem::path profileFilePath(std::string_view baseName,
 // Windows in the folder Morvanex of the user's roaming application data (%APPDATA%), which a standard
 // user may write; the bare file name in the working directory when that folder is not known.
 std::filesystem::path profileFilePath(std::string_view baseName);
+
+inline constexpr std::string_view registerFileName = "registro.txt";
+
+// The desktop's register of checked documents when the settings name no other: the file registro.txt
+// in the folder morvanex of the XDG data folder, $XDG_DATA_HOME when set, non-empty and absolute, else
+// $HOME/.local/share; without a usable HOME, the bare file name in the working directory.
+std::filesystem::path registerFilePath(std::optional<std::string_view> xdgDataHome,
+                                       std::optional<std::string_view> home);
+
+// The same for this platform: as above with the process environment, or on Windows in the folder
+// Morvanex of the user's roaming application data (%APPDATA%), beside the settings file.
+std::filesystem::path registerFilePath();
 
 } // namespace morvanex

@@ -20,4 +20,9 @@ std::filesystem::path profileFilePath(std::string_view baseName)
     return profileFilePath(baseName, environmentValue("XDG_CONFIG_HOME"), environmentValue("HOME"));
 }
 
+std::filesystem::path registerFilePath()
+{
+    return registerFilePath(environmentValue("XDG_DATA_HOME"), environmentValue("HOME"));
+}
+
 } // namespace morvanex

@@ -260,17 +260,30 @@ std::vector<Suggestion> ValidationFlow::suggest(std::string_view code, const Sug
     return findSuggestions(code, m_catalogue, images, rules, std::move(stop));
 }
 
-void ValidationFlow::offerSuggestions(std::string_view code, ValidationResult& result)
+std::optional<std::string> ValidationFlow::offerSuggestions(std::string_view code)
 {
-    const std::vector<Suggestion> suggestions = suggest(code);
+    return offerSuggestions(suggest(code));
+}
+
+std::optional<std::string> ValidationFlow::offerSuggestions(std::span<const Suggestion> suggestions)
+{
     if (suggestions.empty())
-        return;
+        return std::nullopt;
     const int chosen = m_prompts.chooseSuggestion(suggestions);
     if (chosen >= 0 && static_cast<std::size_t>(chosen) < suggestions.size())
-        result.suggestedCode = suggestions[static_cast<std::size_t>(chosen)].code;
+        return suggestions[static_cast<std::size_t>(chosen)].code;
+    return std::nullopt;
 }
 
 ValidationResult ValidationFlow::validateFooter(std::string_view footerString, std::string_view appName)
+{
+    ValidationResult result = confirmFooter(footerString, appName);
+    if (!result.confirmed)
+        result.suggestedCode = offerSuggestions(footerString);
+    return result;
+}
+
+ValidationResult ValidationFlow::confirmFooter(std::string_view footerString, std::string_view appName)
 {
     m_lookup.answerChoicesWith(std::nullopt); // the operator chooses
     const CodeCheck check = decode(footerString);
@@ -280,14 +293,13 @@ ValidationResult ValidationFlow::validateFooter(std::string_view footerString, s
     result.unreadableImages = check.unreadableImages;
     if (result.status != ValidationStatus::Valid) {
         m_prompts.showError(appName, failureMessage(result.status) + unreadableImagesNote(result.unreadableImages));
-        offerSuggestions(footerString, result);
         return result;
     }
+    result.decoded = check.decoder;
     // The text decoded, all 20 characters with their own blanks.
     const std::string_view cnpj(reinterpret_cast<const char*>(check.decoder.cnpj.data()), cnpjDigits);
     if (!m_prompts.confirmCnpj(cnpj)) {
         m_prompts.showError(appName, rejectedCnpjMessage());
-        offerSuggestions(footerString, result);
         return result;
     }
     result.confirmed = true;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -114,6 +115,8 @@ struct ValidationResult
     std::vector<ImageReadFailure> unreadableImages; // as CodeCheck has them
     // After a failure: the code one edit away that the operator chose to put in the fields.
     std::optional<std::string> suggestedCode;
+    // A code that decoded Valid, whatever the operator then answered: the decode's fields.
+    std::optional<FooterDecoder> decoded;
 };
 
 // Validating codes against one catalogue, for every front end: check decodes a code, finds the
@@ -155,6 +158,11 @@ public:
     // confirmation, the result rows. After any failure message, the operator may take a suggested
     // code. Messages are captioned appName.
     ValidationResult validateFooter(std::string_view footerString, std::string_view appName);
+    // Its two steps: all but the suggestions; then, after a failure, the codes one edit away offered
+    // to the operator, and the one taken. A caller that searched for them itself offers what it found.
+    ValidationResult confirmFooter(std::string_view footerString, std::string_view appName);
+    std::optional<std::string> offerSuggestions(std::string_view code);
+    std::optional<std::string> offerSuggestions(std::span<const Suggestion> suggestions);
 
     const FirmwareCatalogue& catalogue() const { return m_catalogue; }
 
@@ -163,7 +171,6 @@ private:
     // is told to make it.
     CodeCheck decode(std::string_view code);
     std::vector<ImageReadFailure> unreadableImagesFor(const FooterDecoder& decoder) const;
-    void offerSuggestions(std::string_view code, ValidationResult& result);
     std::vector<Suggestion> suggest(std::string_view code, const SuggestionRules& rules,
                                     std::stop_token stop);
 

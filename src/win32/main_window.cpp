@@ -75,6 +75,8 @@ MainWindow::MainWindow(AppContext& context)
 
 MainWindow::~MainWindow()
 {
+    // While the window that carries their requests is still there.
+    m_model.cancelSearch();
     m_model.stopSelfTests();
     if (m_carrier)
         ::DestroyWindow(m_carrier);
@@ -155,6 +157,9 @@ bool MainWindow::onCommand(int id, int code)
     case IDOK:
         // Enter goes to the default button; there is no OK to end the window with.
         return true;
+    case IDCANCEL:
+        // Escape goes to the model first: it cancels a search for suggestions, else closes the window.
+        return !m_closing && m_model.cancelSearch();
     default:
         return false;
     }
@@ -174,6 +179,10 @@ bool MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
         if (LOWORD(wParam) == WA_INACTIVE)
             for (ImageButton* b : {&m_validateButton, &m_catalogueButton, &m_exitButton})
                 b->cancelHover();
+        return false;
+    case WM_CLOSE:
+        // The dialog manager turns it into the Cancel that Escape also gives.
+        m_closing = true;
         return false;
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<INT_PTR>(m_largeIcon);

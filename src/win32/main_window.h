@@ -56,6 +56,8 @@ private:
 
     MainWindowModel m_model;
     DWORD m_thread;
+    // The window is being closed (close box, Alt+F4, "Sair"): its Cancel is no Escape.
+    bool m_closing = false;
     // A message-only window: requests sent to it run inside whatever message loop this thread is in.
     HWND m_carrier = nullptr;
     Font m_fieldFont;

@@ -75,6 +75,13 @@ protected:
         view.model = &model;
         model.start();
     }
+    // Validates, and lets the window's thread run until the search for suggestions is over.
+    void validateAndWait()
+    {
+        model.validate();
+        while (model.searching())
+            view.pumpEvents();
+    }
     std::vector<std::string> messageTexts() const
     {
         std::vector<std::string> texts;
@@ -287,10 +294,10 @@ TEST_F(MainWindowModelTest, AMistypedCodeIsFollowedByItsSuggestions)
     view.focus = 1;
     // Cancel changes nothing; OK puts the code in the fields and the focus on the validation button.
     view.suggestionAnswers = {{}, {true, 0}};
-    model.validate();
+    validateAndWait();
     EXPECT_EQ(view.joinedFields(), typed);
     EXPECT_EQ(view.focus, 1);
-    model.validate();
+    validateAndWait();
     EXPECT_EQ(view.joinedFields(), argosCode);
     EXPECT_EQ(view.focus, ScriptedView::validateButton);
 

@@ -34,7 +34,9 @@ bool mainWindowShown()
 
 } // namespace
 
-TestWorkspace::TestWorkspace() : m_previousDir(QDir::currentPath()), m_previousXdg(qgetenv("XDG_CONFIG_HOME"))
+TestWorkspace::TestWorkspace()
+    : m_previousDir(QDir::currentPath()), m_previousXdg(qgetenv("XDG_CONFIG_HOME")),
+      m_previousData(qgetenv("XDG_DATA_HOME"))
 {
     QDir root(m_dir.path());
     root.mkpath(QStringLiteral("TXT"));
@@ -42,12 +44,15 @@ TestWorkspace::TestWorkspace() : m_previousDir(QDir::currentPath()), m_previousX
     root.mkpath(QStringLiteral("config"));
     QDir::setCurrent(m_dir.path());
     qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toUtf8());
+    // The register a window started as the application keeps, never the user's own.
+    qputenv("XDG_DATA_HOME", root.filePath(QStringLiteral("data")).toUtf8());
 }
 
 TestWorkspace::~TestWorkspace()
 {
     QDir::setCurrent(m_previousDir);
     qputenv("XDG_CONFIG_HOME", m_previousXdg);
+    qputenv("XDG_DATA_HOME", m_previousData);
 }
 
 std::filesystem::path TestWorkspace::root() const

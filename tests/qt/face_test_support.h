@@ -19,8 +19,8 @@
 
 namespace morvanex::test {
 
-// A workspace of its own (TXT, Bin) made the current directory, with its own XDG_CONFIG_HOME, for
-// as long as the object lives.
+// A workspace of its own (TXT, Bin) made the current directory, with its own XDG_CONFIG_HOME and
+// XDG_DATA_HOME, for as long as the object lives.
 class TestWorkspace
 {
 public:
@@ -50,6 +50,7 @@ private:
     QTemporaryDir m_dir;
     QString m_previousDir;
     QByteArray m_previousXdg;
+    QByteArray m_previousData;
 };
 
 // One modal window seen by a ModalAnswerer.

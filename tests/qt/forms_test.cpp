@@ -95,12 +95,12 @@ void FormsTest::mainFormControlsAndGeometry()
     QDialog dialog;
     Ui::MainDialog ui;
     ui.setupUi(&dialog);
-    checkDialogFrame(dialog, QStringLiteral("Morvanex"), fromDialogUnits(381, 226));
+    checkDialogFrame(dialog, QStringLiteral("Morvanex"), fromDialogUnits(381, 242));
 
     checkPlacement({
-        {ui.frameGroup, 0, {7, 7, 367, 212}},
+        {ui.frameGroup, 0, {7, 7, 367, 228}},
         {ui.footerLabel, 0, {12, 16, 58, 8}},
-        {ui.resultList, 1001, {11, 90, 358, 123}},
+        {ui.resultList, 1001, {11, 90, 358, 139}},
         {ui.footerEdit1, 1002, {11, 30, 63, 14}},
         {ui.footerEdit2, 1003, {78, 30, 63, 14}},
         {ui.footerEdit3, 1004, {144, 30, 63, 14}},
@@ -112,9 +112,10 @@ void FormsTest::mainFormControlsAndGeometry()
         {ui.scratchList, 1014, {276, 15, 92, 12}},
         {ui.testButton, 1018, {242, 52, 50, 31}},
     });
-    // Spot checks of the conversion itself: 276 * 6 / 4 = 414, 30 * 13 / 8 = 48.75, 381 * 6 / 4 = 571.5.
+    // Spot checks of the conversion itself: 276 * 6 / 4 = 414, 30 * 13 / 8 = 48.75, 381 * 6 / 4 = 571.5,
+    // 242 * 13 / 8 = 393.25.
     QCOMPARE(ui.footerEdit5->geometry(), QRect(414, 49, 138, 23));
-    QCOMPARE(dialog.size(), QSize(572, 367));
+    QCOMPARE(dialog.size(), QSize(572, 393));
 
     QCOMPARE(ui.footerLabel->text(), QStringLiteral("String do Rodapé:"));
     const int limits[] = {8, 8, 8, 8, 12};
@@ -182,7 +183,7 @@ void FormsTest::cnpjConfirmForm()
     checkPlacement({
         {ui.promptLabel, 0, {14, 11, 218, 8}},
         {ui.cnpjGroup, 0, {13, 23, 278, 35}},
-        {ui.cnpjLabel, 1015, {19, 32, 267, 19}},
+        {ui.cnpjLabel, 1015, {19, 32, 267, 22}},
         {ui.yesButton, 1, {102, 63, 50, 14}},
         {ui.noButton, 2, {153, 63, 50, 14}},
     });

@@ -22,8 +22,11 @@
 #include <QTableWidget>
 #include <QTest>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <numeric>
+#include <thread>
 
 namespace morvanex::qt {
 namespace {
@@ -103,10 +106,10 @@ struct Fixture
         return {};
     }
 
-    MainWindow& open(bool show = true)
+    MainWindow& open(bool show = true, const std::filesystem::path& checkRegister = {})
     {
         window.reset();
-        context = std::make_unique<AppContext>(baseName, profile(), workspace.root());
+        context = std::make_unique<AppContext>(baseName, profile(), workspace.root(), checkRegister);
         window = std::make_unique<MainWindow>(*context);
         if (show) {
             window->show();
@@ -431,7 +434,9 @@ void MainWindowTest::mistypedCodeIsRescued()
         listed = w->findChild<QTableWidget*>(QStringLiteral("suggestionList"))->item(0, 0)->text();
         QTest::keyClick(w, Qt::Key_Return);
     });
+    // The suggestions come from a search on a worker, once it ends.
     QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(!window.model().searching());
     QCOMPARE(fieldTexts(window), typed.split(QLatin1Char(' ')));
     window.field(1)->setFocus();
     QTest::mouseClick(window.validateButton(), Qt::LeftButton);
@@ -589,6 +594,92 @@ void MainWindowTest::applicationRunsTheWindowModally()
     QVERIFY(answerer.done());
     QCOMPARE(restored, QString::fromStdString(fixture->argosCode).split(QLatin1Char(' ')));
     QCOMPARE(fixture->stored(), fixture->argosCode.substr(0, 35)); // the trailing blank is not read back
+    // The default register is where the application keeps it, made by the first check only.
+    QVERIFY(!std::filesystem::exists(registerFilePath()));
+}
+
+void MainWindowTest::registerAnswersReachTheWindow()
+{
+    // The same document with another CNPJ checked first: the genuine one is then a clone, and its
+    // printer has issued for that CNPJ.
+    const std::string otherCnpj = "0098.765.432/0001.10";
+    const std::string clone = TestWorkspace::code(fixture->argos, 1234, "4A0B12", 1206367509, otherCnpj);
+    MainWindow& window = fixture->open(true, fixture->workspace.root() / "registro.txt");
+    ModalAnswerer answerer;
+    answerer.thenClick(QStringLiteral("yesButton"));
+    answerer.thenClick(QStringLiteral("yesButton"));
+    answerer.thenAcknowledge();
+    for (const std::string& code : {clone, fixture->argosCode}) {
+        QApplication::clipboard()->setText(QString::fromStdString(code));
+        QTest::keyClick(window.field(1), Qt::Key_V, Qt::ControlModifier);
+        QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    }
+    QTRY_VERIFY(answerer.done());
+    QCOMPARE(answerer.seen().size(), std::size_t(3));
+    const test::SeenModal& warning = answerer.seen()[2];
+    QCOMPARE(warning.title, QStringLiteral("Morvanex"));
+    QCOMPARE(warning.icon, QMessageBox::Warning);
+    QVERIFY2(warning.text.contains(QString::fromStdString("CNPJ " + otherCnpj)), qPrintable(warning.text));
+    QVERIFY(warning.mainWindowVisible);
+
+    const auto rows = resultRows(window);
+    QCOMPARE(rows.size(), 11);
+    QCOMPARE(rows[9].first, QStringLiteral("VERIFICADO"));
+    QVERIFY(rows[9].second.startsWith(QStringLiteral("CLONE: ")));
+    QCOMPARE(rows[10].first, QStringLiteral("IMPRESSORA"));
+    QVERIFY2(rows[10].second.contains(QString::fromStdString(otherCnpj)), qPrintable(rows[10].second));
+    // All eleven in view at once.
+    QTRY_COMPARE(window.resultList()->verticalScrollBar()->maximum(), 0);
+    QCOMPARE(answerer.unexpected(), 0);
+}
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+void MainWindowTest::aSearchForSuggestionsLeavesTheWindowPainting()
+{
+    MainWindow& window = fixture->open();
+    // A search as long as a hostile workspace's, here until it is stopped.
+    std::atomic<bool> stopped{false};
+    window.model().searchSuggestionsWith([&](std::string_view, std::stop_token stop) {
+        while (!stop.stop_requested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stopped = true;
+        return std::vector<Suggestion>{};
+    });
+    test::typeIntoFocus(window, withoutBlanks(fixture->argosCode).left(43));
+    ModalAnswerer answerer;
+    answerer.thenAcknowledge();
+    QTest::mouseClick(window.validateButton(), Qt::LeftButton);
+    QTRY_VERIFY(answerer.done());
+    QVERIFY(window.model().searching());
+
+    PaintCounter counter(window);
+    window.update();
+    QTRY_VERIFY(counter.paints > 0);
+    QVERIFY(window.model().searching());
+
+    // Escape reaches the model, which stops the search; the window stays, and a second Escape closes it.
+    QTest::keyClick(window.focusWidget(), Qt::Key_Escape);
+    QVERIFY(stopped);
+    QVERIFY(!window.model().searching());
+    QVERIFY(window.isVisible());
+    QTest::keyClick(window.focusWidget(), Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(answerer.unexpected(), 0);
 }
 
 } // namespace morvanex::qt

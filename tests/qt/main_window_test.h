@@ -30,6 +30,8 @@ private slots:
     void resultListHasNoHandlers();
     void tabLeavesTheResultList();
     void applicationRunsTheWindowModally();
+    void registerAnswersReachTheWindow();
+    void aSearchForSuggestionsLeavesTheWindowPainting();
 };
 
 } // namespace morvanex::qt

@@ -6,6 +6,7 @@
 using morvanex::baseNameOf;
 using morvanex::profileFileName;
 using morvanex::profileFilePath;
+using morvanex::registerFilePath;
 
 TEST(AppNames, BaseNameDropsFolderAndExtension)
 {
@@ -47,6 +48,24 @@ TEST(AppNames, ProfilePathFollowsXdgConfigHome)
     // Nothing usable: the working directory.
     EXPECT_EQ(profileFilePath("Morvanex", std::nullopt, std::nullopt), std::filesystem::path("Morvanex.INI"));
     EXPECT_EQ(profileFilePath("Morvanex", "", "relative"), std::filesystem::path("Morvanex.INI"));
+}
+
+TEST(AppNames, RegisterPathFollowsXdgDataHome)
+{
+    const struct
+    {
+        std::optional<std::string_view> xdgDataHome, home;
+        const char* path;
+    } cases[] = {
+        {"/data/xdg", "/home/op", "/data/xdg/morvanex/registro.txt"},
+        {std::nullopt, "/home/op", "/home/op/.local/share/morvanex/registro.txt"},
+        {"", "/home/op", "/home/op/.local/share/morvanex/registro.txt"},
+        {"data", "/home/op", "/home/op/.local/share/morvanex/registro.txt"},
+        {std::nullopt, std::nullopt, "registro.txt"},
+        {"data", "relative", "registro.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(registerFilePath(c.xdgDataHome, c.home), std::filesystem::path(c.path)) << c.path;
 }
 
 #ifndef _WIN32

@@ -5,14 +5,20 @@
 #include "text/text_encoding.h"
 #include "desktop/app_context.h"
 #include "desktop/wide_text.h"
+#include "footer/footer_encoder.h"
 #include "validation/validation_flow.h"
 #include "win32/main_window.h"
 #include "win32/report_list.h"
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <array>
+#include <atomic>
 #include <cctype>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -383,6 +389,84 @@ TEST_F(MainWindowTest, CatalogueDialogsListTheImagesAndDescribeTheOneChosen)
         d.key(VK_RETURN);
         ASSERT_TRUE(d.waitGone(description));
         d.key(VK_ESCAPE);
+    });
+}
+
+TEST_F(MainWindowTest, RegisterAnswersReachTheWindow)
+{
+    // The first demo code's document with another CNPJ, checked first: the genuine one is then a clone,
+    // and its printer has issued for that CNPJ.
+    const std::string image = fileText(demoFolder() / "Bin" / "ARGOS210.BIN");
+    const std::string otherCnpj = "0098.765.432/0001.10";
+    const std::string clone = *encodeFooter(
+        std::span(reinterpret_cast<const std::uint8_t*>(image.data()), image.size()), 1234, "4A0B12", 1206367509,
+        otherCnpj);
+    AppContext desk{baseName, profile(), demoFolder(), dir.path() / "registro.txt"};
+    MainWindow registered{desk};
+    std::string warning;
+    bool warningIcon = false;
+    std::vector<std::string> rows;
+    int rowsInView = 0;
+    test::runDriven(registered, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        for (const std::string& code : {clone, codes.at(0)}) {
+            enterCode(d, main, code);
+            validate(d, main, -1, VK_RETURN);
+        }
+        const HWND box = d.waitFor(L"Morvanex");
+        ASSERT_TRUE(box);
+        warning = WindowDriver::messageText(box);
+        // The message box's icon, the platform's own warning icon, in whichever static shows one.
+        HICON shown = nullptr;
+        ::EnumChildWindows(box, [](HWND child, LPARAM found) {
+            *reinterpret_cast<HICON*>(found) = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+            return *reinterpret_cast<HICON*>(found) ? FALSE : TRUE;
+        }, reinterpret_cast<LPARAM>(&shown));
+        warningIcon = shown && shown == ::LoadIconA(nullptr, IDI_WARNING);
+        d.key(VK_RETURN);
+        ASSERT_TRUE(d.waitGone(box));
+        rowsInView = static_cast<int>(::SendDlgItemMessageW(main, IDC_RESULT_LIST, LVM_GETCOUNTPERPAGE, 0, 0));
+        std::istringstream list(WindowDriver::listText(::GetDlgItem(main, IDC_RESULT_LIST)));
+        for (std::string row; std::getline(list, row);)
+            rows.push_back(row);
+        d.key(VK_ESCAPE);
+    });
+    EXPECT_NE(warning.find("CNPJ " + otherCnpj), std::string::npos) << warning;
+    EXPECT_TRUE(warningIcon);
+    ASSERT_EQ(rows.size(), 11u);
+    EXPECT_GE(rowsInView, 11); // all in view at once
+    EXPECT_EQ(rows[9].substr(0, 18), "VERIFICADO\tCLONE: ");
+    EXPECT_EQ(rows[10].substr(0, 11), "IMPRESSORA\t");
+    EXPECT_NE(rows[10].find(otherCnpj), std::string::npos) << rows[10];
+}
+
+TEST_F(MainWindowTest, ASearchForSuggestionsLeavesTheWindowPaintingAndEscapeCancelsIt)
+{
+    // A search as long as a hostile workspace's, here until it is stopped.
+    std::atomic<bool> stopped{false};
+    window.model().searchSuggestionsWith([&](std::string_view, std::stop_token stop) {
+        while (!stop.stop_requested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stopped = true;
+        return std::vector<Suggestion>{};
+    });
+    MainWindowModel& model = window.model();
+    test::runDriven(window, [&](const WindowDriver& d) {
+        const HWND main = d.waitFor(L"Morvanex 1.05");
+        enterCode(d, main, codes.at(3)); // malformed
+        validate(d, main, -1, 0);
+        EXPECT_EQ(answerMessage(d, baseName).second, utf8(failureMessage(ValidationStatus::InvalidString)));
+        ASSERT_TRUE(WindowDriver::eventually([&] { return model.searching(); }));
+        // Painted again: the window's thread validates what it was asked to repaint.
+        ::InvalidateRect(main, nullptr, TRUE);
+        EXPECT_TRUE(WindowDriver::eventually([&] { return !::GetUpdateRect(main, nullptr, FALSE); }));
+        EXPECT_TRUE(model.searching());
+        // Escape reaches the model, which stops the search; the window stays until a second one.
+        d.key(VK_ESCAPE);
+        EXPECT_TRUE(WindowDriver::eventually([&] { return stopped && !model.searching(); }));
+        EXPECT_TRUE(::IsWindowVisible(main));
+        d.key(VK_ESCAPE);
+        EXPECT_TRUE(d.waitGone(main));
     });
 }
 
