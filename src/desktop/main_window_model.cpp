@@ -2,7 +2,7 @@
 
 #include "desktop/app_context.h"
 #include "desktop/main_window_view.h"
-#include "firmware/changeable_firmware.h"
+#include "firmware/open_workspace.h"
 #include "footer/whole_code.h"
 #include "register/register_texts.h"
 #include "text/text_encoding.h"
@@ -38,12 +38,12 @@ void MainWindowModel::start()
     m_view.setUpResultList(resultTable());
     m_view.focusField(1);
     // Any message about an unreadable image is answered before the window first shows.
-    loadCatalogue(m_context.catalogue, m_context.workspace, m_prompts);
+    const WorkspaceStatus opened = openWorkspace(m_context.workspace, m_context.catalogue, m_prompts);
     // Said before any validation, or every code would be answered as not approved.
-    if (const std::string message = workspaceMessage(m_context.catalogue, m_context.workspace); !message.empty())
+    if (const std::string message = opened.operatorMessage(); !message.empty())
         m_prompts.showError(m_context.appName, message);
-    if (const std::string open = changeableFirmware(m_context.workspace, m_context.catalogue).message; !open.empty())
-        m_view.showMessage(MessageIcon::Warning, noticeCaption, open);
+    for (const WorkspaceWarning& warning : opened.warnings)
+        m_view.showMessage(MessageIcon::Warning, noticeCaption, warning.message);
     restoreFooterString();
 }
 

@@ -1,7 +1,6 @@
 #include "validation/validation_flow.h"
 
 #include "firmware/firmware_catalogue.h"
-#include "firmware/open_workspace.h"
 #include "firmware/workspace.h"
 #include "validation/firmware_lookup.h"
 #include "validation/operator_prompts.h"
@@ -131,11 +130,6 @@ std::string unreadableImagesNote(const std::vector<ImageReadFailure>& images)
     for (const ImageReadFailure& image : images)
         names += (names.empty() ? "" : ", ") + image.fileName;
     return cp1252Message(images.size() == 1 ? unreadableImageText : unreadableImagesText, names);
-}
-
-std::string workspaceMessage(const FirmwareCatalogue& catalogue, const Workspace& workspace)
-{
-    return statusOf(catalogue, workspace).operatorMessage();
 }
 
 std::string rejectedCnpjMessage()

@@ -52,10 +52,6 @@ std::string failureMessage(ValidationStatus status);
 std::string unreadableImagesNote(const std::vector<ImageReadFailure>& images);
 // The message when the operator does not confirm the CNPJ.
 std::string rejectedCnpjMessage();
-// What the operator is told at start-up when the workspace gives no catalogue to validate against: a
-// folder that cannot be read, or no descriptor in it (Windows-1252); empty when there are rows. For the
-// desktop faces until they open their workspace with openWorkspace, whose status says the same.
-std::string workspaceMessage(const FirmwareCatalogue& catalogue, const Workspace& workspace);
 
 // What a check is asked with beyond the code, by a caller that answers for the operator.
 struct CheckOptions

@@ -1,6 +1,7 @@
 #include "scripted_view.h"
 
 #include "desktop/app_context.h"
+#include "firmware/open_workspace.h"
 #include "footer/footer_encoder.h"
 #include "support/temp_dir.h"
 #include "text/text_encoding.h"
@@ -386,7 +387,7 @@ TEST_F(MainWindowModelTest, AnEmptyWorkspaceIsSaidAtStartUp)
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].caption, appName);
     EXPECT_EQ(view.messages[0].icon, MessageIcon::Error);
-    EXPECT_EQ(view.messages[0].text, workspaceMessage(context.catalogue, context.workspace));
+    EXPECT_EQ(view.messages[0].text, statusOf(context.catalogue, context.workspace).operatorMessage());
     EXPECT_NE(utf8(view.messages[0].text).find("Nenhum firmware homologado foi encontrado em "), std::string::npos);
     EXPECT_EQ(view.focus, 1);
 }
