@@ -76,9 +76,12 @@ void WorkspaceImageChecksums::computeAhead(const std::filesystem::path& descript
                 continue;
             known.busy = true;
         }
-        reading(name, [&]() -> std::optional<Known> {
-            auto file = m_workspace.openImage(name);
-            return file ? compute(*file, wanted, buffer.bytes()) : std::nullopt;
+        // Named again: a lambda may not capture a structured binding in every compiler this builds with.
+        const auto& fileName = name;
+        const auto& values = wanted;
+        reading(fileName, [&]() -> std::optional<Known> {
+            auto file = m_workspace.openImage(fileName);
+            return file ? compute(*file, values, buffer.bytes()) : std::nullopt;
         });
     }
 }
