@@ -15,8 +15,10 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
                          const std::string& workingDir)
 {
     std::signal(SIGPIPE, SIG_IGN); // a child that exits early must not kill the test
+    // Close-on-exec, so that a child started from another thread at the same moment holds none of
+    // these ends: it would keep this child's input open and both would wait for an end of file.
     int in[2], out[2], err[2];
-    if (pipe(in) || pipe(out) || pipe(err))
+    if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC))
         std::abort();
     const pid_t pid = fork();
     if (pid == 0) {
