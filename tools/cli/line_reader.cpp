@@ -11,7 +11,23 @@ namespace {
 constexpr std::size_t blockSize = 65536;
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
+class StandardInput : public ByteSource
+{
+public:
+    std::optional<std::size_t> read(std::span<char> buffer, std::string& error) override
+    {
+        return readStandardInput(buffer, error);
+    }
+    bool ready() override { return standardInputReady(); }
+};
+
 } // namespace
+
+ByteSource& standardInput()
+{
+    static StandardInput input;
+    return input;
+}
 
 LineReader::Result LineReader::next(std::string& line)
 {
@@ -34,7 +50,7 @@ LineReader::Result LineReader::next(std::string& line)
 bool LineReader::fill()
 {
     std::array<char, blockSize> block;
-    const auto n = readStandardInput(block, m_error);
+    const auto n = m_source.read(block, m_error);
     if (!n)
         return false;
     if (*n == 0)

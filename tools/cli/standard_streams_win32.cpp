@@ -47,6 +47,44 @@ std::optional<std::size_t> readStandardInput(std::span<char> buffer, std::string
     return std::nullopt;
 }
 
+bool standardInputReady()
+{
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    switch (::GetFileType(input)) {
+    case FILE_TYPE_DISK:
+        return true;
+    case FILE_TYPE_PIPE: {
+        DWORD waiting = 0;
+        if (::PeekNamedPipe(input, nullptr, 0, nullptr, &waiting, nullptr))
+            return waiting > 0;
+        // A pipe whose writer is gone reads its end at once.
+        return ::GetLastError() == ERROR_BROKEN_PIPE;
+    }
+    default: // a console, or what cannot be told
+        return false;
+    }
+}
+
+namespace {
+
+bool isConsole(DWORD stream)
+{
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(stream), &mode) != 0;
+}
+
+} // namespace
+
+bool standardInputIsTerminal()
+{
+    return isConsole(STD_INPUT_HANDLE);
+}
+
+bool standardErrorIsTerminal()
+{
+    return isConsole(STD_ERROR_HANDLE);
+}
+
 bool writeStandardStream(int stream, std::string_view bytes, std::string& error)
 {
     const HANDLE handle = ::GetStdHandle(stream == 1 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
