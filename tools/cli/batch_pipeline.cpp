@@ -187,18 +187,18 @@ void Shared::stop(std::exception_ptr failure)
 void readLines(Shared& shared, LineReader& reader)
 {
     std::unique_ptr<AnswerChunk> chunk = shared.emptyChunk();
+    const std::function<bool()> beforeWaiting = [&shared] { return shared.awaitFlush(); };
     std::string line;
     for (;;) {
-        if (!reader.lineReady()) {
-            if (!chunk->lines.empty()) {
-                if (!shared.dispatch(std::move(chunk)))
-                    return;
-                chunk = shared.emptyChunk();
-            }
-            if (!reader.readyWithoutWaiting() && !shared.awaitFlush())
+        // What is at hand goes to the workers before more is read.
+        if (!reader.lineReady() && !chunk->lines.empty()) {
+            if (!shared.dispatch(std::move(chunk)))
                 return;
+            chunk = shared.emptyChunk();
         }
-        const LineReader::Result result = reader.next(line);
+        const LineReader::Result result = reader.next(line, beforeWaiting);
+        if (result == LineReader::Result::Stopped)
+            return;
         if (result != LineReader::Result::Line) {
             if (!chunk->lines.empty() && !shared.dispatch(std::move(chunk)))
                 return;
@@ -242,9 +242,9 @@ End runHere(LineReader& reader, const BatchPipeline::Stages& stages)
     AnswerChunk chunk;
     std::string line;
     for (;;) {
-        if (!reader.readyWithoutWaiting() && !stages.flush())
+        const LineReader::Result result = reader.next(line, stages.flush);
+        if (result == LineReader::Result::Stopped)
             return End::Stopped;
-        const LineReader::Result result = reader.next(line);
         if (result != LineReader::Result::Line)
             return result == LineReader::Result::End ? End::Input : End::ReadFailed;
         chunk.clear();

@@ -29,7 +29,7 @@ ByteSource& standardInput()
     return input;
 }
 
-LineReader::Result LineReader::next(std::string& line)
+LineReader::Result LineReader::next(std::string& line, const std::function<bool()>& beforeWaiting)
 {
     for (;;) {
         if (auto next = m_lines.next()) {
@@ -42,6 +42,8 @@ LineReader::Result LineReader::next(std::string& line)
         }
         if (m_lines.closed())
             return Result::End;
+        if (beforeWaiting && !m_source.ready() && !beforeWaiting())
+            return Result::Stopped;
         if (!fill())
             return Result::Failed;
     }

@@ -3,6 +3,7 @@
 #include "text/line_stream.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -29,7 +30,7 @@ ByteSource& standardInput();
 class LineReader
 {
 public:
-    enum class Result { Line, End, Failed };
+    enum class Result { Line, End, Failed, Stopped };
 
     // A line's bytes past this many are not kept, only counted: a FooterCode is 48 characters, and a
     // line of any length must not exhaust memory.
@@ -39,12 +40,11 @@ public:
 
     // Whether next returns without reading more input.
     bool lineReady() const { return m_lines.closed() || m_lines.lineAtHand(); }
-    // Whether next returns without waiting: a line is at hand, or input to read is there.
-    bool readyWithoutWaiting() { return lineReady() || m_source.ready(); }
     // The next line without its line end (CR LF, LF or CR), at most maxKeptLength bytes of it; the last
     // line may lack one, and the first loses a UTF-8 byte-order mark. Failed when a read fails (error
-    // says why).
-    Result next(std::string& line);
+    // says why). Before every read that may wait (the source has nothing at hand), beforeWaiting is
+    // called, when given: the caller's moment to write what it owes; when it returns false, Stopped.
+    Result next(std::string& line, const std::function<bool()>& beforeWaiting = {});
     // Of the last line: the characters that followed what it kept, up to the last one that is not a
     // blank; 0 when no more than blanks followed.
     std::size_t charactersCut() const { return m_lines.droppedUpToNonBlank(); }

@@ -24,6 +24,8 @@ bool outputFailed = false;
 std::vector<std::string> hidden;
 // Characters of the status line on the terminal; 0 when none is shown.
 std::size_t statusWidth = 0;
+// Whether standard output shows on a terminal too, where it would write over the status line.
+bool outputOnTerminal = false;
 
 // Overwrites the status line with blanks and puts the cursor back where it began.
 void eraseStatus()
@@ -41,7 +43,7 @@ void eraseStatus()
 bool send(Buffered& buffer)
 {
     std::string error;
-    if (!buffer.waiting.empty())
+    if (!buffer.waiting.empty() && (buffer.stream == errorStream || outputOnTerminal))
         eraseStatus();
     const bool sent = buffer.waiting.empty() || writeStandardStream(buffer.stream, buffer.waiting, error);
     buffer.waiting.clear();
@@ -90,6 +92,8 @@ void say(std::string_view command, std::string_view message)
 
 void showStatus(std::string_view line)
 {
+    if (statusWidth == 0)
+        outputOnTerminal = isTerminal(outputStream);
     send(errors);
     std::string drawn(1, '\r');
     drawn += line;

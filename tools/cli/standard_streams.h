@@ -23,9 +23,8 @@ std::optional<std::size_t> readStandardInput(std::span<char> buffer, std::string
 // Whether a read of standard input would return without waiting: bytes, or its end, are there. False
 // when that cannot be told.
 bool standardInputReady();
-// Whether standard input, standard error is a terminal (a console on Windows).
-bool standardInputIsTerminal();
-bool standardErrorIsTerminal();
+// Whether standard stream 0, 1 or 2 is a terminal (a console on Windows).
+bool isTerminal(int stream);
 
 // Writes text to standard output. False once standard output has failed; the first failure is said on
 // standard error. Zero bytes are written like any other.
@@ -42,7 +41,8 @@ void say(std::string_view command, std::string_view message);
 bool flushOut();
 
 // A status line on standard error, which should be a terminal: written at once over the one shown
-// before, and erased before anything else is written to either stream (drawn again by the next call).
+// before, and erased before anything else is written to standard error, or to standard output when
+// that is a terminal too (drawn again by the next call).
 void showStatus(std::string_view line);
 // Erases the status line, if one is shown.
 void clearStatus();

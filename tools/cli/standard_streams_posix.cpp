@@ -47,14 +47,9 @@ bool standardInputReady()
     return ::poll(&stream, 1, 0) > 0;
 }
 
-bool standardInputIsTerminal()
+bool isTerminal(int stream)
 {
-    return ::isatty(STDIN_FILENO) == 1;
-}
-
-bool standardErrorIsTerminal()
-{
-    return ::isatty(STDERR_FILENO) == 1;
+    return ::isatty(stream) == 1;
 }
 
 bool writeStandardStream(int stream, std::string_view bytes, std::string& error)

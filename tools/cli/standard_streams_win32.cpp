@@ -65,24 +65,11 @@ bool standardInputReady()
     }
 }
 
-namespace {
-
-bool isConsole(DWORD stream)
+bool isTerminal(int stream)
 {
+    const DWORD handles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
     DWORD mode = 0;
-    return ::GetConsoleMode(::GetStdHandle(stream), &mode) != 0;
-}
-
-} // namespace
-
-bool standardInputIsTerminal()
-{
-    return isConsole(STD_INPUT_HANDLE);
-}
-
-bool standardErrorIsTerminal()
-{
-    return isConsole(STD_ERROR_HANDLE);
+    return stream >= 0 && stream < 3 && ::GetConsoleMode(::GetStdHandle(handles[stream]), &mode) != 0;
 }
 
 bool writeStandardStream(int stream, std::string_view bytes, std::string& error)

@@ -48,7 +48,7 @@ int validateLines(const ValidateOptions& options, unsigned jobs, CommandWorkspac
     KeptImageStore kept; // one for every thread, within one bound
     AnswerWriter writer(options, opened.catalogue(), checks);
     // Progress for the one watching a terminal while the codes come from a file or a pipe.
-    if (!standardInputIsTerminal() && standardErrorIsTerminal())
+    if (!isTerminal(0) && isTerminal(2))
         writer.showProgress(commandName);
     LineReader reader;
     const BatchPipeline::Stages stages{
