@@ -107,12 +107,15 @@ std::optional<Run> runCli(const std::filesystem::path& input, int expectedStatus
 // Lines per second of wall time (the iteration time) and of the process's own processor time, which
 // other load on the machine disturbs less. The register, when named, starts empty in every run.
 void runLines(benchmark::State& state, const std::filesystem::path& lines, int expectedStatus,
-              const std::optional<std::filesystem::path>& checks = std::nullopt)
+              const std::optional<std::filesystem::path>& checks = std::nullopt, int jobs = 0)
 {
     double cpuSeconds = 0;
     std::vector<std::string> options;
     if (checks)
         options = {"--register", checks->string()};
+    // 0 leaves the number of jobs to the program (every core it may use), as a build without --jobs has it.
+    if (jobs > 0)
+        options.insert(options.end(), {"--jobs", std::to_string(jobs)});
     for (auto _ : state) {
         if (checks)
             std::filesystem::remove(*checks);
@@ -130,10 +133,12 @@ void runLines(benchmark::State& state, const std::filesystem::path& lines, int e
     state.counters["lines"] = cliLines;
 }
 
-// Distinct valid codes spread over the images in turn.
+// Distinct valid codes spread over the images in turn, with --jobs N (the argument; 0: the default,
+// every core the process may use).
 void CliValidateValidCodes(benchmark::State& state)
 {
-    runLines(state, input().validLines, 0);
+    runLines(state, input().validLines, 0, std::nullopt, static_cast<int>(state.range(0)));
+    state.counters["jobs"] = static_cast<double>(state.range(0));
 }
 
 // The same codes, each recorded in a register file that starts empty: what the register costs a batch.
@@ -217,9 +222,18 @@ void runDemoBatch(benchmark::State& state, const std::vector<std::string>& comma
     state.counters["lines"] = demoLines;
 }
 
+// With --jobs N given by the argument (0: none given, every core).
+std::vector<std::string> withJobs(std::vector<std::string> command, const benchmark::State& state)
+{
+    if (state.range(0) > 0)
+        command.insert(command.end() - 1, {"--jobs", std::to_string(state.range(0))});
+    return command;
+}
+
 void CliDemoBatch(benchmark::State& state)
 {
-    runDemoBatch(state, {cliPath(), "validate", "--dir", MORVANEX_DEMO_DIR, "-"});
+    runDemoBatch(state, withJobs({cliPath(), "validate", "--dir", MORVANEX_DEMO_DIR, "-"}, state));
+    state.counters["jobs"] = static_cast<double>(state.range(0));
 }
 
 // The same batch recorded in a register file: the demo's images are small, so the register weighs
@@ -232,6 +246,7 @@ void CliDemoBatchWithRegister(benchmark::State& state)
 }
 
 // The Windows build under Wine, on the same input; its workspace named as Windows sees it (Z: is /).
+// With --jobs N as CliDemoBatch has it.
 void CliDemoBatchUnderWine(benchmark::State& state)
 {
     const char* windowsCli = std::getenv("MORVANEX_BENCH_WINDOWS_CLI");
@@ -241,15 +256,16 @@ void CliDemoBatchUnderWine(benchmark::State& state)
     }
     std::string demo = "Z:" + std::filesystem::absolute(MORVANEX_DEMO_DIR).string();
     std::replace(demo.begin(), demo.end(), '/', '\\');
-    runDemoBatch(state, {"wine", windowsCli, "validate", "--dir", demo, "-"});
+    runDemoBatch(state, withJobs({"wine", windowsCli, "validate", "--dir", demo, "-"}, state));
+    state.counters["jobs"] = static_cast<double>(state.range(0));
 }
 
 } // namespace
 
-BENCHMARK(CliValidateValidCodes)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(CliValidateValidCodes)->ArgName("jobs")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(CliValidateValidCodesWithRegister)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(CliValidateMalformedLines)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(CliValidateOneCode)->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK(CliDemoBatch)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(CliDemoBatch)->ArgName("jobs")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(CliDemoBatchWithRegister)->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK(CliDemoBatchUnderWine)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(CliDemoBatchUnderWine)->ArgName("jobs")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime();

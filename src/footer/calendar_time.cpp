@@ -60,9 +60,15 @@ CalendarTime secondsToCalendar(std::uint32_t t)
 
 std::string formatDateTime(const CalendarTime& t)
 {
-    // "%02d/%02d/%04d %02d:%02d:%02d" without the formatting machinery: a batch makes one per code.
     std::string text;
     text.reserve(19);
+    appendDateTime(text, t);
+    return text;
+}
+
+void appendDateTime(std::string& text, const CalendarTime& t)
+{
+    // "%02d/%02d/%04d %02d:%02d:%02d" without the formatting machinery: a batch makes one per code.
     auto put = [&text](unsigned value, std::size_t width, char after) {
         char digits[8];
         const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
@@ -79,7 +85,6 @@ std::string formatDateTime(const CalendarTime& t)
     put(t.hour, 2, ':');
     put(t.minute, 2, ':');
     put(t.second, 2, 0);
-    return text;
 }
 
 } // namespace morvanex

@@ -22,5 +22,7 @@ CalendarTime secondsToCalendar(std::uint32_t seconds);
 
 // "dd/mm/yyyy hh:mm:ss"
 std::string formatDateTime(const CalendarTime& t);
+// The same appended to text, for a caller that writes many.
+void appendDateTime(std::string& text, const CalendarTime& t);
 
 } // namespace morvanex

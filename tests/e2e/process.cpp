@@ -11,6 +11,12 @@
 
 namespace morvanex::test {
 
+std::string cliUnderTest()
+{
+    const char* other = std::getenv("MORVANEX_CLI_UNDER_TEST");
+    return other && *other ? other : MORVANEX_CLI;
+}
+
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& input,
                          const std::string& workingDir)
 {

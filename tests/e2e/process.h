@@ -16,10 +16,14 @@ struct ProcessResult
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& input = {}, const std::string& workingDir = {});
 
+// The morvanex-cli the tests run: MORVANEX_CLI_UNDER_TEST when set (another build of it, such as one
+// under ThreadSanitizer), else the one built beside them.
+std::string cliUnderTest();
+
 inline ProcessResult runCli(const std::vector<std::string>& args, const std::string& input = {},
                             const std::string& workingDir = {})
 {
-    return runProcess(MORVANEX_CLI, args, input, workingDir);
+    return runProcess(cliUnderTest(), args, input, workingDir);
 }
 
 } // namespace morvanex::test

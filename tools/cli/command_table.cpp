@@ -38,6 +38,9 @@ constexpr Option validateOptions[] = {
     {"register", "LOCATION",
      "record each code decoded to a CNPJ in this register of checked documents (a file, made when absent, "
      "or odbc:CONNECTION) and say if its document is new, a repeat or a clone"},
+    {"jobs", "N",
+     "with -, check this many codes at once, answering in input order all the same (default: the processors "
+     "this process may use)"},
 };
 constexpr ExitStatusHelp validateStatuses[] = {
     {status::of(Verdict::Valid), "Valid"},

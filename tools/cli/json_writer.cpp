@@ -6,7 +6,14 @@ namespace morvanex::cli {
 
 std::string jsonString(std::string_view utf8)
 {
-    std::string out = "\"";
+    std::string out;
+    appendJsonString(out, utf8);
+    return out;
+}
+
+void appendJsonString(std::string& out, std::string_view utf8)
+{
+    out += '"';
     for (const char c : utf8) {
         switch (c) {
         case '"':
@@ -34,20 +41,34 @@ std::string jsonString(std::string_view utf8)
             }
         }
     }
-    return out + "\"";
+    out += '"';
 }
 
 JsonObject& JsonObject::addRaw(std::string_view key, std::string_view json)
 {
     if (!m_body.empty())
         m_body += ",";
-    m_body += jsonString(key) + ":" + std::string(json);
+    appendJsonString(m_body, key);
+    m_body += ':';
+    m_body += json;
     return *this;
 }
 
 JsonObject& JsonObject::add(std::string_view key, std::string_view utf8Value)
 {
-    return addRaw(key, jsonString(utf8Value));
+    if (!m_body.empty())
+        m_body += ",";
+    appendJsonString(m_body, key);
+    m_body += ':';
+    appendJsonString(m_body, utf8Value);
+    return *this;
+}
+
+void JsonObject::appendTo(std::string& out) const
+{
+    out += '{';
+    out += m_body;
+    out += '}';
 }
 
 JsonObject& JsonObject::addNumber(std::string_view key, long long value)

@@ -11,9 +11,25 @@ namespace {
 constexpr std::size_t blockSize = 65536;
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
+class StandardInput : public ByteSource
+{
+public:
+    std::optional<std::size_t> read(std::span<char> buffer, std::string& error) override
+    {
+        return readStandardInput(buffer, error);
+    }
+    bool ready() override { return standardInputReady(); }
+};
+
 } // namespace
 
-LineReader::Result LineReader::next(std::string& line)
+ByteSource& standardInput()
+{
+    static StandardInput input;
+    return input;
+}
+
+LineReader::Result LineReader::next(std::string& line, const std::function<bool()>& beforeWaiting)
 {
     for (;;) {
         if (auto next = m_lines.next()) {
@@ -26,6 +42,8 @@ LineReader::Result LineReader::next(std::string& line)
         }
         if (m_lines.closed())
             return Result::End;
+        if (beforeWaiting && !m_source.ready() && !beforeWaiting())
+            return Result::Stopped;
         if (!fill())
             return Result::Failed;
     }
@@ -34,7 +52,7 @@ LineReader::Result LineReader::next(std::string& line)
 bool LineReader::fill()
 {
     std::array<char, blockSize> block;
-    const auto n = readStandardInput(block, m_error);
+    const auto n = m_source.read(block, m_error);
     if (!n)
         return false;
     if (*n == 0)

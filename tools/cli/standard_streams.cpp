@@ -22,10 +22,29 @@ Buffered output{outputStream, {}};
 Buffered errors{errorStream, {}};
 bool outputFailed = false;
 std::vector<std::string> hidden;
+// Characters of the status line on the terminal; 0 when none is shown.
+std::size_t statusWidth = 0;
+// Whether standard output shows on a terminal too, where it would write over the status line.
+bool outputOnTerminal = false;
+
+// Overwrites the status line with blanks and puts the cursor back where it began.
+void eraseStatus()
+{
+    if (statusWidth == 0)
+        return;
+    std::string erase(statusWidth + 2, ' ');
+    erase.front() = '\r';
+    erase.back() = '\r';
+    statusWidth = 0;
+    std::string ignored; // a terminal that cannot be written shows no status either
+    writeStandardStream(errorStream, erase, ignored);
+}
 
 bool send(Buffered& buffer)
 {
     std::string error;
+    if (!buffer.waiting.empty() && (buffer.stream == errorStream || outputOnTerminal))
+        eraseStatus();
     const bool sent = buffer.waiting.empty() || writeStandardStream(buffer.stream, buffer.waiting, error);
     buffer.waiting.clear();
     if (!sent && buffer.stream == outputStream && !outputFailed) {
@@ -69,6 +88,25 @@ void hideInMessages(std::vector<std::string> secrets)
 void say(std::string_view command, std::string_view message)
 {
     writeErr(std::string(programName) + " " + std::string(command) + ": " + std::string(message) + "\n");
+}
+
+void showStatus(std::string_view line)
+{
+    if (statusWidth == 0)
+        outputOnTerminal = isTerminal(outputStream);
+    send(errors);
+    std::string drawn(1, '\r');
+    drawn += line;
+    if (line.size() < statusWidth)
+        drawn.append(statusWidth - line.size(), ' ');
+    statusWidth = line.size();
+    std::string ignored;
+    writeStandardStream(errorStream, drawn, ignored);
+}
+
+void clearStatus()
+{
+    eraseStatus();
 }
 
 bool flushOut()

@@ -20,6 +20,12 @@ void prepareStandardStreams();
 // it non-blocking); 0 at its end. Nothing, with error set, when it cannot be read.
 std::optional<std::size_t> readStandardInput(std::span<char> buffer, std::string& error);
 
+// Whether a read of standard input would return without waiting: bytes, or its end, are there. False
+// when that cannot be told.
+bool standardInputReady();
+// Whether standard stream 0, 1 or 2 is a terminal (a console on Windows).
+bool isTerminal(int stream);
+
 // Writes text to standard output. False once standard output has failed; the first failure is said on
 // standard error. Zero bytes are written like any other.
 bool writeOut(std::string_view text);
@@ -33,6 +39,13 @@ void say(std::string_view command, std::string_view message);
 // now or earlier. Called before waiting for anything and at the end of the run, so no result is held
 // back.
 bool flushOut();
+
+// A status line on standard error, which should be a terminal: written at once over the one shown
+// before, and erased before anything else is written to standard error, or to standard output when
+// that is a terminal too (drawn again by the next call).
+void showStatus(std::string_view line);
+// Erases the status line, if one is shown.
+void clearStatus();
 
 // The platform's halves: one whole write to standard output (1) or error (2), false with error set
 // when it fails.

@@ -40,6 +40,18 @@ std::optional<std::size_t> readStandardInput(std::span<char> buffer, std::string
     }
 }
 
+bool standardInputReady()
+{
+    // Readable, at its end or failed: a read returns at once. A file is always ready.
+    pollfd stream{STDIN_FILENO, POLLIN, 0};
+    return ::poll(&stream, 1, 0) > 0;
+}
+
+bool isTerminal(int stream)
+{
+    return ::isatty(stream) == 1;
+}
+
 bool writeStandardStream(int stream, std::string_view bytes, std::string& error)
 {
     while (!bytes.empty()) {

@@ -47,6 +47,31 @@ std::optional<std::size_t> readStandardInput(std::span<char> buffer, std::string
     return std::nullopt;
 }
 
+bool standardInputReady()
+{
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    switch (::GetFileType(input)) {
+    case FILE_TYPE_DISK:
+        return true;
+    case FILE_TYPE_PIPE: {
+        DWORD waiting = 0;
+        if (::PeekNamedPipe(input, nullptr, 0, nullptr, &waiting, nullptr))
+            return waiting > 0;
+        // A pipe whose writer is gone reads its end at once.
+        return ::GetLastError() == ERROR_BROKEN_PIPE;
+    }
+    default: // a console, or what cannot be told
+        return false;
+    }
+}
+
+bool isTerminal(int stream)
+{
+    const DWORD handles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    DWORD mode = 0;
+    return stream >= 0 && stream < 3 && ::GetConsoleMode(::GetStdHandle(handles[stream]), &mode) != 0;
+}
+
 bool writeStandardStream(int stream, std::string_view bytes, std::string& error)
 {
     const HANDLE handle = ::GetStdHandle(stream == 1 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
