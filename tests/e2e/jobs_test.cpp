@@ -173,7 +173,7 @@ TEST_F(CliJobs, OneJobAndManyGiveTheSameAnswers)
 TEST_F(CliJobs, AHundredThousandMixedLinesAsOneJobGivesThem)
 {
     const std::string input = joined(mixedLines(150), 100000);
-    for (const std::vector<std::string> args : {std::vector<std::string>{}, std::vector<std::string>{"--json"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, std::vector<std::string>{"--json"}}) {
         std::vector<std::string> oneJob = args;
         oneJob.insert(oneJob.end(), {"--jobs", "1"});
         const auto one = validate(".", oneJob, input);
