@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace morvanex {
 
@@ -21,8 +22,17 @@ public:
     // or is not an ordinary file.
     static std::optional<RegisterFile> open(const std::filesystem::path& path, std::string* error);
 
-    RegisterFile(RegisterFile&& other) noexcept;
-    RegisterFile& operator=(RegisterFile&& other) noexcept;
+    // The file moved from keeps what this one had, closed with it.
+    RegisterFile(RegisterFile&& other) noexcept
+        : m_handle(std::exchange(other.m_handle, noHandle)), m_writeProblem(std::move(other.m_writeProblem))
+    {
+    }
+    RegisterFile& operator=(RegisterFile&& other) noexcept
+    {
+        std::swap(m_handle, other.m_handle);
+        std::swap(m_writeProblem, other.m_writeProblem);
+        return *this;
+    }
     RegisterFile(const RegisterFile&) = delete;
     RegisterFile& operator=(const RegisterFile&) = delete;
     ~RegisterFile();

@@ -62,24 +62,6 @@ std::optional<RegisterFile> RegisterFile::open(const std::filesystem::path& path
     return RegisterFile(fd, std::move(writeProblem));
 }
 
-RegisterFile::RegisterFile(RegisterFile&& other) noexcept
-    : m_handle(other.m_handle), m_writeProblem(std::move(other.m_writeProblem))
-{
-    other.m_handle = noHandle;
-}
-
-RegisterFile& RegisterFile::operator=(RegisterFile&& other) noexcept
-{
-    if (this != &other) {
-        if (m_handle != noHandle)
-            ::close(descriptor(m_handle));
-        m_handle = other.m_handle;
-        m_writeProblem = std::move(other.m_writeProblem);
-        other.m_handle = noHandle;
-    }
-    return *this;
-}
-
 RegisterFile::~RegisterFile()
 {
     if (m_handle != noHandle)

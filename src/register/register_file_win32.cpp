@@ -114,24 +114,6 @@ std::optional<RegisterFile> RegisterFile::open(const std::filesystem::path& path
     return RegisterFile(reinterpret_cast<Handle>(file), std::move(writeProblem));
 }
 
-RegisterFile::RegisterFile(RegisterFile&& other) noexcept
-    : m_handle(other.m_handle), m_writeProblem(std::move(other.m_writeProblem))
-{
-    other.m_handle = noHandle;
-}
-
-RegisterFile& RegisterFile::operator=(RegisterFile&& other) noexcept
-{
-    if (this != &other) {
-        if (m_handle != noHandle)
-            CloseHandle(handleOf(m_handle));
-        m_handle = other.m_handle;
-        m_writeProblem = std::move(other.m_writeProblem);
-        other.m_handle = noHandle;
-    }
-    return *this;
-}
-
 RegisterFile::~RegisterFile()
 {
     if (m_handle != noHandle)

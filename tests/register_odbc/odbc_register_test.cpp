@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
-#include <latch>
 #include <map>
 #include <thread>
 
@@ -341,10 +341,13 @@ TEST(OdbcRegisterConcurrency, AClonePairCheckedAtOnceIsCaught)
         const std::string coo = std::to_string(100000 + round);
         std::optional<RegisterAnswer> answers[2];
         std::string errors[2];
-        std::latch start(2);
+        // Both start at once. Not a std::latch: the Windows build's C++ library can lose its wake-up.
+        std::atomic<int> arrived = 0;
         const auto desk = [&](int i, CheckRegister* store, std::string_view cnpj) {
             return std::thread([&, i, store, cnpj] {
-                start.arrive_and_wait();
+                ++arrived;
+                while (arrived.load() < 2)
+                    std::this_thread::yield();
                 answers[i] = store->check(checkOf(kChecksum, kSerial, coo, kMoment1, cnpj, round, "s"), &errors[i]);
             });
         };
