@@ -32,6 +32,14 @@ std::span<std::uint8_t> WorkspaceImageChecksums::ReadBuffer::bytes() const
 std::optional<std::uint16_t> WorkspaceImageChecksums::checksum(std::string_view fileName, ImageChecksum which,
                                                               std::string& reason)
 {
+    // A value known of the file as it is now needs no open: one look at it by name tells. Where that
+    // look cannot tell as much as an open file does (Windows), the identities differ and it is opened.
+    if (const std::optional<FileIdentity> now = m_workspace.imageIdentity(fileName)) {
+        std::unique_lock lock(m_mutex);
+        const Slot& known = idleSlot(lock, fileName);
+        if (known.known && known.known->settled && known.known->identity == *now && known.known->values[slot(which)])
+            return known.known->values[slot(which)];
+    }
     auto file = m_workspace.openImage(fileName, &reason);
     if (!file)
         return std::nullopt;

@@ -16,9 +16,9 @@ namespace morvanex {
 
 class Workspace;
 
-// Image checksums for a catalogue load from the workspace's image folder. Every procedure opens
-// its image afresh; a value computed earlier (ahead of time, or by the previous procedure of the
-// same line) is used only while the file's identity is unchanged, otherwise the file is read again.
+// Image checksums for a catalogue load from the workspace's image folder. Every procedure looks at
+// its image afresh; a value computed earlier (ahead of time, or by an earlier procedure) is used only
+// while the file's identity is unchanged, otherwise the file is opened and read again.
 // checksum is for the one thread that runs the procedures; computeAhead may run on any number of
 // others at the same time.
 class WorkspaceImageChecksums : public ImageChecksumSource
