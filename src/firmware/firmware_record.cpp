@@ -108,16 +108,33 @@ std::vector<std::pair<std::string, ImageChecksum>> imageChecksumRequests(const s
 int FirmwareRecord::loadDescriptor(const std::filesystem::path& path, ImageChecksumSource& images,
                                    CataloguePrompts& prompts)
 {
-    // The model decides the byte swap before any image line is checksummed, wherever it stands.
+    // The model decides the byte swap before any image line is checksummed, wherever it stands. A
+    // descriptor of one chunk or less is read once and its lines gone over twice; a larger one is read
+    // twice, so that memory stays bounded by its longest line.
     std::string scratchModel;
+    std::vector<std::string> kept;
+    std::size_t keptBytes = 0;
+    bool allKept = true;
     if (!forEachLine(path, [&](std::string_view line) {
             if (isModelLine(line))
                 scratchModel = descriptorValue(line);
+            keptBytes += line.size() + 1;
+            if (allKept && keptBytes <= descriptorChunk) {
+                kept.emplace_back(line);
+            } else {
+                allKept = false;
+                kept.clear();
+            }
         }))
         return 0;
     if (isByteSwappedModel(scratchModel))
         byteSwapped = 1;
 
+    if (allKept) {
+        for (const std::string& line : kept)
+            applyLine(line, images, prompts);
+        return 1;
+    }
     return forEachLine(path, [&](std::string_view line) { applyLine(line, images, prompts); }) ? 1 : 0;
 }
 

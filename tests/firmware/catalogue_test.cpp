@@ -122,6 +122,27 @@ TEST_F(Catalogue, ModelAnywhereDecidesTheByteSwap)
     EXPECT_EQ(row(1).displayChecksum, "018A");
 }
 
+// A short descriptor is read once for both of its passes, a long one twice: the rows are alike.
+TEST_F(Catalogue, ALongDescriptorGivesTheRowAShortOneGives)
+{
+    const std::string padding(200, 'x');
+    std::string longText = "ARQUIVO: s.bin\n";
+    while (longText.size() < 100000)
+        longText += "; " + padding + "\n";
+    dir.write("TXT/a.txt", "ARQUIVO: s.bin\nMARCA: Z\nMODELO: ZQ-101 ORBITA\n");
+    dir.write("TXT/b.txt", longText + "MARCA: Z\nMODELO: ZQ-101 ORBITA\n");
+    dir.write("Bin/s.bin", std::string("\x61\x62\x63\x64", 4));
+    load();
+    ASSERT_EQ(catalogue.count(), 2);
+    for (const FirmwareRecord* r : {&row(0), &row(1)}) {
+        EXPECT_EQ(r->byteSwapped, 1);
+        EXPECT_EQ(r->model, "ZQ-101 ORBITA");
+        EXPECT_EQ(r->brand, "Z");
+        EXPECT_EQ(r->footerChecksum, row(0).footerChecksum);
+        EXPECT_EQ(r->displayChecksum, "018A");
+    }
+}
+
 TEST_F(Catalogue, EveryListedModelSwapsAndOddLastBytesStay)
 {
     for (const auto model : byteSwappedModels) {
