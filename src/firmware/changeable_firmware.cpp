@@ -96,7 +96,10 @@ ChangeableFirmware changeableFirmware(const Workspace& workspace, const Firmware
     for (const std::string& name : listFolder(descriptors, ".txt"))
         if (name.front() != '[') // a sub-folder gives an empty row and is never read
             survey.lookThrough(descriptors / entryPath(name));
+    std::set<std::string_view> names; // many rows may name one image
     for (const FirmwareRecord& row : catalogue.rows) {
+        if (!names.insert(row.fileName).second)
+            continue;
         const auto image = workspace.imagePath(row.fileName);
         if (!image)
             continue;
