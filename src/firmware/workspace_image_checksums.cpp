@@ -32,23 +32,31 @@ std::span<std::uint8_t> WorkspaceImageChecksums::ReadBuffer::bytes() const
 std::optional<std::uint16_t> WorkspaceImageChecksums::checksum(std::string_view fileName, ImageChecksum which,
                                                               std::string& reason)
 {
-    // A value known of the file as it is now needs no open: one look at it by name tells. Where that
-    // look cannot tell as much as an open file does (Windows), the identities differ and it is opened.
-    if (const std::optional<FileIdentity> now = m_workspace.imageIdentity(fileName)) {
+    // A value known of the file as it is now needs no open: a look at it by name, the same as the look
+    // taken before it was last opened, tells. The two looks are compared, never a look with an open
+    // file, which on Windows tells more.
+    const std::optional<FileIdentity> before = m_workspace.imageIdentity(fileName);
+    if (before) {
         std::unique_lock lock(m_mutex);
         const Slot& known = idleSlot(lock, fileName);
-        if (known.known && known.known->settled && known.known->identity == *now && known.known->values[slot(which)])
+        if (known.known && known.known->settled && known.known->lookedAt == before &&
+            known.known->values[slot(which)])
             return known.known->values[slot(which)];
     }
     auto file = m_workspace.openImage(fileName, &reason);
     if (!file)
         return std::nullopt;
+    // Looked at before the file was opened: should it change in between, the next look sees it.
+    const std::optional<FileIdentity> lookedAt =
+        before && file->settled() && isSettled(*before) ? before : std::nullopt;
     {
         std::unique_lock lock(m_mutex);
         Slot& known = idleSlot(lock, fileName);
         if (known.known && known.known->settled && known.known->identity == file->identity() &&
-            known.known->values[slot(which)])
+            known.known->values[slot(which)]) {
+            known.known->lookedAt = lookedAt;
             return known.known->values[slot(which)];
+        }
         known.busy = true;
     }
     // Both checksums of a line come from one read while the file stays the same.
@@ -58,7 +66,10 @@ std::optional<std::uint16_t> WorkspaceImageChecksums::checksum(std::string_view 
     const auto computed = reading(fileName, [&] {
         if (!m_buffer)
             m_buffer = std::make_unique<ReadBuffer>();
-        return compute(*file, wanted, m_buffer->bytes(), &reason);
+        auto known = compute(*file, wanted, m_buffer->bytes(), &reason);
+        if (known)
+            known->lookedAt = lookedAt;
+        return known;
     });
     if (!computed)
         return std::nullopt;
@@ -131,6 +142,8 @@ void WorkspaceImageChecksums::settle(std::string_view fileName, const std::optio
                 for (std::size_t i = 0; i < computed->values.size(); ++i)
                     if (computed->values[i])
                         known.known->values[i] = computed->values[i];
+                if (computed->lookedAt)
+                    known.known->lookedAt = computed->lookedAt;
             } else {
                 known.known = computed;
             }
@@ -172,7 +185,7 @@ WorkspaceImageChecksums::compute(InputFile& file, const Wanted& wanted, std::spa
             swapped = crc16Update(swapped, piece);
         }
     }
-    Known known{file.identity(), file.settled(), {}};
+    Known known{file.identity(), file.settled(), {}, std::nullopt};
     const std::array<std::uint16_t, 3> values{plain, swapped, sum};
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (wanted[i])

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -52,6 +53,9 @@ private:
         FileIdentity identity;
         bool settled = false; // values from a file that had not settled are not used again
         std::array<std::optional<std::uint16_t>, 3> values; // by ImageChecksum
+        // The look at the file by name taken just before it was opened, when both were settled: a later
+        // look that finds the same takes the values without opening the file.
+        std::optional<FileIdentity> lookedAt;
     };
     struct Slot
     {
