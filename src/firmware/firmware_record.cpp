@@ -113,24 +113,21 @@ int FirmwareRecord::loadDescriptor(const std::filesystem::path& path, ImageCheck
     // twice, so that memory stays bounded by its longest line.
     std::string scratchModel;
     std::vector<std::string> kept;
-    std::size_t keptBytes = 0;
-    bool allKept = true;
+    std::size_t bytes = 0;
     if (!forEachLine(path, [&](std::string_view line) {
             if (isModelLine(line))
                 scratchModel = descriptorValue(line);
-            keptBytes += line.size() + 1;
-            if (allKept && keptBytes <= descriptorChunk) {
+            bytes += line.size() + 1;
+            if (bytes <= descriptorChunk)
                 kept.emplace_back(line);
-            } else {
-                allKept = false;
+            else
                 kept.clear();
-            }
         }))
         return 0;
     if (isByteSwappedModel(scratchModel))
         byteSwapped = 1;
 
-    if (allKept) {
+    if (bytes <= descriptorChunk) {
         for (const std::string& line : kept)
             applyLine(line, images, prompts);
         return 1;
