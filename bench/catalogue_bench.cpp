@@ -1,3 +1,4 @@
+#include "silent_prompts.h"
 #include "firmware/firmware_catalogue.h"
 #include "validation/firmware_lookup.h"
 #include "validation/kept_images.h"
@@ -20,18 +21,10 @@
 namespace {
 
 using namespace morvanex;
+using bench::SilentPrompts;
 
 constexpr int imageCount = 200;
 constexpr int batchCodes = 10000;
-
-class SilentPrompts : public OperatorPrompts
-{
-public:
-    void showError(std::string_view, std::string_view) override {}
-    int chooseFirmware(const FirmwareCatalogue&, std::span<const int> c) override { return c.front(); }
-    bool confirmCnpj(std::string_view) override { return true; }
-    int chooseSuggestion(std::span<const Suggestion>) override { return -1; }
-};
 
 // Made once per run, on first use.
 const bench::SyntheticWorkspace& workspace()

@@ -1,6 +1,7 @@
 // The file register: loading a million records, one check with its append, a batch appending in
 // blocks, and a batch of validations with and without a register.
 
+#include "silent_prompts.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/workspace.h"
 #include "footer/footer_decoder.h"
@@ -20,6 +21,7 @@
 namespace {
 
 using namespace morvanex;
+using bench::SilentPrompts;
 
 constexpr int registerRecords = 1000000;
 constexpr int printers = 5000;
@@ -30,15 +32,6 @@ constexpr int stations = 40;
 constexpr int batchBlock = 256;
 constexpr int batchImages = 20;
 constexpr int batchCodes = 20000;
-
-class SilentPrompts : public OperatorPrompts
-{
-public:
-    void showError(std::string_view, std::string_view) override {}
-    int chooseFirmware(const FirmwareCatalogue&, std::span<const int> c) override { return c.front(); }
-    bool confirmCnpj(std::string_view) override { return true; }
-    int chooseSuggestion(std::span<const Suggestion>) override { return -1; }
-};
 
 std::string fixed(unsigned value, int width, const char* symbols, unsigned base)
 {

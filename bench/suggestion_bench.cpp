@@ -3,6 +3,7 @@
 // batch's peak memory; 20 images of random bytes of 64 MiB made to share one CRC-16; and 20,000
 // descriptors naming one small image, the search alone and morvanex-cli end to end with and without
 // --suggest. About 1.3 GiB of images go to the temporary folder.
+#include "silent_prompts.h"
 #include "firmware/firmware_catalogue.h"
 #include "firmware/workspace.h"
 #include "footer/alphabet.h"
@@ -33,21 +34,13 @@ extern char** environ;
 namespace {
 
 using namespace morvanex;
+using bench::SilentPrompts;
 
 constexpr int zeroImages = 20;
 constexpr std::size_t zeroImageSize = std::size_t{64} << 20;
 constexpr int sharedRows = 20000;
 constexpr std::size_t sharedImageSize = 5000;
 constexpr int batchSearches = 5;
-
-class SilentPrompts : public OperatorPrompts
-{
-public:
-    void showError(std::string_view, std::string_view) override {}
-    int chooseFirmware(const FirmwareCatalogue&, std::span<const int>) override { return -1; }
-    bool confirmCnpj(std::string_view) override { return true; }
-    int chooseSuggestion(std::span<const Suggestion>) override { return -1; }
-};
 
 // A code with one character of its timestamp mistyped: the checksum it names stays the genuine one's.
 std::string mistyped(std::string code, std::size_t position = 14)
@@ -61,7 +54,7 @@ std::string mistyped(std::string code, std::size_t position = 14)
 struct HostileWorkspace
 {
     std::filesystem::path root;
-    SilentPrompts prompts;
+    SilentPrompts prompts{SilentPrompts::Chooser::Cancel};
     FirmwareCatalogue catalogue;
     std::string genuine;
 
@@ -220,7 +213,7 @@ void SuggestionsOverSharedCrcImagesInABatch(benchmark::State& state)
         const pid_t pid = fork();
         if (pid == 0) {
             close(pipeEnds[0]);
-            SilentPrompts prompts;
+            SilentPrompts prompts{SilentPrompts::Chooser::Cancel};
             FirmwareCatalogue catalogue;
             const Workspace ws(w.root);
             loadCatalogue(catalogue, ws, prompts);

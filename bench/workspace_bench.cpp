@@ -1,5 +1,6 @@
 // Name look-ups while the catalogue loads: 3,000 descriptors that name missing images, beside an
 // empty image folder and beside one of 20,000 files. With a folder index both cost about the same.
+#include "silent_prompts.h"
 #include "firmware/firmware_catalogue.h"
 #include "validation/operator_prompts.h"
 #include "firmware/workspace.h"
@@ -15,17 +16,9 @@
 namespace {
 
 using namespace morvanex;
+using bench::SilentPrompts;
 
 constexpr int descriptorCount = 3000;
-
-class SilentPrompts : public OperatorPrompts
-{
-public:
-    void showError(std::string_view, std::string_view) override {}
-    int chooseFirmware(const FirmwareCatalogue&, std::span<const int>) override { return -1; }
-    bool confirmCnpj(std::string_view) override { return true; }
-    int chooseSuggestion(std::span<const Suggestion>) override { return -1; }
-};
 
 struct MissingImagesWorkspace
 {
@@ -58,7 +51,7 @@ void CatalogueLoadOfMissingImages(benchmark::State& state)
 {
     const MissingImagesWorkspace workspace(static_cast<int>(state.range(0)));
     const Workspace ws(workspace.root);
-    SilentPrompts prompts;
+    SilentPrompts prompts{SilentPrompts::Chooser::Cancel};
     for (auto _ : state) {
         FirmwareCatalogue catalogue;
         loadCatalogue(catalogue, ws, prompts);
