@@ -146,11 +146,20 @@ PreparedImageRef KeptImages::imageOf(const FirmwareRecord& record, std::stop_tok
 {
     // Checked at every validation: a kept image counts only while its file is unchanged. Looking costs
     // one call to the system; opening, which tells why a file cannot be read, is for files not kept.
+    // Within a group, a look taken moments ago still holds.
+    const auto seen = m_seen.find(&record);
+    const Clock::time_point now = m_group ? Clock::now() : Clock::time_point{};
+    if (seen != m_seen.end() && m_group && seen->second.group == m_group &&
+        now - seen->second.lookedAt < lookSpan)
+        if (PreparedImageRef kept = m_store.find(seen->second.key, seen->second.opened))
+            return kept;
     const auto before = m_lookup.imageIdentity(record);
-    if (before)
-        if (const auto seen = m_seen.find(&record); seen != m_seen.end() && seen->second.before == *before)
-            if (PreparedImageRef kept = m_store.find(seen->second.key, seen->second.opened))
-                return kept;
+    if (before && seen != m_seen.end() && seen->second.before == *before)
+        if (PreparedImageRef kept = m_store.find(seen->second.key, seen->second.opened)) {
+            seen->second.group = m_group;
+            seen->second.lookedAt = now;
+            return kept;
+        }
 
     auto file = m_lookup.openImage(record);
     if (!file)
@@ -159,7 +168,7 @@ PreparedImageRef KeptImages::imageOf(const FirmwareRecord& record, std::stop_tok
     const KeptImageStore::Key key = keyOf(identity, record);
     // Looked at before the file was opened: should it change in between, the next look sees it.
     if (before && file->settled() && isSettled(*before))
-        m_seen[&record] = Seen{*before, identity, key};
+        m_seen[&record] = Seen{*before, identity, key, m_group, now};
     auto found = m_store.findOrTakeTurn(key, identity);
     if (auto* kept = std::get_if<PreparedImageRef>(&found))
         return std::move(*kept);

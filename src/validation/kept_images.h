@@ -3,9 +3,10 @@
 #include "footer/footer_decoder.h"
 #include "footer/prepared_image.h"
 #include "text/input_file.h"
+#include "text/thread_sync.h"
 #include "validation/row_images.h"
 
-#include <condition_variable>
+#include <chrono>
 #include <cstddef>
 #include <list>
 #include <memory>
@@ -99,8 +100,8 @@ private:
     void endTurn(const Key& key);
 
     std::size_t m_bound;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_turnEnded;
+    mutable Mutex m_mutex;
+    ConditionVariable m_turnEnded;
     std::size_t m_bytes = 0;
     Entries m_entries;
     std::list<Key> m_uses; // most recent first
@@ -110,7 +111,8 @@ private:
 // The kept images as a batch's decoder and its suggestion search find them: the row and the file are
 // found afresh for every code, and a kept image is used while the file's identity, looked at by its
 // path without opening it, is the one it was read with; the file is opened again only when it changed
-// there (opening costs some systems more than the rest of a code's check). Images are prepared as they
+// there (opening costs some systems more than the rest of a code's check). Codes that came together
+// may share one look (beginGroup). Images are prepared as they
 // are read, after room is made for them. An image that cannot be read or prepared for want of memory
 // is not found, with the reason in the lookup's lastFailure(). For one thread, as the lookup is;
 // threads that validate side by side each have their own, over one shared store.
@@ -123,6 +125,15 @@ public:
     {
     }
     KeptImages(FirmwareLookup& lookup, KeptImageStore& shared) : m_lookup(lookup), m_store(shared) {}
+
+    // How long one look at an image file by its name may serve the codes of a group after it.
+    static constexpr std::chrono::milliseconds lookSpan{10};
+
+    // The codes from now on came together, as a batch's lines at hand at once: until the next call, a
+    // look at an image file by its name serves the codes after it for lookSpan, as though they had
+    // been checked that much earlier. Before the first call every code looks afresh. A look costs a
+    // system call or, under Wine, several: more than the rest of a kept image's check.
+    void beginGroup() { ++m_group; }
 
     PreparedImageRef loadPreparedImage(std::span<const std::uint8_t, 4> checksumText,
                                        int& chosenRow) override;
@@ -139,18 +150,23 @@ public:
     }
 
 private:
-    // How a row's file looked by its path just before it was opened, and what it was kept as.
+    using Clock = std::chrono::steady_clock;
+    // How a row's file looked by its path just before it was opened, and what it was kept as; in which
+    // group and when it was last seen so.
     struct Seen
     {
         FileIdentity before;
         FileIdentity opened;
         KeptImageStore::Key key;
+        std::uint64_t group = 0;
+        Clock::time_point lookedAt;
     };
 
     FirmwareLookup& m_lookup;
     std::optional<KeptImageStore> m_own;
     KeptImageStore& m_store;
     std::unordered_map<const FirmwareRecord*, Seen> m_seen;
+    std::uint64_t m_group = 0; // none yet
     ImagePreparer m_preparer;
 };
 

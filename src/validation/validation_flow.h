@@ -131,6 +131,13 @@ public:
     void keepImages(std::size_t byteBound = keptImageBound);
     // The same in a store that flows on other threads share, so that they keep one copy of an image.
     void keepImages(KeptImageStore& shared);
+    // The codes from now on came together: with kept images, they may share a look at an image file
+    // (KeptImages::beginGroup).
+    void beginGroup()
+    {
+        if (m_kept)
+            m_kept->beginGroup();
+    }
 
     // A check for a caller that answers for the operator: several matching rows take options.row when
     // it is one of them (else Ambiguous), a decoded code is judged plausible and its CNPJ compared with

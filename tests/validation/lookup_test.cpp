@@ -295,6 +295,20 @@ TEST_F(Lookup, KeptImagesCountWhileTheFileIsUnchanged)
     ASSERT_EQ(decode(codeFor(other)), ValidationStatus::Valid);
     EXPECT_GT(kept.bytes(), other.size());
     EXPECT_LE(kept.bytes(), 150000u);
+
+    // Codes that came together may share one look at the file, for a moment: the next group looks
+    // again, and so does the same group once that moment has passed.
+    kept.beginGroup();
+    ASSERT_EQ(decode(code), ValidationStatus::Valid);
+    dir.write("Bin/fw.bin", changed);
+    kept.beginGroup();
+    EXPECT_EQ(decode(code), ValidationStatus::ChecksumMismatch);
+    dir.write("Bin/fw.bin", image);
+    settle(dir.path() / "Bin/fw.bin");
+    ASSERT_EQ(decode(code), ValidationStatus::Valid);
+    dir.write("Bin/fw.bin", changed);
+    std::this_thread::sleep_for(KeptImages::lookSpan * 2);
+    EXPECT_EQ(decode(code), ValidationStatus::ChecksumMismatch);
 }
 
 // Every code through the kept, prepared images gives what a single validation gives (status, every field,

@@ -93,6 +93,8 @@ CodeAnswerer::CodeAnswerer(FirmwareCatalogue& catalogue, const Workspace& worksp
 
 void CodeAnswerer::answer(AnswerChunk& chunk)
 {
+    // Lines that were at hand at once.
+    m_flow.beginGroup();
     for (const BatchLine& line : chunk.lines)
         answer(line.code, line.charactersCut, chunk);
 }
