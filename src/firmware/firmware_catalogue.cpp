@@ -4,10 +4,10 @@
 #include "firmware/catalogue_prompts.h"
 #include "firmware/workspace.h"
 #include "firmware/workspace_image_checksums.h"
+#include "text/thread_sync.h"
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -91,8 +91,8 @@ private:
     WorkspaceImageChecksums& m_images;
     const std::vector<std::filesystem::path>& m_descriptors;
     std::atomic<std::size_t> m_next{0};
-    std::mutex m_mutex;
-    std::condition_variable m_doneChanged;
+    Mutex m_mutex;
+    ConditionVariable m_doneChanged;
     std::vector<char> m_done; // by row, under m_mutex
     const WorkspaceImageChecksums::ReadBuffer m_buffer; // the calling thread's
     std::vector<std::thread> m_threads;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "text/input_file.h"
+#include "text/thread_sync.h"
 
 #include <filesystem>
 #include <functional>
@@ -53,7 +54,7 @@ private:
 
     Listing& list(const std::filesystem::path& folder, const FileIdentity& stamp);
 
-    std::mutex m_mutex;
+    Mutex m_mutex;
     std::map<std::filesystem::path, Listing> m_listings;
 };
 

@@ -105,7 +105,7 @@ void WorkspaceImageChecksums::computeAhead(const std::filesystem::path& descript
     }
 }
 
-WorkspaceImageChecksums::Slot& WorkspaceImageChecksums::idleSlot(std::unique_lock<std::mutex>& lock,
+WorkspaceImageChecksums::Slot& WorkspaceImageChecksums::idleSlot(std::unique_lock<Mutex>& lock,
                                                                  std::string_view fileName)
 {
     auto it = m_slots.find(fileName);

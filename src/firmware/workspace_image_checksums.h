@@ -2,9 +2,9 @@
 
 #include "firmware/firmware_record.h"
 #include "text/input_file.h"
+#include "text/thread_sync.h"
 
 #include <array>
-#include <condition_variable>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -64,7 +64,7 @@ private:
     };
 
     // The slot of fileName once no thread reads its image; created when there is none.
-    Slot& idleSlot(std::unique_lock<std::mutex>& lock, std::string_view fileName);
+    Slot& idleSlot(std::unique_lock<Mutex>& lock, std::string_view fileName);
     // Runs read for the slot of fileName, which the caller has made busy, and settles it whatever
     // happens.
     template <typename Read>
@@ -78,8 +78,8 @@ private:
                                         std::string* reason = nullptr);
 
     const Workspace& m_workspace;
-    std::mutex m_mutex;
-    std::condition_variable m_idle;
+    Mutex m_mutex;
+    ConditionVariable m_idle;
     std::map<std::string, Slot, std::less<>> m_slots; // by file name as the descriptor gives it
     std::unique_ptr<ReadBuffer> m_buffer;               // for the procedures' own reads
 };

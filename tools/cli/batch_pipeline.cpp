@@ -1,7 +1,8 @@
 #include "batch_pipeline.h"
 
+#include "text/thread_sync.h"
+
 #include <algorithm>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <exception>
@@ -57,10 +58,10 @@ public:
 
 private:
     std::size_t m_chunkLimit;
-    std::mutex m_mutex;
-    std::condition_variable m_workReady;  // workers wait here
-    std::condition_variable m_toWrite;    // the calling thread waits here
-    std::condition_variable m_readerMay;  // the reader waits here: room for a chunk, or a flush done
+    Mutex m_mutex;
+    ConditionVariable m_workReady; // workers wait here
+    ConditionVariable m_toWrite;   // the calling thread waits here
+    ConditionVariable m_readerMay; // the reader waits here: room for a chunk, or a flush done
     std::deque<std::pair<AnswerChunk*, std::uint64_t>> m_queue; // read, not yet taken by a worker
     std::deque<Slot> m_inFlight; // read and not yet taken to be written, in input order, from number m_written
     std::vector<std::unique_ptr<AnswerChunk>> m_spare;
