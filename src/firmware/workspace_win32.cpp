@@ -21,13 +21,15 @@ constexpr std::wstring_view longUncPrefix = L"\\\\?\\UNC\\";
 // takes "demo \" for a folder, although nothing below that name can be opened.
 std::optional<std::filesystem::path> openedFolderPath(const std::filesystem::path& path)
 {
-    const HANDLE folder = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    const HANDLE folder = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE)
         return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!::GetFileInformationByHandle(folder, &information) ||
-        !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    // Not GetFileInformationByHandle, which also asks the volume for its serial number (under Wine, of
+    // a service process).
+    FILE_BASIC_INFO information{};
+    if (!::GetFileInformationByHandleEx(folder, FileBasicInfo, &information, sizeof information) ||
+        !(information.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         ::CloseHandle(folder);
         return std::nullopt;
     }

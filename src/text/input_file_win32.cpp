@@ -1,6 +1,7 @@
 #include "text/input_file.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -22,22 +23,36 @@ HANDLE nativeHandle(std::intptr_t handle)
 
 std::optional<FileIdentity> identityOfHandle(HANDLE handle, bool& ordinary)
 {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle, &info))
-        return std::nullopt;
-    ordinary = (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0 &&
-               GetFileType(handle) == FILE_TYPE_DISK;
-    const std::int64_t ticks = (static_cast<std::int64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                               info.ftLastWriteTime.dwLowDateTime;
-    // The change time, where the file system keeps one; else the file index alone tells a rewrite.
     FILE_BASIC_INFO basic{};
-    const std::int64_t changed = GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)
-                                     ? (basic.ChangeTime.QuadPart - fileTimeTo1970) * 100
-                                     : 0;
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
-                        (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
-                        (ticks - fileTimeTo1970) * 100, changed};
+    FILE_STANDARD_INFO standard{};
+    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) ||
+        !GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard))
+        return std::nullopt;
+    ordinary = (basic.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0 &&
+               GetFileType(handle) == FILE_TYPE_DISK;
+    // Volume and file number as the file's id. The older query of them (GetFileInformationByHandle)
+    // also asks the volume for its label and serial number, which Wine answers through its mount
+    // manager, a service process: several round trips per file opened. A file system without these
+    // ids is asked the older way.
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    FILE_ID_INFO id{};
+    if (GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id)) {
+        std::uint64_t halves[2];
+        static_assert(sizeof halves == sizeof id.FileId.Identifier);
+        std::memcpy(halves, id.FileId.Identifier, sizeof halves);
+        volume = id.VolumeSerialNumber;
+        index = halves[0] ^ halves[1]; // the high half is 0 on NTFS
+    } else {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(handle, &info))
+            return std::nullopt;
+        volume = info.dwVolumeSerialNumber;
+        index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    }
+    return FileIdentity{volume, index, static_cast<std::uint64_t>(standard.EndOfFile.QuadPart),
+                        (basic.LastWriteTime.QuadPart - fileTimeTo1970) * 100,
+                        (basic.ChangeTime.QuadPart - fileTimeTo1970) * 100};
 }
 
 HANDLE openHandle(const std::filesystem::path& path, DWORD access)
