@@ -15,8 +15,15 @@
 
 namespace morvanex::cli {
 
+void AnswerChunk::add(std::string_view code, std::size_t charactersCut)
+{
+    lines.push_back({text.size(), code.size(), charactersCut});
+    text += code;
+}
+
 void AnswerChunk::clear()
 {
+    text.clear();
     lines.clear();
     out.clear();
     err.clear();
@@ -206,7 +213,7 @@ void readLines(Shared& shared, LineReader& reader)
             shared.endInput(result == LineReader::Result::End ? End::Input : End::ReadFailed);
             return;
         }
-        chunk->lines.push_back({std::move(line), reader.charactersCut()});
+        chunk->add(line, reader.charactersCut());
         if (chunk->lines.size() == BatchPipeline::chunkLines) {
             if (!shared.dispatch(std::move(chunk)))
                 return;
@@ -249,7 +256,7 @@ End runHere(LineReader& reader, const BatchPipeline::Stages& stages)
         if (result != LineReader::Result::Line)
             return result == LineReader::Result::End ? End::Input : End::ReadFailed;
         chunk.clear();
-        chunk.lines.push_back({std::move(line), reader.charactersCut()});
+        chunk.add(line, reader.charactersCut());
         work(chunk);
         if (!stages.write(chunk))
             return End::Stopped;

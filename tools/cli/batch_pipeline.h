@@ -8,14 +8,16 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvanex::cli {
 
-// One line of a batch as the reader kept it.
+// One line of a batch as the reader kept it: where its text lies in its chunk's.
 struct BatchLine
 {
-    std::string code;
+    std::size_t at = 0;
+    std::size_t size = 0;
     std::size_t charactersCut = 0; // as LineReader::charactersCut gave it
 };
 
@@ -33,11 +35,19 @@ struct LineAnswer
 // Consecutive lines of a batch and, once a worker has been at them, their answers.
 struct AnswerChunk
 {
+    // The lines' text one after another: a chunk's lines take no memory of their own, which each line
+    // would take from the heap and give back on another thread.
+    std::string text;
     std::vector<BatchLine> lines;
     std::string out;
     std::string err;
     std::vector<LineAnswer> answers;
 
+    void add(std::string_view code, std::size_t charactersCut);
+    std::string_view code(const BatchLine& line) const
+    {
+        return std::string_view(text).substr(line.at, line.size);
+    }
     // Empty again, keeping the memory for the next lines.
     void clear();
 };

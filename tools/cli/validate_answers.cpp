@@ -96,7 +96,7 @@ void CodeAnswerer::answer(AnswerChunk& chunk)
     // Lines that were at hand at once.
     m_flow.beginGroup();
     for (const BatchLine& line : chunk.lines)
-        answer(line.code, line.charactersCut, chunk);
+        answer(chunk.code(line), line.charactersCut, chunk);
 }
 
 void CodeAnswerer::answer(std::string_view code, std::size_t charactersCut, AnswerChunk& into)
@@ -269,7 +269,7 @@ bool AnswerWriter::write(const AnswerChunk& chunk)
         // itself on stderr comes before the code's own messages.
         std::optional<RegisterAnswer> known;
         if (m_register && answer.toRecord)
-            known = m_register->record(*answer.toRecord, chunk.lines[i].code, m_catalogue);
+            known = m_register->record(*answer.toRecord, chunk.code(chunk.lines[i]), m_catalogue);
         if (!err.empty())
             writeErr(err);
         if (known) {

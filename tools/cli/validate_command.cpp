@@ -77,7 +77,7 @@ int validateOne(const std::string& code, const ValidateOptions& options, Command
     CodeAnswerer answerer(opened.catalogue(), opened.workspace(), options, nullptr);
     AnswerWriter writer(options, opened.catalogue(), checks);
     AnswerChunk chunk;
-    chunk.lines.push_back({code, 0});
+    chunk.add(code, 0);
     answerer.answer(chunk);
     const bool written = writer.write(chunk);
     const bool flushed = flushAll(checks);
