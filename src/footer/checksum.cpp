@@ -274,6 +274,28 @@ std::uint32_t crc32UpdateLong(std::uint32_t previous, std::span<const std::uint8
     return ~crcRun<std::uint32_t>(kernels().bestCrc(), ~previous, data, crc32Tables);
 }
 
+bool mixedBlockCrc32s(std::span<const std::uint8_t> samples, const std::uint8_t* seed, std::span<std::uint32_t> crcs)
+{
+#ifdef MORVANEX_X86_KERNELS
+    constexpr std::size_t block = 1024;
+    if (kernels().bestCrc() != CrcKernel::Vpclmul256 || samples.size() != crcs.size() * block)
+        return false;
+    std::array<simd::FoldedBlock, 16> folded;
+    for (std::size_t b = 0; b < crcs.size(); b += folded.size()) {
+        const std::size_t n = std::min(folded.size(), crcs.size() - b);
+        simd::mixAndFoldVpclmul256(samples.data() + b * block, n, seed, folded.data());
+        for (std::size_t i = 0; i < n; ++i)
+            crcs[b + i] = ~slicedUpdate<std::uint32_t>(0, folded[i], crc32Tables);
+    }
+    return true;
+#else
+    (void)samples;
+    (void)seed;
+    (void)crcs;
+    return false;
+#endif
+}
+
 std::uint16_t byteSum16Update(std::uint16_t previous, std::span<const std::uint8_t> data)
 {
     if (data.size() < shortInput)

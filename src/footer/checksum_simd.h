@@ -39,6 +39,13 @@ std::size_t foldVpclmul256Summed(FoldedCrc crc, std::uint32_t reg, std::span<con
 std::size_t foldVpclmul(FoldedCrc crc, std::uint32_t reg, std::span<const std::uint8_t> data,
                         FoldedBlock& folded);
 
+// Blocks of 1024 samples, each added to the 32-byte seed repeated as one little-endian number (the key
+// derivation's mixing, the carry out of the block dropped) and folded for CRC-32 from register 0 into
+// folded[b]; the next block is mixed while one is folded, so that the adder and the carry-less
+// multiplier work side by side. samples holds blocks * 1024 bytes.
+void mixAndFoldVpclmul256(const std::uint8_t* samples, std::size_t blocks, const std::uint8_t* seed,
+                          FoldedBlock* folded);
+
 std::uint16_t byteSum16Sse2(std::uint16_t previous, std::span<const std::uint8_t> data);
 std::uint16_t byteSum16Avx2(std::uint16_t previous, std::span<const std::uint8_t> data);
 

@@ -293,6 +293,19 @@ TEST(KeyDerivation, PreparedImageGivesThePlainKeyAtEveryLengthAndOffset)
                 << "length " << length << ", COO 0001" << int{offset};
         }
     }
+    // Longer images, whose blocks a fast path takes in runs: one block past 16, and past 32.
+    const auto longer = randomBytes(33 * 65536 + 1, 11);
+    for (const std::size_t length : {17 * 65536 - 3, 33 * 65536 + 1}) {
+        const auto image = std::span<const std::uint8_t>(longer).first(length);
+        const auto prepared = PreparedImage::prepare(image);
+        ASSERT_TRUE(prepared);
+        Fields f;
+        for (const std::uint8_t offset : {0, 37, 63}) {
+            f.coo = {0, 0, 0, 1, static_cast<std::uint8_t>(offset / 10), static_cast<std::uint8_t>(offset % 10)};
+            ASSERT_EQ(deriveKeyDigits(*prepared, {f.coo, f.serial, f.timestamp, f.checksum}), f.key(image))
+                << "length " << length << ", COO 0001" << int{offset};
+        }
+    }
 }
 
 } // namespace
