@@ -9,6 +9,7 @@
 #include <set>
 #include <string_view>
 #include <system_error>
+#include <unordered_set>
 
 namespace morvanex {
 namespace {
@@ -74,13 +75,15 @@ public:
 private:
     void look(const std::filesystem::path& path)
     {
-        if (path.empty() || !m_seen.insert(path.lexically_normal()).second)
+        if (path.empty() || !m_seen.insert(path.lexically_normal().native()).second)
             return;
         if (changeableByOthers(path))
             paths.push_back(path);
     }
 
-    std::set<std::filesystem::path> m_seen;
+    // By spelling: a set of paths compares them part by part, which for the thousands of descriptors a
+    // workspace may hold cost more than looking at the files.
+    std::unordered_set<std::filesystem::path::string_type> m_seen;
 };
 
 } // namespace
