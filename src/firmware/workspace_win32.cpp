@@ -21,8 +21,9 @@ constexpr std::wstring_view longUncPrefix = L"\\\\?\\UNC\\";
 // takes "demo \" for a folder, although nothing below that name can be opened.
 std::optional<std::filesystem::path> openedFolderPath(const std::filesystem::path& path)
 {
-    const HANDLE folder = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE folder =
+        ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE)
         return std::nullopt;
     // Not GetFileInformationByHandle, which also asks the volume for its serial number (under Wine, of

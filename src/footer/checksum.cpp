@@ -274,7 +274,8 @@ std::uint32_t crc32UpdateLong(std::uint32_t previous, std::span<const std::uint8
     return ~crcRun<std::uint32_t>(kernels().bestCrc(), ~previous, data, crc32Tables);
 }
 
-bool mixedBlockCrc32s(std::span<const std::uint8_t> samples, const std::uint8_t* seed, std::span<std::uint32_t> crcs)
+bool mixedBlockCrc32s(std::span<const std::uint8_t> samples, const std::uint8_t* seed,
+                      std::span<std::uint32_t> crcs)
 {
 #ifdef MORVANEX_X86_KERNELS
     constexpr std::size_t block = 1024;

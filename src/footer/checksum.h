@@ -35,7 +35,8 @@ void crc16AndByteSum16Update(std::uint16_t& crc, std::uint16_t& sum, std::span<c
 // crc32Update(0xFFFFFFFF, mixed) of block b of samples (1024 bytes each, one per element of crcs) after
 // the block is added to the 32-byte seed repeated, as one little-endian number whose last carry is
 // dropped. One block is mixed while the one before is folded. False, with nothing done, elsewhere.
-bool mixedBlockCrc32s(std::span<const std::uint8_t> samples, const std::uint8_t* seed, std::span<std::uint32_t> crcs);
+bool mixedBlockCrc32s(std::span<const std::uint8_t> samples, const std::uint8_t* seed,
+                      std::span<std::uint32_t> crcs);
 
 // The byte-at-a-time table loops; the fast paths must agree with them bit for bit.
 namespace reference {

@@ -3,6 +3,7 @@
 #ifdef MORVANEX_X86_KERNELS
 
 #include "footer/crc_polynomials.h"
+#include "footer/mix_block_simd.h"
 
 #include <cstring>
 #include <immintrin.h>
@@ -370,34 +371,6 @@ std::size_t foldVpclmul256Summed(FoldedCrc crc, std::uint32_t reg, std::span<con
                      : foldVpclmul256Summed<false>(crc, reg, data, folded, sum);
 }
 
-namespace {
-
-// 128 bytes of samples added to the seed (four words, repeated), with the carry coming in and going out
-// in carry (0 or 1). The carry runs from word to word in the flag: add with carry, nothing in between
-// that touches it. Each word is read before it is written, so to may be from.
-inline void mixPiece(const std::uint8_t* from, std::uint8_t* to, const std::uint64_t (&seed)[4],
-                     unsigned char& carry)
-{
-    std::uint64_t sum;
-#define MORVANEX_MIX_WORD(offset, word)                                                                     \
-    "movq " #offset "(%[from]), %[sum]\n\t"                                                                 \
-    "adcq %[w" #word "], %[sum]\n\t"                                                                        \
-    "movq %[sum], " #offset "(%[to])\n\t"
-    asm volatile("addb $0xff, %[carry]\n\t" // sets the flag from the carry
-                 MORVANEX_MIX_WORD(0, 0) MORVANEX_MIX_WORD(8, 1) MORVANEX_MIX_WORD(16, 2) MORVANEX_MIX_WORD(24, 3)
-                 MORVANEX_MIX_WORD(32, 0) MORVANEX_MIX_WORD(40, 1) MORVANEX_MIX_WORD(48, 2) MORVANEX_MIX_WORD(56, 3)
-                 MORVANEX_MIX_WORD(64, 0) MORVANEX_MIX_WORD(72, 1) MORVANEX_MIX_WORD(80, 2) MORVANEX_MIX_WORD(88, 3)
-                 MORVANEX_MIX_WORD(96, 0) MORVANEX_MIX_WORD(104, 1) MORVANEX_MIX_WORD(112, 2) MORVANEX_MIX_WORD(120, 3)
-                 "setc %[carry]"
-                 : [carry] "+q"(carry), [sum] "=&r"(sum), "=m"(*reinterpret_cast<std::uint8_t(*)[128]>(to))
-                 : [from] "r"(from), [to] "r"(to), [w0] "r"(seed[0]), [w1] "r"(seed[1]), [w2] "r"(seed[2]),
-                   [w3] "r"(seed[3]), "m"(*reinterpret_cast<const std::uint8_t(*)[128]>(from))
-                 : "cc");
-#undef MORVANEX_MIX_WORD
-}
-
-} // namespace
-
 MORVANEX_TARGET_VPCLMUL256 void mixAndFoldVpclmul256(const std::uint8_t* samples, std::size_t blocks,
                                                      const std::uint8_t* seed, FoldedBlock* folded)
 {
@@ -410,9 +383,9 @@ MORVANEX_TARGET_VPCLMUL256 void mixAndFoldVpclmul256(const std::uint8_t* samples
     const __m256i far = midFoldVector(c.byNarrowLanes);
     const __m256i near = midFoldVector(c.byMidLane);
     const __m128i k = foldVector(c.byLane);
-    std::uint8_t mixed[2][block];
     if (blocks == 0)
         return;
+    std::uint8_t mixed[2][block];
     unsigned char carry = 0;
     for (std::size_t p = 0; p < pieces; ++p)
         mixPiece(samples + p * foldMinimum, mixed[0] + p * foldMinimum, words, carry);

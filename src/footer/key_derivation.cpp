@@ -7,10 +7,6 @@
 
 #include <algorithm>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define MORVANEX_ADD_WITH_CARRY 1
-#endif
-
 namespace morvanex {
 namespace {
 
@@ -133,9 +129,7 @@ void prefetch(std::span<const std::uint8_t> samples)
 }
 
 // Eight bytes at a time: the seed is four words, and a word's carry goes into the next word. On x86-64
-// the carry stays in the flag from word to word: add with carry, looped with instructions that leave the
-// flag alone (lea, dec). GCC's _addcarry_u64 stores each sum on the stack as well as in the block,
-// which doubles the stores that bound this loop. Elsewhere the carry is recomputed.
+// the carry stays in the flag from word to word (simd::mixPiece); elsewhere it is recomputed.
 void mixWithCarry(std::span<const std::uint8_t, sampleSize> samples, SampleBlock& mixed, const Seed& seed)
 {
     constexpr std::size_t seedWords = seedSize / 8;
@@ -144,43 +138,10 @@ void mixWithCarry(std::span<const std::uint8_t, sampleSize> samples, SampleBlock
         words[i] = loadLittle64(seed.data() + 8 * i);
     const std::uint8_t* from = samples.data();
     std::uint8_t* to = mixed.data();
-#ifdef MORVANEX_ADD_WITH_CARRY
-    // Each word is read before it is written, so mixed may be samples.
-    std::size_t rounds = sampleSize / (2 * seedSize);
-    std::uint64_t sum;
-    asm volatile("clc\n"
-        "1:\n\t"
-        "movq (%[from]), %[sum]\n\t"
-        "adcq %[w0], %[sum]\n\t"
-        "movq %[sum], (%[to])\n\t"
-        "movq 8(%[from]), %[sum]\n\t"
-        "adcq %[w1], %[sum]\n\t"
-        "movq %[sum], 8(%[to])\n\t"
-        "movq 16(%[from]), %[sum]\n\t"
-        "adcq %[w2], %[sum]\n\t"
-        "movq %[sum], 16(%[to])\n\t"
-        "movq 24(%[from]), %[sum]\n\t"
-        "adcq %[w3], %[sum]\n\t"
-        "movq %[sum], 24(%[to])\n\t"
-        "movq 32(%[from]), %[sum]\n\t"
-        "adcq %[w0], %[sum]\n\t"
-        "movq %[sum], 32(%[to])\n\t"
-        "movq 40(%[from]), %[sum]\n\t"
-        "adcq %[w1], %[sum]\n\t"
-        "movq %[sum], 40(%[to])\n\t"
-        "movq 48(%[from]), %[sum]\n\t"
-        "adcq %[w2], %[sum]\n\t"
-        "movq %[sum], 48(%[to])\n\t"
-        "movq 56(%[from]), %[sum]\n\t"
-        "adcq %[w3], %[sum]\n\t"
-        "movq %[sum], 56(%[to])\n\t"
-        "leaq 64(%[from]), %[from]\n\t"
-        "leaq 64(%[to]), %[to]\n\t"
-        "decq %[rounds]\n\t"
-        "jnz 1b"
-        : [from] "+r"(from), [to] "+r"(to), [rounds] "+r"(rounds), [sum] "=&r"(sum)
-        : [w0] "r"(words[0]), [w1] "r"(words[1]), [w2] "r"(words[2]), [w3] "r"(words[3])
-        : "cc", "memory");
+#ifdef MORVANEX_X86_KERNELS
+    unsigned char carry = 0;
+    for (std::size_t at = 0; at < sampleSize; at += 128)
+        simd::mixPiece(from + at, to + at, words.data(), carry);
 #else
     std::uint64_t carry = 0;
     for (std::size_t at = 0; at < sampleSize; at += 8) {
